@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Gardlock 2001 needs on Debian 12.
+# Only missing packages are installed; run as root or with sudo available.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libxcb1-dev
+  libgtest-dev libgmock-dev
+  # running on a desktop without one (private virtual display)
+  xvfb icewm x11vnc fonts-dejavu-core
+  # end-to-end tests and benchmarks
+  xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick i3lock xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,3 @@
+#include "lock/NtStyleLock.h"
+
+void ShowNtStyleLock() {}

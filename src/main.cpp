@@ -1,0 +1,65 @@
+// Gardlock 2001: the process entry point. Sets up Qt and the platform
+// services, then hands over to the start-up procedure.
+
+#include "platform/DesktopServices.h"
+#include "platform/WindowServices.h"
+#include "platform/X11ShellLockdown.h"
+#include "startup/CommandLineCode.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The text after the program's path, as one string (the switch is its first
+// two characters).
+QString ArgumentText(int argc, char **argv)
+{
+    QStringList parts;
+    for (int i = 1; i < argc; ++i)
+        parts << QString::fromLocal8Bit(argv[i]);
+    return parts.join(' ');
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const QString argText = ArgumentText(argc, argv);
+    const bool wantsLock = CommandLineCode::IsLock(CommandLineCode::ParseSwitch(argText).target);
+
+    if (wantsLock) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            std::fprintf(stderr, "gardlock: cannot lock: there is no X11 display (DISPLAY is not "
+                                 "set); a lock here could not hold the keyboard.\n");
+            return 3;
+        }
+        // Qt silently drops every grab when this is set; a lock must really grab.
+        ::unsetenv("QT_XCB_NO_GRAB_SERVER");
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+
+    // Qt sees only the program's path: options such as -nograb in the argument
+    // text must not reach it, and the switch is ours.
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
+    QApplication::setApplicationName("Gardlock 2001");
+    QApplication::setOrganizationName("Corvane Technologies");
+    QApplication::setApplicationVersion(app::VersionText());
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::unique_ptr<platform::ShellLockdown> shell = platform::CreateX11ShellLockdown();
+    platform::QtDialogs dialogs;
+    platform::DesktopLauncher launcher;
+    platform::ProcessSession session;
+    platform::install({shell.get(), &dialogs, &launcher, &session});
+
+    app::SetArgText(argText);
+    const int refused = CommandLineCode::Main(argText, CommandLineCode::ProgramTargets());
+    if (refused != 0)
+        return refused;
+    return QApplication::exec();
+}

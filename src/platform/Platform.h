@@ -1,0 +1,90 @@
+#pragma once
+// The seams between the program and the desktop it runs on. Screens and locks
+// never talk to X11, files of the shell or processes directly: they call the
+// free functions in funct.h / WindowServices.h, which forward to the services
+// installed here. main() installs the real X11 ones; tests install recorders.
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace platform {
+
+// The shell lockdown helpers. Each finds the windows it works on afresh and
+// returns promptly; none reports failure (a missing panel is simply skipped).
+class ShellLockdown {
+public:
+    virtual ~ShellLockdown() = default;
+    virtual void HideTaskBar() = 0;
+    virtual void ShowTaskBar() = 0;
+    virtual void HideStartButton() = 0;
+    virtual void ShowStartButton() = 0;
+    virtual void HideTrayArea() = 0;
+    virtual void ShowTrayArea() = 0;
+    virtual void HideTaskTabs() = 0;
+    virtual void ShowTaskTabs() = 0;
+    // Holds (true) or releases (false) the keyboard and pointer for the
+    // program's lock window, so that no window-manager binding fires.
+    virtual void DisableSystemKeys() = 0;
+    virtual void EnableSystemKeys() = 0;
+    // The "screen saver running" switch set directly, as the locks do once
+    // more after DisableSystemKeys and once at their unload.
+    virtual void SetScreenSaverRunning(bool running) = 0;
+    // Puts the window on top of the others and gives it the input focus.
+    // The flag is kept from the original interface: true is the only value used.
+    virtual void SetWindowLayer(QWidget *window, bool flag) = 0;
+    // Why a lock could not really hold this display (no X11 display, an X
+    // server run by a Wayland compositor, grabs turned off), or the empty
+    // text when it can. A lock refuses to come up rather than only look locked.
+    virtual QString CannotLockReason() = 0;
+};
+
+// Message boxes and the bell.
+enum class MsgButtons { OK, OKCancel };
+enum class MsgIcon { None, Critical, Exclamation, Information };
+enum class MsgResult { OK, Cancel };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual MsgResult MessageBox(QWidget *owner, const QString &text, const QString &title,
+                                 MsgButtons buttons, MsgIcon icon) = 0;
+    virtual void Beep() = 0;
+};
+
+// Opening documents and starting other programs.
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // Opens a file, URL or mailto: link with the desktop's default program.
+    // Returns a platform result code > 32 on success (kept from the original
+    // contract; no caller examines it).
+    virtual long OpenDocument(const QString &target) = 0;
+    // Starts a program detached; false when it could not be started.
+    virtual bool StartProgram(const QString &program, const QStringList &arguments) = 0;
+};
+
+// The user's graphical session and this process.
+class Session {
+public:
+    virtual ~Session() = default;
+    // Ends the user's graphical session without asking.
+    virtual void ForceLogOff() = 0;
+    // Ends this program at once with the given status; does not return in
+    // the real program (a recorder returns, so callers return right after).
+    virtual void EndProgram(int exitCode) = 0;
+};
+
+struct Services {
+    ShellLockdown *shell = nullptr;
+    Dialogs *dialogs = nullptr;
+    Launcher *launcher = nullptr;
+    Session *session = nullptr;
+};
+
+// The installed services; every member is non-null once install() ran.
+Services &services();
+void install(const Services &s);
+
+} // namespace platform

@@ -1,0 +1,31 @@
+#pragma once
+// The settings store: named texts under an application name, a section and a
+// key, kept in $XDG_CONFIG_HOME/<application>.conf (INI). Reading never fails
+// (a missing value reads as the default); writing reports nothing.
+
+#include <QString>
+
+QString GetSetting(const QString &appName, const QString &section, const QString &key,
+                   const QString &defaultValue = QString());
+void SaveSetting(const QString &appName, const QString &section, const QString &key,
+                 const QString &value);
+
+// The settings in use, declared once with their defaults.
+namespace settings {
+
+struct Setting {
+    const char *section;
+    const char *key;
+    const char *defaultValue;
+};
+
+inline constexpr const char *kAppName = "DW2001";
+inline constexpr Setting Background1{"Options", "Background1", ""};
+inline constexpr Setting Background2{"Options", "Background2", ""};
+inline constexpr Setting TrayIcon{"Options", "TrayIcon", "Disabled"};
+inline constexpr Setting ViewLogStatus{"ViewLog", "Status", "Unlocked"};
+
+QString Read(const Setting &setting);
+void Write(const Setting &setting, const QString &value);
+
+} // namespace settings

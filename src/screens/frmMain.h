@@ -1,0 +1,8 @@
+#pragma once
+#include "platform/Form.h"
+
+class frmMain : public Form {
+    Q_OBJECT
+public:
+    frmMain();
+};

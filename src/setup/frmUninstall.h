@@ -1,0 +1,8 @@
+#pragma once
+#include "platform/Form.h"
+
+class frmUninstall : public Form {
+    Q_OBJECT
+public:
+    frmUninstall();
+};

@@ -1,0 +1,4 @@
+#include "setup/modTrayIcon.h"
+
+void AddTrayIcon() {}
+void DeleteTrayIcon() {}

@@ -1,0 +1,38 @@
+#include "lock/NtStyleLock.h"
+#include "lock/frmNormalLock.h"
+#include "logtools/frmPassword.h"
+#include "screens/frmAbout.h"
+#include "screens/frmMain.h"
+#include "setup/frmUninstall.h"
+#include "setup/modTrayIcon.h"
+#include "startup/CommandLineCode.h"
+
+namespace CommandLineCode {
+
+namespace {
+
+class ScreensOfTheProgram : public Targets {
+public:
+    void ShowNormalLock() override { Forms::Get<frmNormalLock>().show(); }
+    void ShowNtStyleLock() override { ::ShowNtStyleLock(); }
+    void ShowAbout() override { Forms::Get<frmAbout>().show(); }
+    void ShowPasswordSettings() override { Forms::Get<frmPassword>().show(); }
+    void ShowTrayIcon() override
+    {
+        AddTrayIcon();
+        if (frmMain *main = Forms::IfLoaded<frmMain>())
+            main->hide();
+    }
+    void ShowUninstall() override { Forms::Get<frmUninstall>().show(); }
+    void ShowMainScreen() override { Forms::Get<frmMain>().show(); }
+};
+
+} // namespace
+
+Targets &ProgramTargets()
+{
+    static ScreensOfTheProgram targets;
+    return targets;
+}
+
+} // namespace CommandLineCode

@@ -1,0 +1,112 @@
+# Shared set-up of the end-to-end tests: a private Xvfb with icewm (task bar
+# and tray), a sandboxed HOME and XDG folders, and helpers to wait for
+# windows, files and processes. Source it; it cleans up on exit.
+#
+# Environment from ctest: GARDLOCK_BIN (the executable), GARDLOCK_TOOLS (the
+# folder of the test X clients), E2E_OUT (a folder for screenshots and logs).
+
+set -uo pipefail
+
+: "${GARDLOCK_BIN:?GARDLOCK_BIN must name the gardlock executable}"
+: "${GARDLOCK_TOOLS:=$(dirname "$GARDLOCK_BIN")/../tests}"
+: "${E2E_OUT:=/tmp/gardlock-e2e}"
+mkdir -p "$E2E_OUT"
+
+E2E_TMP=$(mktemp -d /tmp/gardlock-e2e.XXXXXX)
+export HOME="$E2E_TMP/home" XDG_CONFIG_HOME="$E2E_TMP/config" XDG_DATA_HOME="$E2E_TMP/data"
+export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset XDG_SESSION_ID WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER
+DRIVE_C="$XDG_DATA_HOME/gardlock/drive_c"
+AUTOSTART="$XDG_CONFIG_HOME/autostart"
+
+# A recorder stands in for loginctl, so nothing can log anybody off.
+mkdir -p "$E2E_TMP/bin"
+cat > "$E2E_TMP/bin/loginctl" <<REC
+#!/bin/sh
+echo "loginctl \$*" >> "$E2E_TMP/logoff.record"
+REC
+chmod +x "$E2E_TMP/bin/loginctl"
+export PATH="$E2E_TMP/bin:$PATH"
+
+E2E_PIDS=()
+FAILURES=0
+PASSES=0
+
+e2e_cleanup() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+# Starts Xvfb on a free display and icewm with its task bar; exports DISPLAY.
+start_desktop() {
+  local fd_file="$E2E_TMP/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
+  E2E_PIDS+=($!)
+  local i
+  for i in $(seq 1 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
+  export DISPLAY=":$(cat "$fd_file")"
+  icewm >"$E2E_TMP/icewm.log" 2>&1 &
+  E2E_PIDS+=($!)
+  wait_for 10 taskbar_frame >/dev/null || { echo "icewm's task bar did not come up"; exit 1; }
+}
+
+# Waits up to $1 seconds for the command to succeed; prints its output.
+wait_for() {
+  local timeout=$1; shift
+  local deadline=$(( $(date +%s%N) + timeout * 1000000000 ))
+  while [ "$(date +%s%N)" -lt "$deadline" ]; do
+    if out=$("$@" 2>/dev/null); then printf '%s' "$out"; return 0; fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# The id of icewm's task bar frame (a direct child of the root), if any.
+taskbar_frame() {
+  xwininfo -root -tree 2>/dev/null | awk '/"icewm" "TaskBar"|\("icewm" "TaskBar"\)/{print $1; exit}' | grep . >/dev/null || return 1
+  xwininfo -root -children 2>/dev/null | awk 'NR>0 && $1 ~ /^0x/ {print $1}' | while read -r w; do
+    if xwininfo -id "$w" -tree 2>/dev/null | grep -q '("icewm" "TaskBar")'; then echo "$w"; break; fi
+  done | grep .
+}
+
+# Whether a window is viewable (mapped with all its ancestors).
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
+
+# Window ids with this exact title.
+windows_named() { xdotool search --name "^$1\$" 2>/dev/null; }
+
+# Starts gardlock with a switch in the background; sets GARDLOCK_PID.
+start_gardlock() {
+  "$GARDLOCK_BIN" "$@" >"$E2E_TMP/gardlock.out" 2>&1 &
+  GARDLOCK_PID=$!
+  E2E_PIDS+=($GARDLOCK_PID)
+}
+
+# Waits for the gardlock process to end; prints its exit status.
+wait_exit() {
+  local timeout=${1:-10} i
+  for i in $(seq 1 $((timeout * 20))); do
+    if ! kill -0 "$GARDLOCK_PID" 2>/dev/null; then wait "$GARDLOCK_PID"; echo $?; return 0; fi
+    sleep 0.05
+  done
+  echo "still-running"; return 1
+}
+
+check() { # check "description" command...
+  local what=$1; shift
+  if "$@"; then PASSES=$((PASSES + 1)); echo "ok   - $what"
+  else FAILURES=$((FAILURES + 1)); echo "FAIL - $what"; fi
+}
+
+screenshot() { import -window root "$E2E_OUT/$1.png" 2>/dev/null || true; }
+
+# Prints the closing line ctest reads and sets the exit status.
+finish() {
+  echo "$PASSES passed, $FAILURES failed"
+  [ "$FAILURES" -eq 0 ]
+}
