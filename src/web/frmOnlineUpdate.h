@@ -1,0 +1,8 @@
+#pragma once
+#include "platform/Form.h"
+
+class frmOnlineUpdate : public Form {
+    Q_OBJECT
+public:
+    frmOnlineUpdate();
+};
