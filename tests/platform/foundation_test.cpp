@@ -1,0 +1,82 @@
+#include "platform/Cp1252.h"
+#include "platform/DrivePaths.h"
+#include "platform/Settings.h"
+#include "support/Sandbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+using testing_support::SandboxTest;
+
+namespace {
+
+TEST(Cp1252, EncodesAndDecodesEveryByte)
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    const QString text = platform::FromCp1252(all);
+    ASSERT_EQ(text.size(), 256);
+    EXPECT_EQ(text[0x80], QChar(0x20AC));
+    EXPECT_EQ(text[0x9F], QChar(0x0178));
+    EXPECT_TRUE(platform::IsCp1252(text));
+    EXPECT_EQ(platform::ToCp1252(text), all);
+
+    EXPECT_FALSE(platform::IsCp1252(QString::fromUtf8("ж")));
+    EXPECT_EQ(platform::ToCp1252(QString::fromUtf8("aж")), QByteArray("a?"));
+}
+
+class DrivePathsTest : public SandboxTest {};
+
+TEST_F(DrivePathsTest, DriveCIsThePerUserFolder)
+{
+    const QString root = qEnvironmentVariable("XDG_DATA_HOME") + "/gardlock/drive_c";
+    EXPECT_EQ(platform::ResolvePath("c:\\cslckrt.sys"), root + "/cslckrt.sys");
+    EXPECT_EQ(platform::ResolvePath("C:\\Windows\\Desktop"), root + "/Windows/Desktop");
+    EXPECT_EQ(platform::ResolvePath("C:\\"), root);
+    EXPECT_TRUE(QDir(root).exists());
+    EXPECT_EQ(platform::ResolvePath("/home/u/pic.bmp"), "/home/u/pic.bmp");
+}
+
+TEST_F(DrivePathsTest, OtherDrivesNeedTheirLink)
+{
+    EXPECT_EQ(platform::ResolvePath("A:\\intruder.log"), QString()); // not ready
+    const QString devices = qEnvironmentVariable("XDG_DATA_HOME") + "/gardlock/dosdevices";
+    QDir().mkpath(devices);
+    QDir().mkpath(home() + "/floppy");
+    ASSERT_TRUE(QFile::link(home() + "/floppy", devices + "/a:"));
+    EXPECT_EQ(platform::ResolvePath("a:\\intruder.log"), devices + "/a:/intruder.log");
+}
+
+class SettingsTest : public SandboxTest {};
+
+TEST_F(SettingsTest, DefaultsOnAFreshSystem)
+{
+    EXPECT_EQ(settings::Read(settings::Background1), "");
+    EXPECT_EQ(settings::Read(settings::Background2), "");
+    EXPECT_EQ(settings::Read(settings::TrayIcon), "Disabled");
+    EXPECT_EQ(settings::Read(settings::ViewLogStatus), "Unlocked");
+    EXPECT_FALSE(QFile::exists(configHome() + "/DW2001.conf"));
+}
+
+TEST_F(SettingsTest, SavedValuesLiveInTheIniFileUnderTheirExactNames)
+{
+    settings::Write(settings::Background1, "/pictures/a b.bmp");
+    settings::Write(settings::ViewLogStatus, "Locked");
+    SaveSetting("DW2001", "Options", "TrayIcon", "Enabled");
+    EXPECT_EQ(GetSetting("DW2001", "Options", "Background1", "x"), "/pictures/a b.bmp");
+    EXPECT_EQ(settings::Read(settings::TrayIcon), "Enabled");
+
+    QSettings ini(configHome() + "/DW2001.conf", QSettings::IniFormat);
+    EXPECT_EQ(ini.value("Options/Background1").toString(), "/pictures/a b.bmp");
+    EXPECT_EQ(ini.value("ViewLog/Status").toString(), "Locked");
+    const QByteArray raw = ReadBytes(configHome() + "/DW2001.conf");
+    EXPECT_TRUE(raw.contains("[Options]")) << raw.constData();
+    EXPECT_TRUE(raw.contains("[ViewLog]")) << raw.constData();
+
+    // Keys are case-sensitive: another spelling is another setting.
+    EXPECT_EQ(GetSetting("DW2001", "Options", "background1", "dflt"), "dflt");
+}
+
+} // namespace

@@ -1,0 +1,185 @@
+#include "startup/CommandLineCode.h"
+#include "startup/RegStuff.h"
+#include "support/Sandbox.h"
+
+#include "platform/WindowServices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+
+using CommandLineCode::Target;
+using testing_support::SandboxTest;
+
+namespace {
+
+// Records what the dispatcher brought up, and which start-up entries stood at
+// that moment.
+class RecordingTargets : public CommandLineCode::Targets {
+public:
+    QStringList shown;
+    bool dEntryWhenShown = false;
+    bool nEntryWhenShown = false;
+
+    void Note(const QString &what)
+    {
+        shown << what;
+        dEntryWhenShown = HasStartupEntry(StartupList::Services, "Gardlock.exe /d");
+        nEntryWhenShown = HasStartupEntry(StartupList::Services, "Gardlock.exe /n");
+    }
+    void ShowNormalLock() override { Note("NormalLock"); }
+    void ShowNtStyleLock() override { Note("NtStyleLock"); }
+    void ShowAbout() override { Note("About"); }
+    void ShowPasswordSettings() override { Note("PasswordSettings"); }
+    void ShowTrayIcon() override { Note("TrayIcon"); }
+    void ShowUninstall() override { Note("Uninstall"); }
+    void ShowMainScreen() override { Note("MainScreen"); }
+};
+
+struct SwitchCase {
+    const char *argText;
+    const char *shown;
+    const char *entry; // placed in the services list first, or ""
+};
+
+class DispatchTest : public SandboxTest, public ::testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(DispatchTest, BringsUpExactlyOneThing)
+{
+    const SwitchCase &c = GetParam();
+    RecordingTargets targets;
+    EXPECT_EQ(CommandLineCode::Main(QString::fromUtf8(c.argText), targets), 0);
+    EXPECT_EQ(targets.shown, QStringList{c.shown}) << "argument text: [" << c.argText << "]";
+
+    const QStringList entries = QDir(StartupFolder()).entryList(QDir::Files);
+    if (QByteArray(c.entry).isEmpty()) {
+        EXPECT_TRUE(entries.isEmpty()) << entries.join(", ").toStdString();
+    } else {
+        EXPECT_EQ(entries.size(), 1);
+        EXPECT_TRUE(HasStartupEntry(StartupList::Services, c.entry));
+        // Placed before the lock came up.
+        EXPECT_TRUE(QByteArray(c.entry).endsWith("/d") ? targets.dEntryWhenShown : targets.nEntryWhenShown);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches, DispatchTest,
+    ::testing::Values(SwitchCase{"/d", "NormalLock", ""}, SwitchCase{"/t", "NormalLock", ""},
+                      SwitchCase{"/b", "NormalLock", "Gardlock.exe /d"},
+                      SwitchCase{"/n", "NtStyleLock", ""}, SwitchCase{"/w", "NtStyleLock", ""},
+                      SwitchCase{"/e", "NtStyleLock", "Gardlock.exe /n"},
+                      SwitchCase{"/a", "About", ""}, SwitchCase{"/s", "PasswordSettings", ""},
+                      SwitchCase{"/i", "TrayIcon", ""}, SwitchCase{"/u", "Uninstall", ""},
+                      SwitchCase{"", "MainScreen", ""}, SwitchCase{"/", "MainScreen", ""},
+                      SwitchCase{"x", "MainScreen", ""}, SwitchCase{"/D", "MainScreen", ""},
+                      SwitchCase{" /d", "MainScreen", ""}, SwitchCase{"/x", "MainScreen", ""},
+                      SwitchCase{"/dxyz more", "NormalLock", ""},
+                      SwitchCase{"/bogus", "NormalLock", "Gardlock.exe /d"},
+                      SwitchCase{"/i /d", "TrayIcon", ""}));
+
+class StartupTest : public SandboxTest {};
+
+TEST_F(StartupTest, LockOnADisplayThatCannotBeHeldIsRefusedBeforeAnythingHappens)
+{
+    shell().cannotLockReason = "no X11 display";
+    for (const char *sw : {"/b", "/e", "/d", "/n"}) {
+        RecordingTargets targets;
+        EXPECT_NE(CommandLineCode::Main(sw, targets), 0) << sw;
+        EXPECT_TRUE(targets.shown.isEmpty()) << sw;
+    }
+    EXPECT_TRUE(QDir(StartupFolder()).entryList(QDir::Files).isEmpty());
+
+    // Screens that are not locks still come up.
+    RecordingTargets targets;
+    EXPECT_EQ(CommandLineCode::Main("/a", targets), 0);
+    EXPECT_EQ(targets.shown, QStringList{"About"});
+}
+
+TEST_F(StartupTest, EntryHoldsTheCommandAndTheFullCommandLine)
+{
+    app::SetPathForTesting("/opt/gard lock");
+    AddServiceStartup("Gardlock.exe /d");
+    QSettings entry(StartupEntryPath(StartupList::Services, "Gardlock.exe /d"), QSettings::IniFormat);
+    entry.beginGroup("Desktop Entry");
+    EXPECT_EQ(entry.value("Type").toString(), "Application");
+    EXPECT_EQ(entry.value("X-Gardlock-Command").toString(), "Gardlock.exe /d");
+    EXPECT_EQ(entry.value("X-Gardlock-List").toString(), "services");
+    EXPECT_FALSE(entry.value("Name").toString().isEmpty());
+    const QByteArray raw = ReadBytes(StartupEntryPath(StartupList::Services, "Gardlock.exe /d"));
+    EXPECT_TRUE(raw.contains("\nExec=\"/opt/gard lock/" + app::ExeName().toUtf8() + "\" /d\n"))
+        << raw.constData();
+}
+
+TEST_F(StartupTest, NoDoubledSeparatorAfterAFolderThatEndsWithOne)
+{
+    app::SetPathForTesting("/");
+    EXPECT_EQ(StartupCommandLine("Gardlock.exe /t"), "/" + app::ExeName() + " /t");
+    app::SetPathForTesting("/opt/gardlock");
+    EXPECT_EQ(StartupCommandLine("Gardlock.exe /t"), "/opt/gardlock/" + app::ExeName() + " /t");
+}
+
+TEST_F(StartupTest, EntriesAreAddressedByTheirExactCommand)
+{
+    AddServiceStartup("Gardlock.exe /d");
+    AddServiceStartup("Gardlock.exe /d");
+    AddServiceStartup("Gardlock.exe /t");
+    AddServiceStartup("Gardlock.exe /w");
+    AddRunStartup("Gardlock.exe /i");
+    EXPECT_EQ(QDir(StartupFolder()).entryList(QDir::Files).size(), 4);
+
+    RemoveServiceStartup("Gardlock.exe /t");
+    RemoveServiceStartup("Gardlock.exe /t"); // absent: nothing happens
+    RemoveServiceStartup("Gardlock.exe /i"); // lives in the other list
+    EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /t"));
+    EXPECT_TRUE(HasStartupEntry(StartupList::Services, "Gardlock.exe /d"));
+    EXPECT_TRUE(HasStartupEntry(StartupList::Services, "Gardlock.exe /w"));
+    EXPECT_TRUE(HasStartupEntry(StartupList::Run, "Gardlock.exe /i"));
+
+    // Commands that differ only in characters a file name cannot hold stay apart.
+    AddRunStartup("Gardlock.exe /a");
+    AddRunStartup("Gardlock.exe_/a");
+    EXPECT_NE(StartupEntryPath(StartupList::Run, "Gardlock.exe /a"),
+              StartupEntryPath(StartupList::Run, "Gardlock.exe_/a"));
+    EXPECT_TRUE(HasStartupEntry(StartupList::Run, "Gardlock.exe /a"));
+}
+
+TEST_F(StartupTest, FailuresAreSilent)
+{
+    // The autostart folder's place is taken by a file: nothing can be written.
+    QDir().mkpath(configHome());
+    WriteBytes(StartupFolder(), "not a folder");
+    AddServiceStartup("Gardlock.exe /d");
+    RemoveServiceStartup("Gardlock.exe /d");
+    EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /d"));
+    EXPECT_EQ(ReadBytes(StartupFolder()), QByteArray("not a folder"));
+}
+
+TEST_F(StartupTest, AnAutostartRunnerStartsTheProgramWithItsSwitch)
+{
+    const QString dex = QStandardPaths::findExecutable("dex");
+    if (dex.isEmpty())
+        GTEST_SKIP() << "dex is not installed";
+
+    // A stand-in for the program that writes down the arguments it got.
+    const QString folder = home() + "/program";
+    QDir().mkpath(folder);
+    app::SetPathForTesting(folder);
+    const QString record = home() + "/started.txt";
+    const QString stand_in = folder + "/" + app::ExeName();
+    WriteBytes(stand_in, ("#!/bin/sh\necho \"$@\" >> '" + record + "'\n").toUtf8());
+    QFile::setPermissions(stand_in, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    AddServiceStartup("Gardlock.exe /t");
+    AddRunStartup("Gardlock.exe /i");
+
+    QProcess run;
+    run.start(dex, {"--autostart", "--wait", "--search-paths", StartupFolder()});
+    ASSERT_TRUE(run.waitForFinished(30000));
+    QStringList started = QString::fromUtf8(ReadBytes(record)).split('\n', Qt::SkipEmptyParts);
+    started.sort();
+    EXPECT_EQ(started, (QStringList{"/i", "/t"})) << run.readAllStandardError().toStdString();
+}
+
+} // namespace
