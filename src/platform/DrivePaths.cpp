@@ -36,6 +36,13 @@ QString ResolvePath(const QString &path)
         rest.remove(0, 1);
 
     const QChar letter = path[0].toLower();
+    // The Windows desktop folder is the user's real desktop.
+    static const QString desktop = QStringLiteral("windows/desktop");
+    if (letter == 'c' && (rest.compare(desktop, Qt::CaseInsensitive) == 0 ||
+                          rest.startsWith(desktop + "/", Qt::CaseInsensitive))) {
+        const QString real = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        return real + rest.mid(desktop.size());
+    }
     QString root;
     if (letter == 'c') {
         root = DriveCFolder();

@@ -3,6 +3,7 @@
 //
 //   "C:\intruder.log"  -> $XDG_DATA_HOME/gardlock/drive_c/intruder.log
 //   "C:\Windows"       -> $XDG_DATA_HOME/gardlock/drive_c/Windows
+//   "C:\Windows\Desktop" -> the user's desktop folder
 //   "A:\"              -> $XDG_DATA_HOME/gardlock/dosdevices/a:  (a symlink)
 //   "/home/u/pic.bmp"  -> used as it stands
 //

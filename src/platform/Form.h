@@ -65,7 +65,7 @@ public:
             return *form;
         T *form = new T();
         Register(typeid(T), form);
-        form->onLoad();
+        static_cast<Form *>(form)->onLoad(); // through the base: screens keep onLoad protected
         return *form;
     }
 

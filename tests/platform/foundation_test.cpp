@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 
 using testing_support::SandboxTest;
 
@@ -33,7 +34,9 @@ TEST_F(DrivePathsTest, DriveCIsThePerUserFolder)
 {
     const QString root = qEnvironmentVariable("XDG_DATA_HOME") + "/gardlock/drive_c";
     EXPECT_EQ(platform::ResolvePath("c:\\cslckrt.sys"), root + "/cslckrt.sys");
-    EXPECT_EQ(platform::ResolvePath("C:\\Windows\\Desktop"), root + "/Windows/Desktop");
+    EXPECT_EQ(platform::ResolvePath("C:\\Windows\\news.txt"), root + "/Windows/news.txt");
+    EXPECT_EQ(platform::ResolvePath("C:\\WINDOWS\\Desktop\\intruder.log"),
+              QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + "/intruder.log");
     EXPECT_EQ(platform::ResolvePath("C:\\"), root);
     EXPECT_TRUE(QDir(root).exists());
     EXPECT_EQ(platform::ResolvePath("/home/u/pic.bmp"), "/home/u/pic.bmp");
