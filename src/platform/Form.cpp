@@ -1,9 +1,12 @@
 #include "platform/Form.h"
 
+#include "platform/funct.h"
+
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -69,6 +72,12 @@ void Form::Unload()
     if (m_modalLoop)
         m_modalLoop->quit();
     deleteLater();
+    // The program lives as long as a screen is loaded. Checked later, so that
+    // a handler that unloads one screen and shows the next keeps it running.
+    QTimer::singleShot(0, [] {
+        if (Forms::Count() == 0)
+            EndProgram(0);
+    });
 }
 
 void Form::CentreOnScreen()
@@ -128,6 +137,14 @@ void Forms::Forget(Form *form)
         else
             ++it;
     }
+}
+
+int Forms::Count()
+{
+    int loaded = 0;
+    for (auto &[type, form] : Registry())
+        loaded += form && !form->m_unloading ? 1 : 0;
+    return loaded;
 }
 
 void Forms::DestroyAll()

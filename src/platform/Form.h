@@ -84,6 +84,9 @@ public:
             form->Unload();
     }
 
+    // How many forms are loaded.
+    static int Count();
+
     // Destroys every form without running unload steps (test teardown).
     static void DestroyAll();
 
