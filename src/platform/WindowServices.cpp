@@ -6,6 +6,8 @@
 #include "platform/WmfReader.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QMenu>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMouseEvent>
@@ -48,6 +50,8 @@ int ShiftState(Qt::KeyboardModifiers modifiers)
         state |= 4;
     return state;
 }
+
+QAction *ShowPopupMenu(QMenu &menu) { return menu.exec(QCursor::pos()); }
 
 void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 

@@ -13,6 +13,8 @@
 
 #include <functional>
 
+class QAction;
+class QMenu;
 class QWidget;
 
 // The application title, used by message boxes that name none of their own.
@@ -31,6 +33,10 @@ QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<vo
 
 // The modifier state that comes with a key: Shift 1, Ctrl 2, Alt 4.
 int ShiftState(Qt::KeyboardModifiers modifiers);
+
+// Opens the menu at the mouse position; returns when it has closed, with the
+// item chosen (null when none was).
+QAction *ShowPopupMenu(QMenu &menu);
 
 // Lets pending window events run inside a handler.
 void DoEvents();
