@@ -1,11 +1,32 @@
 #include "logtools/frmLogViewer.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "platform/funct.h"
+#include "screens/NavigationBar.h"
+#include "screens/ScreenKit.h"
+#include "setup/modTrayIcon.h"
 
-frmLogViewer::frmLogViewer()
+using namespace screens;
+
+frmLogViewer::frmLogViewer() : Form(Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
 {
-    setWindowTitle(QStringLiteral("View Log - Gardlock 2001"));
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("View Log - Gardlock 2001"), this));
+    setWindowTitle(QStringLiteral("Log Viewer - Gardlock 2001"));
+    setFixedSize(560, 380);
+
+    navBar = new NavigationBar(this, NavPage::ViewLog, this);
+    navBar->setGeometry(0, 0, width(), NavigationBar::kHeight);
+    Caption(QStringLiteral("log viewer"), this, Verdana(26, true), kLighterGrey)
+        ->setGeometry(16, 30, 530, 50);
+
+    cmdExit = new QPushButton(QStringLiteral("&Exit"), this);
+    cmdExit->setToolTip(QStringLiteral("Click here to exit the program"));
+    cmdExit->setGeometry(450, 330, 90, 28);
+    connect(cmdExit, &QPushButton::clicked, this, &frmLogViewer::onExitClick);
+    KeepMouseMovesLocal(this);
+    CentreOnScreen();
+}
+
+void frmLogViewer::onExitClick()
+{
+    DeleteTrayIcon();
+    EndProgram();
 }

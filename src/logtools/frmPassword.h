@@ -1,8 +1,41 @@
 #pragma once
+// Password Settings: sets the first password, or changes it after checking
+// the old one; a wrong old password is logged.
+
 #include "platform/Form.h"
+#include "platform/WindowServices.h"
+
+#include <QFrame>
+#include <QPushButton>
+
+class NavigationBar;
 
 class frmPassword : public Form {
     Q_OBJECT
 public:
     frmPassword();
+
+    void onApplyClick();
+    void onCancelClick();
+    void onOkenablerTimer();
+    void onInformationClick();
+
+    NavigationBar *navBar;
+    TextBox *txtpass3; // old
+    TextBox *txtpass1; // new
+    TextBox *txtpass2; // confirmation
+    QLabel *lblOld;
+    QFrame *linOld;
+    QPushButton *cmdApply;
+    QPushButton *cmdCancel;
+    QTimer *tmrOkenabler;
+    LinkLabel *imgInformation;
+
+protected:
+    void onLoad() override;
+    void onUnload() override;
 };
+
+// Leaving a password screen never leaves the shell hidden: EnableSystemKeys,
+// ShowTrayArea, ShowTaskBar.
+void RestorePasswordScreensShell();

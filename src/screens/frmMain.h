@@ -1,8 +1,75 @@
 #pragma once
+// The start page: links to every screen, the first-run guidance for a user
+// without a password, and the guard against a second running copy.
+
 #include "platform/Form.h"
+#include "platform/WindowServices.h"
+
+#include <QPushButton>
+
+class NavigationBar;
 
 class frmMain : public Form {
     Q_OBJECT
 public:
     frmMain();
+
+    // Events, in the order of the screen's table.
+    void onMinimizeToTrayClick();
+    void onAdvancedOptionsClick();
+    void onPasswordSettingsClick();
+    void onProtectionModesClick();
+    void onOptionsClick();
+    void onViewLogClick();
+    void onStartClick();
+    void onInformationLineClick();
+    void onSupportLineClick();
+    void onRequestLineClick();
+    void onUpdateLineClick();
+    void onAboutLineClick();
+    void onNextClick();
+    void onExitClick();
+    void onLinkMouseMove(LinkLabel *link);
+    void onInformationLineMouseMove(LinkLabel *line);
+    void onBackgroundMouseMove();
+
+    NavigationBar *navBar;
+    // Left column, top to bottom.
+    LinkLabel *lblAdvancedOptions;
+    LinkLabel *lblPasswordSettings;
+    LinkLabel *lblProtectionModes;
+    LinkLabel *lblOptions;
+    LinkLabel *lblViewLog;
+    LinkLabel *lblStart;
+    LinkLabel *imgAdvancedOptions;
+    LinkLabel *imgPasswordSettings;
+    LinkLabel *imgProtectionModes;
+    LinkLabel *imgOptions;
+    LinkLabel *imgViewLog;
+    LinkLabel *imgStart;
+    // Right column, top to bottom.
+    LinkLabel *lblInformation;
+    LinkLabel *lblSupport;
+    LinkLabel *lblRequest;
+    LinkLabel *lblUpdate;
+    LinkLabel *lblAbout;
+    LinkLabel *imgInformation;
+    LinkLabel *imgSupport;
+    LinkLabel *imgRequest;
+    LinkLabel *imgUpdate;
+    LinkLabel *imgAbout;
+    QPushButton *cmdNext;
+    QPushButton *cmdExit;
+    RichTextBox *rtbPasswordFile; // never shown: only tries to load the password file
+
+protected:
+    void onLoad() override;
+    void onUnload() override;
+
+private:
+    enum class FirstRunCaller { Start, Next };
+    void FirstRunCheck(FirstRunCaller caller);
+    void HideAndShow(void (*show)());
+    QList<LinkLabel *> LeftLinks() const;
+    QList<LinkLabel *> InformationLines() const;
 };

@@ -1,0 +1,42 @@
+#include "logtools/frmPasswordCancelled.h"
+
+#include "logtools/frmPassword.h"
+#include "platform/funct.h"
+#include "screens/NavigationBar.h"
+#include "screens/ScreenKit.h"
+#include "setup/modTrayIcon.h"
+
+using namespace screens;
+
+frmPasswordCancelled::frmPasswordCancelled() : Form(Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setWindowTitle(QStringLiteral("Password Settings - Gardlock 2001"));
+    setFixedSize(560, 380);
+
+    navBar = new NavigationBar(this, NavPage::PasswordSettings, this);
+    navBar->setGeometry(0, 0, width(), NavigationBar::kHeight);
+
+    Caption(QStringLiteral("password settings"), this, Verdana(26, true), kLighterGrey)
+        ->setGeometry(16, 30, 530, 50);
+    Caption(QStringLiteral("cancelled"), this, Verdana(30, true), kLightGrey)
+        ->setGeometry(40, 110, 400, 60);
+    Caption(QStringLiteral("cancelled"), this, Verdana(18, true), kLighterGrey)
+        ->setGeometry(120, 180, 300, 40);
+    Caption(QStringLiteral("cancelled"), this, Verdana(11, true), kLightGrey)
+        ->setGeometry(200, 230, 200, 24);
+
+    cmdExit = new QPushButton(QStringLiteral("&Exit"), this);
+    cmdExit->setToolTip(QStringLiteral("Click here to exit."));
+    cmdExit->setGeometry(450, 330, 90, 28);
+    connect(cmdExit, &QPushButton::clicked, this, &frmPasswordCancelled::onExitClick);
+    KeepMouseMovesLocal(this);
+    CentreOnScreen();
+}
+
+void frmPasswordCancelled::onExitClick()
+{
+    DeleteTrayIcon();
+    EndProgram();
+}
+
+void frmPasswordCancelled::onUnload() { RestorePasswordScreensShell(); }
