@@ -8,7 +8,7 @@
 #include "setup/modTrayIcon.h"
 #include "startup/RegStuff.h"
 
-#include <QCursor>
+#include "platform/WindowServices.h"
 
 frmTrayMenu::frmTrayMenu()
 {
@@ -38,7 +38,7 @@ void frmTrayMenu::onMouseMove(quint32 number)
         return;
     m_busy = true;
     if (number == WM_RBUTTONUP)
-        mnuPopup->exec(QCursor::pos());
+        ShowPopupMenu(*mnuPopup);
     m_busy = false;
 }
 
