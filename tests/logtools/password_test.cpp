@@ -84,7 +84,7 @@ TEST_F(PasswordSettingsTest, ApplyIsEnabledOnlyForEqualNonEmptyTexts)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.set) + " / " + c.confirm);
         Type(form, c.old, c.set, c.confirm);
-        QTRY_COMPARE_WITH_TIMEOUT(form.cmdApply->isEnabled(), c.enabled, 5000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.cmdApply->isEnabled() == c.enabled; }, 5000));
     }
 }
 
@@ -229,7 +229,7 @@ TEST_F(PasswordSettingsTest, FirstPasswordIsStoredAndProtectionModesFollowWithou
     frmPassword &form = Open();
     ASSERT_TRUE(form.txtpass3->isHidden());
     Type(form, "", "first", "first");
-    QTRY_VERIFY_WITH_TIMEOUT(form.cmdApply->isEnabled(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.cmdApply->isEnabled(); }, 5000));
     QTest::keyClick(form.txtpass2, Qt::Key_Return);
 
     EXPECT_EQ(ReadBytes(PasswordFilePath()), "\"first\"\r\n");
