@@ -7,7 +7,7 @@
 
 using namespace screens;
 
-frmLogViewer::frmLogViewer() : Form(Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
+frmLogViewer::frmLogViewer() : Form(PageWindow())
 {
     setWindowTitle(QStringLiteral("Log Viewer - Gardlock 2001"));
     setFixedSize(560, 380);

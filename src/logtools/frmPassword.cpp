@@ -35,7 +35,7 @@ void RestorePasswordScreensShell()
     ShowTaskBar();
 }
 
-frmPassword::frmPassword() : Form(Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
+frmPassword::frmPassword() : Form(PageWindow())
 {
     setWindowTitle(QStringLiteral("Password Settings - Gardlock 2001"));
     setFixedSize(560, 380);

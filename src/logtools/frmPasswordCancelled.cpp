@@ -8,7 +8,7 @@
 
 using namespace screens;
 
-frmPasswordCancelled::frmPasswordCancelled() : Form(Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
+frmPasswordCancelled::frmPasswordCancelled() : Form(PageWindow())
 {
     setWindowTitle(QStringLiteral("Password Settings - Gardlock 2001"));
     setFixedSize(560, 380);

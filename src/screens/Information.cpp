@@ -8,7 +8,8 @@
 using namespace screens;
 
 Information::Information()
-    : Form(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    // Kept above the screens: its opener often shows another page right before it.
+    : Form(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QStringLiteral("Important Information Icon - Overview"));
     setFixedSize(360, 210);

@@ -67,6 +67,12 @@ Qt::WindowFlags CaptionOnlyWindow()
     return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 }
 
+Qt::WindowFlags PageWindow()
+{
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+}
+
 } // namespace screens
 
 HoverButton::HoverButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)

@@ -46,6 +46,8 @@ void KeepMouseMovesLocal(QWidget *window);
 
 // Fixed-size window with a caption and no close, minimise or maximise buttons.
 Qt::WindowFlags CaptionOnlyWindow();
+// Fixed-size page: caption, minimise and close, but nothing to maximise.
+Qt::WindowFlags PageWindow();
 
 } // namespace screens
 

@@ -59,7 +59,7 @@ int frmProtection::ArrowTopTwips(const HoverButton *button) const
     return 3540;
 }
 
-frmProtection::frmProtection() : Form(Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
+frmProtection::frmProtection() : Form(PageWindow())
 {
     setWindowTitle(QStringLiteral("System Protection - Gardlock 2001"));
     setFixedSize(640, 420);
