@@ -5,6 +5,7 @@
 
 #include "platform/WindowServices.h"
 
+#include <QIcon>
 #include <QPushButton>
 
 class QWidget;
@@ -15,6 +16,9 @@ namespace screens {
 constexpr int Twips(int twips) { return (twips + 7) / 15; }
 
 QFont Verdana(double points, bool bold = false);
+
+// The program's icon, a padlock, drawn here so that it needs no image plugin.
+QIcon ProgramIcon();
 
 // The colours the screens name.
 inline const QColor kBlack(0, 0, 0);

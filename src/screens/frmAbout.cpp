@@ -35,7 +35,7 @@ frmAbout::frmAbout() : Form(CaptionOnlyWindow())
     bp.setColor(QPalette::Window, kNavy);
     banner->setPalette(bp);
     imgBanner = new QLabel(banner);
-    imgBanner->setPixmap(QIcon(QStringLiteral(":/gardlock/icons/gardlock.svg")).pixmap(48, 48));
+    imgBanner->setPixmap(ProgramIcon().pixmap(48, 48));
     imgBanner->setGeometry(14, 12, 48, 48);
     QLabel *product = Caption(QStringLiteral("Gardlock 2001"), banner, Verdana(18, true),
                               QColor(255, 255, 255));

@@ -58,7 +58,7 @@ template <class T> void Bring()
 frmMain::frmMain() : Form(CaptionOnlyWindow())
 {
     setWindowTitle(app::Title());
-    setWindowIcon(QIcon(QStringLiteral(":/gardlock/icons/gardlock.svg")));
+    setWindowIcon(ProgramIcon());
     setFixedSize(640, 430);
 
     navBar = new NavigationBar(this, NavPage::Home, this);
