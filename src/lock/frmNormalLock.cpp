@@ -1,11 +1,224 @@
 #include "lock/frmNormalLock.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "lock/GeneralDate.h"
+#include "lock/IntruderLog.h"
+#include "lock/LockGuard.h"
+#include "lock/LockWindow.h"
+#include "lock/PasswordStore.h"
+#include "platform/Settings.h"
+#include "platform/WindowServices.h"
+#include "platform/funct.h"
+#include "startup/RegStuff.h"
 
-frmNormalLock::frmNormalLock()
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+const QString kOwnStartup = QStringLiteral("Gardlock.exe /d");
+
+// The panel's built-in picture: a grey bevel that frames the password controls.
+QPixmap PanelPicture(QSize size)
 {
+    QPixmap pixmap(size);
+    QPainter painter(&pixmap);
+    QLinearGradient shade(0, 0, 0, size.height());
+    shade.setColorAt(0, QColor(224, 224, 224));
+    shade.setColorAt(1, QColor(160, 160, 160));
+    painter.fillRect(pixmap.rect(), shade);
+    painter.setPen(Qt::white);
+    painter.drawLine(0, 0, size.width() - 1, 0);
+    painter.drawLine(0, 0, 0, size.height() - 1);
+    painter.setPen(QColor(96, 96, 96));
+    painter.drawLine(0, size.height() - 1, size.width() - 1, size.height() - 1);
+    painter.drawLine(size.width() - 1, 0, size.width() - 1, size.height() - 1);
+    return pixmap;
+}
+
+// The clock labels are only 12 pixels high: the largest font whose general
+// date fits the label's width.
+QFont ClockFont(const QFont &base, int width)
+{
+    const QString widest = GeneralDate(QDateTime(QDate(2026, 12, 28), QTime(12, 58, 58)));
+    QFont font = base;
+    for (int pixels = 11; pixels > 7; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(widest) <= width)
+            break;
+    }
+    return font;
+}
+
+QRect ScreenArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+} // namespace
+
+frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
+{
+    setObjectName("frmNormalLock");
     setWindowTitle(QStringLiteral("Desktop status: Locked"));
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Desktop status: Locked"), this));
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+
+    picBackground = new PictureBox(this);
+    picBackground->setObjectName("picBackground");
+
+    QFont small = font();
+    small.setPixelSize(10);
+
+    lblClockBlack = new QLabel(QStringLiteral("02/09/2001"), this);
+    lblClockWhite = new QLabel(QStringLiteral("02/09/2001"), this);
+    lblClockBlack->setObjectName("lblClockBlack");
+    lblClockWhite->setObjectName("lblClockWhite");
+    for (QLabel *clock : {lblClockBlack, lblClockWhite}) {
+        clock->resize(Twips(1935), Twips(180));
+        clock->setFont(ClockFont(small, clock->width()));
+        clock->setTextFormat(Qt::PlainText);
+    }
+    lblClockBlack->setStyleSheet("color: black; background: transparent;");
+    lblClockWhite->setStyleSheet("color: white; background: transparent;");
+    lblClockBlack->move(0, Twips(45));
+    lblClockWhite->move(0, Twips(30));
+
+    fraPanel = new QFrame(this);
+    fraPanel->setObjectName("fraPanel");
+    fraPanel->setGeometry(0, Twips(285), Twips(2010), Twips(480));
+    fraPanel->setAutoFillBackground(true);
+    QPalette grey = fraPanel->palette();
+    grey.setColor(QPalette::Window, QColor(192, 192, 192));
+    fraPanel->setPalette(grey);
+
+    imgPanel = new QLabel(fraPanel);
+    imgPanel->setGeometry(fraPanel->rect());
+    imgPanel->setPixmap(PanelPicture(fraPanel->size()));
+
+    lblPwrd = new QLabel(QStringLiteral("Pwrd:"), fraPanel);
+    lblPwrd->setFont(small);
+    lblPwrd->setGeometry(Twips(60), Twips(150), Twips(540), Twips(225));
+
+    txtPassword = new TextBox(fraPanel, 15, QChar('l'));
+    txtPassword->setObjectName("txtPassword");
+    txtPassword->setFont(small);
+    txtPassword->setGeometry(Twips(615), Twips(150), Twips(540), Twips(225));
+    txtPassword->setTextMargins(0, 0, 0, 0);
+
+    cmdVerify = new QPushButton(QStringLiteral("&Verify"), fraPanel);
+    cmdVerify->setObjectName("cmdVerify");
+    cmdVerify->setFont(small);
+    cmdVerify->setGeometry(Twips(1215), Twips(135), Twips(705), Twips(285));
+    cmdVerify->setDefault(true);
+    cmdVerify->setCursor(Qt::PointingHandCursor);
+
+    lblInvalid = new QLabel(QStringLiteral("Invalid!"), fraPanel);
+    lblInvalid->setObjectName("lblInvalid");
+    QFont tiny = small;
+    tiny.setPixelSize(9);
+    lblInvalid->setFont(tiny);
+    lblInvalid->setStyleSheet("color: red; background: white;");
+    lblInvalid->move(Twips(600), 0);
+    lblInvalid->setFixedHeight(Twips(150));
+    lblInvalid->adjustSize();
+    lblInvalid->hide();
+
+    // Enter in the box presses the default button.
+    connect(txtPassword, &QLineEdit::returnPressed, cmdVerify, &QPushButton::click);
+    connect(cmdVerify, &QPushButton::clicked, this, &frmNormalLock::onVerifyClicked);
+
+    tmrClock = NewTimer(this, 3, true, [this] { onClockTimer(); });
+    tmrShell = NewTimer(this, 3, true, [this] { onShellTimer(); });
+    tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); });
+    tmrNotice1 = NewTimer(this, 10, false, [this] { onNoticeTimer1(); });
+    tmrNotice2 = NewTimer(this, 1, false, [this] { onNoticeTimer2(); });
+}
+
+frmNormalLock::~frmNormalLock() = default;
+
+void frmNormalLock::onLoad()
+{
+    m_signalGuard = std::make_unique<LockSignalGuard>();
+    const QRect screen = ScreenArea();
+    setGeometry(screen);
+
+    picBackground->setGeometry(0, 0, screen.width(), screen.height());
+    fraPanel->move(int((screen.width() - fraPanel->width()) / 1.01), fraPanel->y());
+    lblClockBlack->move(screen.width() - lblClockWhite->width(), lblClockBlack->y());
+    lblClockWhite->move(screen.width() - lblClockWhite->width(), lblClockWhite->y());
+    RunHidingSteps();
+    // A missing or unreadable picture simply leaves the screen black.
+    if (!picBackground->LoadPicture(settings::Read(settings::Background1)))
+        return;
+}
+
+void frmNormalLock::showEvent(QShowEvent *event)
+{
+    Form::showEvent(event);
+    txtPassword->setFocus();
+}
+
+void frmNormalLock::onVerifyClicked()
+{
+    const QString typed = txtPassword->text();
+    switch (CheckPassword(typed)) {
+    case PasswordCheck::CreatedEmpty:
+        // There was no password; now there is the empty one. The lock stays.
+        return;
+    case PasswordCheck::Unavailable:
+        // The password file cannot be read: stay locked and touch nothing.
+        return;
+    case PasswordCheck::Match:
+        RemoveServiceStartup(kOwnStartup);
+        Unload();
+        EndProgram(0);
+        return;
+    case PasswordCheck::Mismatch:
+        break;
+    }
+    Beep();
+    tmrNotice1->start();
+    if (!AppendIntruderRecord(headings::kLock, typed))
+        return; // the record is lost; the box keeps its text
+    txtPassword->clear();
+}
+
+void frmNormalLock::onClockTimer()
+{
+    lblClockBlack->setText(GeneralDate(QDateTime::currentDateTime()));
+    lblClockWhite->setText(lblClockBlack->text());
+}
+
+void frmNormalLock::onShellTimer() { RunHidingSteps(); }
+
+void frmNormalLock::onLayerTimer() { SetWindowLayer(TopWindowOf(this), true); }
+
+void frmNormalLock::onNoticeTimer1()
+{
+    lblInvalid->show();
+    tmrNotice2->start();
+    tmrNotice1->stop();
+}
+
+void frmNormalLock::onNoticeTimer2()
+{
+    lblInvalid->show();
+    tmrNotice2->stop();
+}
+
+void frmNormalLock::onUnload()
+{
+    // No tick may hide the shell again once it is restored.
+    for (QTimer *timer : {tmrClock, tmrShell, tmrLayer, tmrNotice1, tmrNotice2})
+        timer->stop();
+    RunRestoringSteps();
+    SetScreenSaverRunning(false);
+    m_signalGuard.reset();
 }

@@ -1,8 +1,56 @@
 #pragma once
+// The Normal lock: one borderless black window over the whole screen with the
+// background picture, the clock and a small panel asking for the password.
+// Only the right password ends it (and with it the program).
+
 #include "platform/Form.h"
+
+#include <memory>
+
+class LockSignalGuard;
+class PictureBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+class TextBox;
 
 class frmNormalLock : public Form {
     Q_OBJECT
 public:
     frmNormalLock();
+    ~frmNormalLock() override;
+
+protected:
+    void onLoad() override;
+    void onUnload() override;
+    // A close request never unlocks: only the password does.
+    bool acceptsCloseRequest() const override { return false; }
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void onVerifyClicked();
+    void onClockTimer();
+    void onShellTimer();
+    void onLayerTimer();
+    void onNoticeTimer1();
+    void onNoticeTimer2();
+
+    PictureBox *picBackground;
+    QLabel *lblClockBlack;
+    QLabel *lblClockWhite;
+    QFrame *fraPanel;
+    QLabel *imgPanel;
+    QLabel *lblPwrd;
+    TextBox *txtPassword;
+    QPushButton *cmdVerify;
+    QLabel *lblInvalid;
+
+    QTimer *tmrClock;
+    QTimer *tmrShell;
+    QTimer *tmrLayer;
+    QTimer *tmrNotice1;
+    QTimer *tmrNotice2;
+
+    std::unique_ptr<LockSignalGuard> m_signalGuard;
 };

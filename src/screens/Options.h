@@ -1,8 +1,15 @@
 #pragma once
 #include "platform/Form.h"
 
+class LinkLabel;
+
 class Options : public Form {
     Q_OBJECT
 public:
     Options();
+
+private:
+    void onEditTextClicked();
+
+    LinkLabel *lblEditText;
 };

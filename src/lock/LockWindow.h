@@ -1,0 +1,47 @@
+#pragma once
+// What the lock windows share. They bypass the window manager
+// (override-redirect), so that nothing it manages can be stacked above them;
+// in exchange they get no frame from it, and the boxes that must show a
+// caption ("System Locked", "Start Logon") draw their own.
+
+#include <QWidget>
+
+inline constexpr Qt::WindowFlags kLockWindowFlags = Qt::Window | Qt::FramelessWindowHint |
+                                                    Qt::X11BypassWindowManagerHint |
+                                                    Qt::WindowStaysOnTopHint;
+
+// Pixels: 15 twips are one pixel.
+constexpr int Twips(int twips) { return twips / 15; }
+
+// The drawn frame of a fixed-single-border box: edge width and caption height.
+inline constexpr int kEdgeWidth = 2;
+inline constexpr int kCaptionHeight = 18;
+
+// The lock's 16 x 16 icon: a padlock, drawn so that no image plugin is needed.
+QPixmap LockIcon();
+
+// A title bar in the active-caption colours, with the program's icon.
+class CaptionBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit CaptionBar(QWidget *parent);
+    void SetText(const QString &text);
+    QString Text() const { return m_text; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_text;
+};
+
+// Lays out a box window of the given client size with its drawn edge and
+// caption bar; returns the client area's rectangle inside the window.
+QRect LayOutBox(QWidget *window, CaptionBar *caption, QSize client);
+
+// Paints the raised window edge around the whole window.
+void PaintWindowEdge(QWidget *window);
+
+// The window a lock's layer timer keeps on top: the lock itself, or the
+// message box it has open (an owned window stays above its owner).
+QWidget *TopWindowOf(QWidget *lock);

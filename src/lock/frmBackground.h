@@ -1,0 +1,31 @@
+#pragma once
+// The NT-style lock's black full-screen background. It owns the box and the
+// prompt and keeps the shell hidden for as long as it exists.
+
+#include "platform/Form.h"
+
+#include <memory>
+
+class LockSignalGuard;
+class PictureBox;
+class QTimer;
+
+class frmBackground : public Form {
+    Q_OBJECT
+public:
+    frmBackground();
+    ~frmBackground() override;
+
+protected:
+    void onLoad() override;
+    void onUnload() override;
+    // A close request never unlocks: only the password does.
+    bool acceptsCloseRequest() const override { return false; }
+
+private:
+    void onShellTimer();
+
+    PictureBox *picBackground;
+    QTimer *tmrShell;
+    std::unique_ptr<LockSignalGuard> m_signalGuard;
+};

@@ -1,0 +1,127 @@
+#include "lock/frmLock.h"
+
+#include "lock/LockWindow.h"
+#include "lock/NtLockTexts.h"
+#include "lock/frmBackground.h"
+#include "platform/WindowServices.h"
+#include "platform/funct.h"
+
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QScreen>
+
+namespace {
+
+std::function<double()> &RandomSource()
+{
+    static std::function<double()> source = [] { return QRandomGenerator::global()->generateDouble(); };
+    return source;
+}
+
+// The files keep line breaks as CR LF; a label wants LF.
+QString Shown(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+constexpr int kAllThreeModifiers = 1 | 2 | 4; // Shift, Ctrl, Alt
+
+} // namespace
+
+void frmLock::SetRandomSource(std::function<double()> source) { RandomSource() = std::move(source); }
+
+frmLock::frmLock() : Form(kLockWindowFlags)
+{
+    setObjectName("frmLock");
+    setFocusPolicy(Qt::StrongFocus);
+    lblCaption = new CaptionBar(this);
+    lblCaption->setObjectName("lblCaption");
+    auto *client = new QWidget(this);
+    client->setGeometry(LayOutBox(this, lblCaption, QSize(Twips(4680), Twips(1740))));
+
+    imgIcon = new QLabel(client);
+    imgIcon->setPixmap(LockIcon());
+    imgIcon->setFixedSize(16, 16);
+    lblLine1 = new QLabel(client);
+    lblLine2 = new QLabel(client);
+    lblLine3 = new QLabel(client);
+    lblLine1->setObjectName("lblLine1");
+    lblLine2->setObjectName("lblLine2");
+    lblLine3->setObjectName("lblLine3");
+    auto *layout = new QGridLayout(client);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setHorizontalSpacing(12);
+    layout->addWidget(imgIcon, 0, 0, Qt::AlignTop);
+    int row = 0;
+    for (QLabel *line : {lblLine1, lblLine2, lblLine3}) {
+        line->setTextFormat(Qt::PlainText);
+        line->setWordWrap(true);
+        line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        layout->addWidget(line, row++, 1);
+    }
+    layout->setRowStretch(3, 1);
+
+    const NtLockTexts builtIn = BuiltInNtLockTexts();
+    setWindowTitle(builtIn.caption);
+    lblCaption->SetText(builtIn.caption);
+    lblLine1->setText(Shown(builtIn.line1));
+    lblLine2->setText(Shown(builtIn.line2));
+    lblLine3->setText(Shown(builtIn.line3));
+
+    tmrHop = NewTimer(this, 4000, true, [this] { onHopTimer(); });
+    tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); });
+}
+
+void frmLock::onLoad()
+{
+    RunHidingSteps();
+    CentreOnScreen();
+    // All four texts or none: a half-read set never shows.
+    if (const std::optional<NtLockTexts> texts = ReadNtLockTexts()) {
+        setWindowTitle(texts->caption);
+        lblCaption->SetText(texts->caption);
+        lblLine1->setText(Shown(texts->line1));
+        lblLine2->setText(Shown(texts->line2));
+        lblLine3->setText(Shown(texts->line3));
+    }
+}
+
+void frmLock::keyPressEvent(QKeyEvent *event) { onKeyDown(ShiftState(event->modifiers())); }
+
+void frmLock::onKeyDown(int shift)
+{
+    // Only the modifiers count, not the key: any key with all three held.
+    if ((shift & kAllThreeModifiers) != kAllThreeModifiers)
+        return;
+    // ShowNtStyleLock brings up the prompt once the box is gone.
+    Unload();
+}
+
+void frmLock::onHopTimer()
+{
+    QSize area;
+    if (const frmBackground *background = Forms::IfLoaded<frmBackground>())
+        area = background->size();
+    else if (const QScreen *screen = QGuiApplication::primaryScreen())
+        area = screen->geometry().size();
+    // y is drawn before x; both stay inside the upper-left quarter.
+    const double r1 = RandomSource()();
+    const int y = int(r1 * area.height() / 2);
+    const double r2 = RandomSource()();
+    const int x = int(r2 * area.width() / 2);
+    move(x, y);
+}
+
+void frmLock::onLayerTimer() { SetWindowLayer(TopWindowOf(this), true); }
+
+void frmLock::paintEvent(QPaintEvent *event)
+{
+    Form::paintEvent(event);
+    PaintWindowEdge(this);
+}
+
+void frmLock::onUnload()
+{
+    tmrHop->stop();
+    tmrLayer->stop();
+}

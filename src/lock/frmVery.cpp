@@ -1,0 +1,105 @@
+#include "lock/frmVery.h"
+
+#include "lock/IntruderLog.h"
+#include "lock/LockWindow.h"
+#include "lock/PasswordStore.h"
+#include "lock/frmBackground.h"
+#include "platform/WindowServices.h"
+#include "platform/funct.h"
+#include "startup/RegStuff.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+const QString kOwnStartup = QStringLiteral("Gardlock.exe /n");
+}
+
+frmVery::frmVery() : Form(kLockWindowFlags)
+{
+    setObjectName("frmVery");
+    setWindowTitle(QStringLiteral("Start Logon"));
+    lblCaption = new CaptionBar(this);
+    lblCaption->SetText(QStringLiteral("Start Logon"));
+    auto *client = new QWidget(this);
+    client->setGeometry(LayOutBox(this, lblCaption, QSize(Twips(4290), Twips(2145))));
+
+    lblPassword = new QLabel(QStringLiteral("Password:"), client);
+    lblPassword->setFont(QFont(QStringLiteral("Verdana"), 9, QFont::Bold));
+    lblPassword->setGeometry(16, 16, 200, 18);
+
+    txtPassword = new TextBox(client, 15, QChar('-'));
+    txtPassword->setObjectName("txtPassword");
+    txtPassword->setFont(QFont(QStringLiteral("MS Sans Serif"), 12));
+    txtPassword->setStyleSheet("color: rgb(255, 0, 0);");
+    txtPassword->setGeometry(16, 40, client->width() - 32, 30);
+
+    cmdVerify = new QPushButton(QStringLiteral("&Verify"), client);
+    cmdVerify->setObjectName("cmdVerify");
+    cmdVerify->setDefault(true);
+    cmdVerify->setGeometry(client->width() - 16 - 2 * 80 - 8, client->height() - 16 - 26, 80, 26);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), client);
+    cmdCancel->setObjectName("cmdCancel");
+    cmdCancel->setGeometry(client->width() - 16 - 80, client->height() - 16 - 26, 80, 26);
+
+    setTabOrder(txtPassword, cmdVerify);
+    setTabOrder(cmdVerify, cmdCancel);
+    connect(txtPassword, &QLineEdit::returnPressed, cmdVerify, &QPushButton::click);
+    connect(cmdVerify, &QPushButton::clicked, this, &frmVery::onVerifyClicked);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmVery::onCancelClicked);
+
+    // The box's layer timer, given to the prompt too: in the prompt state
+    // nothing else would keep it above other windows.
+    tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); });
+}
+
+void frmVery::onLoad() { CentreOnScreen(); }
+
+void frmVery::showEvent(QShowEvent *event)
+{
+    Form::showEvent(event);
+    txtPassword->setFocus();
+}
+
+void frmVery::onVerifyClicked()
+{
+    const QString typed = txtPassword->text();
+    switch (CheckPassword(typed)) {
+    case PasswordCheck::CreatedEmpty:
+        // There was no password; now there is the empty one. The prompt stays.
+        return;
+    case PasswordCheck::Unavailable:
+        // The password file cannot be read: stay locked and touch nothing.
+        return;
+    case PasswordCheck::Match:
+        RemoveServiceStartup(kOwnStartup);
+        RunRestoringSteps();
+        Unload();
+        Forms::Unload<frmBackground>();
+        EndProgram(0);
+        return;
+    case PasswordCheck::Mismatch:
+        break;
+    }
+    Beep();
+    if (!AppendIntruderRecord(headings::kLock, typed))
+        return; // the record is lost; the box keeps its text and nothing is shown
+    txtPassword->clear();
+    MsgBox(QStringLiteral("Password is incorrect."), platform::MsgButtons::OK,
+           platform::MsgIcon::Critical, QStringLiteral("Access Denied!"), this);
+    MsgBox(QStringLiteral("This unauthorized access has been logged."), platform::MsgButtons::OK,
+           platform::MsgIcon::Exclamation, QStringLiteral("Gardlock 2001"), this);
+}
+
+// ShowNtStyleLock brings the box back once the prompt is gone.
+void frmVery::onCancelClicked() { Unload(); }
+
+void frmVery::onLayerTimer() { SetWindowLayer(TopWindowOf(this), true); }
+
+void frmVery::paintEvent(QPaintEvent *event)
+{
+    Form::paintEvent(event);
+    PaintWindowEdge(this);
+}
+
+void frmVery::onUnload() { tmrLayer->stop(); }

@@ -1,0 +1,37 @@
+#pragma once
+// The NT-style lock's "Start Logon" prompt: the password, "&Verify" and
+// "&Cancel" (back to the box).
+
+#include "platform/Form.h"
+
+class CaptionBar;
+class QLabel;
+class QPushButton;
+class QTimer;
+class TextBox;
+
+class frmVery : public Form {
+    Q_OBJECT
+public:
+    frmVery();
+
+protected:
+    void onLoad() override;
+    void onUnload() override;
+    // A close request never unlocks: only the password does.
+    bool acceptsCloseRequest() const override { return false; }
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void onVerifyClicked();
+    void onCancelClicked();
+    void onLayerTimer();
+
+    CaptionBar *lblCaption;
+    QLabel *lblPassword;
+    TextBox *txtPassword;
+    QPushButton *cmdVerify;
+    QPushButton *cmdCancel;
+    QTimer *tmrLayer;
+};
