@@ -1,6 +1,5 @@
 #include "lock/LockWindow.h"
 
-#include <QApplication>
 #include <QPainter>
 
 QPixmap LockIcon()
@@ -75,12 +74,4 @@ void PaintWindowEdge(QWidget *window)
     painter.setPen(QColor(128, 128, 128));
     painter.drawLine(inner.bottomLeft(), inner.bottomRight());
     painter.drawLine(inner.topRight(), inner.bottomRight());
-}
-
-QWidget *TopWindowOf(QWidget *lock)
-{
-    QWidget *modal = QApplication::activeModalWidget();
-    if (modal && modal != lock && modal->parentWidget() && modal->parentWidget()->window() == lock)
-        return modal;
-    return lock;
 }

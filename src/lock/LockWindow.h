@@ -42,6 +42,3 @@ QRect LayOutBox(QWidget *window, CaptionBar *caption, QSize client);
 // Paints the raised window edge around the whole window.
 void PaintWindowEdge(QWidget *window);
 
-// The window a lock's layer timer keeps on top: the lock itself, or the
-// message box it has open (an owned window stays above its owner).
-QWidget *TopWindowOf(QWidget *lock);

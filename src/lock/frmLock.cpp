@@ -112,7 +112,7 @@ void frmLock::onHopTimer()
     move(x, y);
 }
 
-void frmLock::onLayerTimer() { SetWindowLayer(TopWindowOf(this), true); }
+void frmLock::onLayerTimer() { SetWindowLayer(this, true); }
 
 void frmLock::paintEvent(QPaintEvent *event)
 {

@@ -198,7 +198,7 @@ void frmNormalLock::onClockTimer()
 
 void frmNormalLock::onShellTimer() { RunHidingSteps(); }
 
-void frmNormalLock::onLayerTimer() { SetWindowLayer(TopWindowOf(this), true); }
+void frmNormalLock::onLayerTimer() { SetWindowLayer(this, true); }
 
 void frmNormalLock::onNoticeTimer1()
 {

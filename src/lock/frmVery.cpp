@@ -94,7 +94,7 @@ void frmVery::onVerifyClicked()
 // ShowNtStyleLock brings the box back once the prompt is gone.
 void frmVery::onCancelClicked() { Unload(); }
 
-void frmVery::onLayerTimer() { SetWindowLayer(TopWindowOf(this), true); }
+void frmVery::onLayerTimer() { SetWindowLayer(this, true); }
 
 void frmVery::paintEvent(QPaintEvent *event)
 {

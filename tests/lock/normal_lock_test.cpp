@@ -1,0 +1,224 @@
+#include "lock/LockGuard.h"
+#include "lock/PasswordStore.h"
+#include "lock/frmNormalLock.h"
+#include "lock/lock_test_support.h"
+#include "platform/Settings.h"
+#include "platform/WindowServices.h"
+#include "startup/RegStuff.h"
+#include "support/Sandbox.h"
+
+#include <QDir>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+using locktest::kHidingSteps;
+using locktest::kRestoringSteps;
+using testing_support::recorders;
+using testing_support::SandboxTest;
+
+namespace {
+
+class NormalLockTest : public SandboxTest {
+protected:
+    frmNormalLock &lock() { return Forms::Get<frmNormalLock>(); }
+    TextBox *box() { return lock().findChild<TextBox *>("txtPassword"); }
+    QLabel *invalid() { return lock().findChild<QLabel *>("lblInvalid"); }
+    void Verify(const QString &typed)
+    {
+        box()->setText(typed);
+        lock().findChild<QPushButton *>("cmdVerify")->click();
+    }
+    QByteArray Log() const { return ReadBytes(driveC() + "/intruder.log"); }
+    bool Ended() const { return !recorders().session.endings.empty(); }
+};
+
+TEST_F(NormalLockTest, LoadHidesTheShellAndLaysOutTheScreen)
+{
+    frmNormalLock &shown = lock();
+    EXPECT_EQ(shell().calls, kHidingSteps);
+    EXPECT_EQ(shown.windowTitle(), "Desktop status: Locked");
+    EXPECT_TRUE(shown.windowFlags() & Qt::X11BypassWindowManagerHint);
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(shown.geometry(), screen);
+    EXPECT_EQ(shown.findChild<QWidget *>("picBackground")->geometry(), QRect(QPoint(), screen.size()));
+    const QFrame *panel = shown.findChild<QFrame *>("fraPanel");
+    EXPECT_EQ(panel->geometry(), QRect(int((screen.width() - 134) / 1.01), 19, 134, 32));
+    const QLabel *white = shown.findChild<QLabel *>("lblClockWhite");
+    const QLabel *black = shown.findChild<QLabel *>("lblClockBlack");
+    EXPECT_EQ(white->geometry(), QRect(screen.width() - 129, 2, 129, 12));
+    EXPECT_EQ(black->geometry(), QRect(screen.width() - 129, 3, 129, 12));
+    EXPECT_EQ(white->text(), "02/09/2001");
+    EXPECT_FALSE(invalid()->isVisible());
+}
+
+TEST_F(NormalLockTest, TimersKeepTheShellHiddenTheLockOnTopAndTheClockCurrent)
+{
+    lock().show();
+    shell().calls.clear();
+    QTRY_VERIFY_WITH_TIMEOUT(shell().calls.count("HideStartButton") >= 3, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(shell().calls.contains("SetWindowLayer"), 20000);
+    const QLabel *white = lock().findChild<QLabel *>("lblClockWhite");
+    QTRY_VERIFY_WITH_TIMEOUT(white->text() != "02/09/2001", 20000);
+    EXPECT_TRUE(white->text().contains(QString::number(QDate::currentDate().year())));
+    EXPECT_EQ(lock().findChild<QLabel *>("lblClockBlack")->text().left(8), white->text().left(8));
+}
+
+TEST_F(NormalLockTest, TheBoxTakesFifteenCharactersShownAsL)
+{
+    lock().show();
+    box()->setFocus();
+    QTest::keyClicks(box(), "abcdefghijklmnop");
+    EXPECT_EQ(box()->text(), "abcdefghijklmno");
+    EXPECT_EQ(box()->displayText(), QString(15, 'l'));
+}
+
+TEST_F(NormalLockTest, WrongThenRightPasswordLogsOnceThenUnlocks)
+{
+    ASSERT_TRUE(WritePassword("Secret"));
+    AddServiceStartup("Gardlock.exe /d");
+    AddServiceStartup("Gardlock.exe /t");
+    lock().show();
+
+    Verify("secret"); // letter case counts
+    EXPECT_EQ(dialogs().beeps, 1);
+    EXPECT_TRUE(dialogs().boxes.empty()); // the Normal lock marks the failure on its own window
+    EXPECT_EQ(box()->text(), "");
+    EXPECT_EQ(Log().count("An unauthorized person tried to access this system by typing as a password:\r\n"
+                          "secret On "),
+              1);
+    QTRY_VERIFY_WITH_TIMEOUT(invalid()->isVisible(), 20000);
+    EXPECT_FALSE(Ended());
+
+    shell().calls.clear();
+    Verify("Secret");
+    EXPECT_EQ(recorders().session.endings, std::vector<int>{0});
+    EXPECT_FALSE(Forms::IsLoaded<frmNormalLock>());
+    EXPECT_EQ(shell().calls, kRestoringSteps + QStringList{"ScreenSaverRunning(false)"});
+    EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /d"));
+    EXPECT_TRUE(HasStartupEntry(StartupList::Services, "Gardlock.exe /t"));
+    EXPECT_EQ(Log().count(" On "), 1);
+
+    // Nothing ticks after the shell is restored.
+    shell().calls.clear();
+    QTest::qWait(50);
+    EXPECT_TRUE(shell().calls.isEmpty()) << shell().calls.join(",").toStdString();
+}
+
+// Records what the screen looked like at the moment of the beep.
+class SnoopingDialogs : public testing_support::RecordingDialogs {
+public:
+    std::function<void()> atBeep;
+    void Beep() override
+    {
+        RecordingDialogs::Beep();
+        atBeep();
+    }
+};
+
+TEST_F(NormalLockTest, TheBeepComesBeforeTheRecordAndTheRecordBeforeTheBoxIsEmptied)
+{
+    ASSERT_TRUE(WritePassword("x"));
+    SnoopingDialogs snoop;
+    bool logExistedAtBeep = true;
+    QString boxAtBeep;
+    snoop.atBeep = [&] {
+        logExistedAtBeep = QFile::exists(driveC() + "/intruder.log");
+        boxAtBeep = box()->text();
+    };
+    platform::install({&shell(), &snoop, &launcher(), &session()});
+    lock().show();
+    box()->setFocus();
+    QTest::keyClicks(box(), "guess");
+    QTest::keyClick(box(), Qt::Key_Return); // Enter presses "&Verify"
+    EXPECT_EQ(snoop.beeps, 1);
+    EXPECT_FALSE(logExistedAtBeep);
+    EXPECT_EQ(boxAtBeep, "guess");
+    EXPECT_TRUE(Log().contains("guess On "));
+    EXPECT_EQ(box()->text(), "");
+    testing_support::ResetRecorders();
+}
+
+TEST_F(NormalLockTest, MissingPasswordFileBecomesTheEmptyPasswordWithoutUnlocking)
+{
+    lock().show();
+    Verify("anything");
+    EXPECT_EQ(ReadBytes(PasswordFilePath()), "\"\"\r\n");
+    EXPECT_EQ(dialogs().beeps, 0);
+    EXPECT_EQ(box()->text(), "anything");
+    EXPECT_FALSE(QFile::exists(driveC() + "/intruder.log"));
+    EXPECT_FALSE(Ended());
+
+    Verify("");
+    EXPECT_EQ(recorders().session.endings, std::vector<int>{0});
+}
+
+TEST_F(NormalLockTest, UnreadablePasswordFileLeavesTheLockExactlyAsItWas)
+{
+    QDir().mkpath(PasswordFilePath()); // exists, cannot be read as a file
+    lock().show();
+    shell().calls.clear();
+    Verify("");
+    EXPECT_FALSE(Ended());
+    EXPECT_TRUE(Forms::IsLoaded<frmNormalLock>());
+    EXPECT_EQ(dialogs().beeps, 0);
+    EXPECT_FALSE(QFile::exists(driveC() + "/intruder.log"));
+    EXPECT_TRUE(QFileInfo(PasswordFilePath()).isDir());
+    EXPECT_FALSE(shell().calls.contains("EnableSystemKeys"));
+}
+
+TEST_F(NormalLockTest, AFailedRecordKeepsTheTypedText)
+{
+    ASSERT_TRUE(WritePassword("right"));
+    QDir().mkpath(driveC() + "/intruder.log/occupied");
+    lock().show();
+    Verify("wrong");
+    EXPECT_EQ(dialogs().beeps, 1);
+    EXPECT_EQ(box()->text(), "wrong");
+    EXPECT_TRUE(dialogs().boxes.empty());
+    EXPECT_FALSE(Ended());
+}
+
+TEST_F(NormalLockTest, PictureBackgroundAndAPathThatIsNoPicture)
+{
+    const QString picture = home() + "/sky.png";
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(picture));
+    settings::Write(settings::Background1, picture);
+    EXPECT_TRUE(lock().findChild<PictureBox *>("picBackground")->HasPicture());
+    Forms::Unload<frmNormalLock>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    const QString notAPicture = home() + "/notes.png";
+    WriteBytes(notAPicture, "not a picture");
+    settings::Write(settings::Background1, notAPicture);
+    shell().calls.clear();
+    EXPECT_FALSE(lock().findChild<PictureBox *>("picBackground")->HasPicture());
+    EXPECT_EQ(shell().calls, kHidingSteps); // the rest of the load still ran
+}
+
+TEST_F(NormalLockTest, CloseRequestsAndStopSignalsDoNotEndTheLock)
+{
+    const auto before = locktest::HandlerOf(SIGTERM);
+    lock().show();
+    EXPECT_FALSE(lock().close());
+    EXPECT_TRUE(Forms::IsLoaded<frmNormalLock>());
+    EXPECT_TRUE(lock().isVisible());
+    for (int signal : LockSignalGuard::kSignals)
+        ASSERT_EQ(locktest::HandlerOf(signal), SIG_IGN) << signal;
+    ::raise(SIGTERM); // ignored: the test goes on
+    ::raise(SIGHUP);
+    EXPECT_FALSE(shell().calls.contains("EnableSystemKeys"));
+
+    ASSERT_TRUE(WritePassword(""));
+    Verify("");
+    EXPECT_EQ(locktest::HandlerOf(SIGTERM), before);
+}
+
+} // namespace
