@@ -45,10 +45,8 @@ frmPassword::frmPassword() : Form(PageWindow())
 
     Caption(QStringLiteral("password settings"), this, Verdana(26, true), kLighterGrey)
         ->setGeometry(16, 30, 530, 50);
-    Caption(QStringLiteral("password"), this, Verdana(20, true), kLighterGrey)
-        ->setGeometry(16, 120, 180, 40);
-    Caption(QStringLiteral("set"), this, Verdana(20, true), kLighterGrey)
-        ->setGeometry(16, 210, 180, 40);
+    Caption(QStringLiteral("password"), this, Verdana(20, true), kLighterGrey)->setGeometry(16, 120, 180, 40);
+    Caption(QStringLiteral("set"), this, Verdana(20, true), kLighterGrey)->setGeometry(16, 210, 180, 40);
 
     lblOld = BoxLabel(QStringLiteral("OLD"), this, 112);
     txtpass3 = new TextBox(this, kMaxPassword, kMask);
@@ -118,8 +116,8 @@ void frmPassword::onApplyClick()
         Beep();
         MsgBox(QStringLiteral("Old Password is incorrect."), MsgButtons::OK, MsgIcon::Critical,
                QStringLiteral("Cannot change password settings!"), this);
-        MsgBox(QStringLiteral("This action has been logged."), MsgButtons::OK,
-               MsgIcon::Exclamation, QStringLiteral("Gardlock 2001"), this);
+        MsgBox(QStringLiteral("This action has been logged."), MsgButtons::OK, MsgIcon::Exclamation,
+               QStringLiteral("Gardlock 2001"), this);
         AppendIntruderRecord(headings::kPasswordChange, txtpass3->text());
     };
     if (stored.ok() && txtpass3->text() != stored.text) {
@@ -130,8 +128,8 @@ void frmPassword::onApplyClick()
     // The file cannot carry every text: refuse before anything is written.
     const QString problem = PasswordEntryProblem(txtpass1->text());
     if (!problem.isEmpty()) {
-        MsgBox(problem, MsgButtons::OK, MsgIcon::Exclamation,
-               QStringLiteral("Password Settings Error!"), this);
+        MsgBox(problem, MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Password Settings Error!"),
+               this);
         txtpass1->setFocus();
         return;
     }
@@ -150,8 +148,7 @@ void frmPassword::onApplyClick()
 
     if (txtpass1->text() != txtpass2->text()) {
         MsgBox(QStringLiteral("New password cannot be set because the passwords do not match."),
-               MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Password Settings Error!"),
-               this);
+               MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Password Settings Error!"), this);
         return;
     }
     if (!WritePassword(txtpass1->text()))
@@ -183,4 +180,7 @@ void frmPassword::onInformationClick()
                                    "characters."));
 }
 
-void frmPassword::onUnload() { RestorePasswordScreensShell(); }
+void frmPassword::onUnload()
+{
+    RestorePasswordScreensShell();
+}

@@ -18,12 +18,10 @@ frmPasswordCancelled::frmPasswordCancelled() : Form(PageWindow())
 
     Caption(QStringLiteral("password settings"), this, Verdana(26, true), kLighterGrey)
         ->setGeometry(16, 30, 530, 50);
-    Caption(QStringLiteral("cancelled"), this, Verdana(30, true), kLightGrey)
-        ->setGeometry(40, 110, 400, 60);
+    Caption(QStringLiteral("cancelled"), this, Verdana(30, true), kLightGrey)->setGeometry(40, 110, 400, 60);
     Caption(QStringLiteral("cancelled"), this, Verdana(18, true), kLighterGrey)
         ->setGeometry(120, 180, 300, 40);
-    Caption(QStringLiteral("cancelled"), this, Verdana(11, true), kLightGrey)
-        ->setGeometry(200, 230, 200, 24);
+    Caption(QStringLiteral("cancelled"), this, Verdana(11, true), kLightGrey)->setGeometry(200, 230, 200, 24);
 
     cmdExit = new QPushButton(QStringLiteral("&Exit"), this);
     cmdExit->setToolTip(QStringLiteral("Click here to exit."));
@@ -39,4 +37,7 @@ void frmPasswordCancelled::onExitClick()
     EndProgram();
 }
 
-void frmPasswordCancelled::onUnload() { RestorePasswordScreensShell(); }
+void frmPasswordCancelled::onUnload()
+{
+    RestorePasswordScreensShell();
+}

@@ -15,8 +15,7 @@ Information::Information()
     setFixedSize(360, 210);
 
     imgIcon = new QLabel(this);
-    imgIcon->setPixmap(
-        QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    imgIcon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     imgIcon->setGeometry(10, 10, 34, 34);
 
     lblHeading = Caption(QStringLiteral("Information Icon"), this, Verdana(10, true));
@@ -25,10 +24,10 @@ Information::Information()
     txtText = new QTextEdit(this);
     txtText->setReadOnly(true);
     txtText->setFont(Verdana(8));
-    txtText->setPlainText(QStringLiteral(
-        "When you are using this program, and the \"information icon\" appears, you can click "
-        "it and a window will open with important information regarding the feature you are "
-        "using."));
+    txtText->setPlainText(
+        QStringLiteral("When you are using this program, and the \"information icon\" appears, you can click "
+                       "it and a window will open with important information regarding the feature you are "
+                       "using."));
     txtText->setGeometry(10, 50, 340, 150);
 
     lblClose = Link(QStringLiteral("X"), this);
@@ -49,11 +48,20 @@ void Information::onLoad()
     Beep();
 }
 
-void Information::onCloseMouseMove() { lblClose->SetColour(kDarkRed); }
+void Information::onCloseMouseMove()
+{
+    lblClose->SetColour(kDarkRed);
+}
 
-void Information::onBackgroundMouseMove() { lblClose->SetColour(kBlack); }
+void Information::onBackgroundMouseMove()
+{
+    lblClose->SetColour(kBlack);
+}
 
-void Information::onCloseClick() { Unload(); }
+void Information::onCloseClick()
+{
+    Unload();
+}
 
 Information &ShowInformation()
 {

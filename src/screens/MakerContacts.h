@@ -9,8 +9,7 @@ namespace maker {
 inline const QString kName = QStringLiteral("Corvane Technologies");
 inline const QString kHost = QStringLiteral("www.corvane-technologies.example");
 inline const QString kHomePage = QStringLiteral("http://www.corvane-technologies.example/");
-inline const QString kSupportPage =
-    QStringLiteral("http://www.corvane-technologies.example/lockhelp.htm");
+inline const QString kSupportPage = QStringLiteral("http://www.corvane-technologies.example/lockhelp.htm");
 inline const QString kUpdatePage =
     QStringLiteral("http://www.corvane-technologies.example/deskward/update.htm");
 inline const QString kSupportEmail = QStringLiteral("support@corvane-technologies.example");

@@ -27,12 +27,23 @@ template <class T> void Bring()
 void ShowNavPage(NavPage page)
 {
     switch (page) {
-    case NavPage::Home: Bring<frmMain>(); break;
-    case NavPage::PasswordSettings: Bring<frmPassword>(); break;
-    case NavPage::ViewLog: Bring<frmLogViewer>(); break;
-    case NavPage::ProtectDesktop: Bring<frmProtection>(); break;
-    case NavPage::Options: Bring<Options>(); break;
-    case NavPage::None: break;
+    case NavPage::Home:
+        Bring<frmMain>();
+        break;
+    case NavPage::PasswordSettings:
+        Bring<frmPassword>();
+        break;
+    case NavPage::ViewLog:
+        Bring<frmLogViewer>();
+        break;
+    case NavPage::ProtectDesktop:
+        Bring<frmProtection>();
+        break;
+    case NavPage::Options:
+        Bring<Options>();
+        break;
+    case NavPage::None:
+        break;
     }
 }
 
@@ -49,13 +60,11 @@ NavigationBar::NavigationBar(Form *page, NavPage current, QWidget *parent)
     layout->setSpacing(6);
 
     const bool onMain = current == NavPage::Home;
-    lblHome = AddLink(onMain ? QStringLiteral("Home |") : QStringLiteral("Home"), kNavy,
-                      NavPage::Home);
+    lblHome = AddLink(onMain ? QStringLiteral("Home |") : QStringLiteral("Home"), kNavy, NavPage::Home);
     lblPasswordSettings =
         AddLink(QStringLiteral("Password Settings |"), kDarkGrey, NavPage::PasswordSettings);
     lblViewLog = AddLink(QStringLiteral("View log  |"), kDarkGrey, NavPage::ViewLog);
-    lblProtect = AddLink(onMain ? QStringLiteral("Protection Modes |")
-                                : QStringLiteral("Protect Desktop |"),
+    lblProtect = AddLink(onMain ? QStringLiteral("Protection Modes |") : QStringLiteral("Protect Desktop |"),
                          kDarkGrey, NavPage::ProtectDesktop);
     lblHelp = AddLink(QStringLiteral("Help"), kOrange, NavPage::None);
     lblHelp->setToolTip(QStringLiteral("displays program information"));
@@ -89,4 +98,7 @@ void NavigationBar::Navigate(NavPage target)
     ShowNavPage(target);
 }
 
-void NavigationBar::OpenHelp() { OpenDocument(QStringLiteral("index.htm")); }
+void NavigationBar::OpenHelp()
+{
+    OpenDocument(QStringLiteral("index.htm"));
+}

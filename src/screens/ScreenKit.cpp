@@ -74,8 +74,7 @@ LinkLabel *LinkIcon(QWidget *parent, int standardPixmap)
 LinkLabel *InformationIcon(QWidget *parent)
 {
     auto *icon = new LinkLabel(QString(), parent);
-    icon->setPixmap(
-        QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    icon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     icon->setFixedSize(34, 34);
     icon->setToolTip(QStringLiteral("Information"));
     icon->setCursor(Qt::ArrowCursor);

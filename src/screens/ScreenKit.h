@@ -13,7 +13,10 @@ class QWidget;
 namespace screens {
 
 // The screen layouts were drawn in twips: 15 twips make one pixel.
-constexpr int Twips(int twips) { return (twips + 7) / 15; }
+constexpr int Twips(int twips)
+{
+    return (twips + 7) / 15;
+}
 
 QFont Verdana(double points, bool bold = false);
 
@@ -31,8 +34,7 @@ inline const QColor kLightGrey(192, 192, 192);
 inline const QColor kLighterGrey(224, 224, 224);
 
 // A label drawn in one colour and font, with no behaviour.
-QLabel *Caption(const QString &text, QWidget *parent, const QFont &font,
-                const QColor &colour = kBlack);
+QLabel *Caption(const QString &text, QWidget *parent, const QFont &font, const QColor &colour = kBlack);
 
 // The clickable information icon; it keeps the normal arrow pointer.
 LinkLabel *InformationIcon(QWidget *parent);

@@ -12,13 +12,13 @@ using namespace screens;
 
 namespace {
 
-const QString kWindows95Note = QStringLiteral(
-    "Gardlock 2001 can run under Windows 95, but not all functions will work properly. The "
-    "startup protection mode doesn't work under Windows 95. Also under Windows 95, if you "
-    "re-start/shutdown your machine while having your system locked, your machine will not be "
-    "locked when you turn it on, this only happens under Windows 95. Gardlock 2001 fully "
-    "supports and work correctly under Windows 98, Windows 98: Second Edition, and Windows ME "
-    "(Millenium Edition).");
+const QString kWindows95Note =
+    QStringLiteral("Gardlock 2001 can run under Windows 95, but not all functions will work properly. The "
+                   "startup protection mode doesn't work under Windows 95. Also under Windows 95, if you "
+                   "re-start/shutdown your machine while having your system locked, your machine will not be "
+                   "locked when you turn it on, this only happens under Windows 95. Gardlock 2001 fully "
+                   "supports and work correctly under Windows 98, Windows 98: Second Edition, and Windows ME "
+                   "(Millenium Edition).");
 
 } // namespace
 
@@ -37,8 +37,8 @@ frmAbout::frmAbout() : Form(CaptionOnlyWindow())
     imgBanner = new QLabel(banner);
     imgBanner->setPixmap(ProgramIcon().pixmap(48, 48));
     imgBanner->setGeometry(14, 12, 48, 48);
-    QLabel *product = Caption(QStringLiteral("Gardlock 2001"), banner, Verdana(18, true),
-                              QColor(255, 255, 255));
+    QLabel *product =
+        Caption(QStringLiteral("Gardlock 2001"), banner, Verdana(18, true), QColor(255, 255, 255));
     product->setGeometry(76, 18, 330, 36);
 
     lblVersion = Caption(QStringLiteral("Version: 2001 (2.00)"), this, Verdana(9, true));
@@ -63,8 +63,8 @@ frmAbout::frmAbout() : Form(CaptionOnlyWindow())
     lblWeb->setGeometry(30, 226, 370, 18);
 
     cmdCheckForUpdate = new QPushButton(QStringLiteral("&Check for Update"), this);
-    cmdCheckForUpdate->setToolTip(QStringLiteral(
-        "This will connect to the internet and check for a newer version of the program"));
+    cmdCheckForUpdate->setToolTip(
+        QStringLiteral("This will connect to the internet and check for a newer version of the program"));
     cmdCheckForUpdate->setGeometry(20, 282, 150, 28);
     cmdOK = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK->setGeometry(310, 282, 90, 28);
@@ -78,7 +78,10 @@ frmAbout::frmAbout() : Form(CaptionOnlyWindow())
     CentreOnScreen();
 }
 
-void frmAbout::onOkClick() { hide(); }
+void frmAbout::onOkClick()
+{
+    hide();
+}
 
 void frmAbout::onCheckForUpdateClick()
 {
@@ -87,9 +90,15 @@ void frmAbout::onCheckForUpdateClick()
     update.raise();
 }
 
-void frmAbout::onEmailClick() { OpenDocument(QStringLiteral("mailto:") + maker::kSupportEmail); }
+void frmAbout::onEmailClick()
+{
+    OpenDocument(QStringLiteral("mailto:") + maker::kSupportEmail);
+}
 
-void frmAbout::onWebClick() { OpenDocument(maker::kHomePage); }
+void frmAbout::onWebClick()
+{
+    OpenDocument(maker::kHomePage);
+}
 
 void frmAbout::onInformationClick()
 {

@@ -1,18 +1,15 @@
 #include "screens/frmMain.h"
 
 #include "lock/PasswordStore.h"
-#include "logtools/frmLogViewer.h"
 #include "logtools/frmPassword.h"
 #include "platform/InstanceGuard.h"
 #include "platform/funct.h"
 #include "screens/Information.h"
 #include "screens/MakerContacts.h"
 #include "screens/NavigationBar.h"
-#include "screens/Options.h"
 #include "screens/ScreenKit.h"
 #include "screens/frmAbout.h"
 #include "screens/frmRequest.h"
-#include "setup/frmProtection.h"
 #include "setup/modTrayIcon.h"
 #include "web/frmOnlineUpdate.h"
 
@@ -25,21 +22,21 @@ using namespace screens;
 
 namespace {
 
-const QString kWelcomeText = QStringLiteral(
-    "Welcome to Gardlock 2001. This is the first time that you are running this program, so, "
-    "you need to set a password before using any protection modes. This password will be used "
-    "to unlock your computer when you use any protection mode. You can also change this "
-    "password whenever you want by going to the Password Settings screen. To get to the "
-    "Password Settings screen at a later time, open Deskward, and on the left side of the "
-    "screen, a series on links will appear, click the one that says 'Password Settings'.");
+const QString kWelcomeText =
+    QStringLiteral("Welcome to Gardlock 2001. This is the first time that you are running this program, so, "
+                   "you need to set a password before using any protection modes. This password will be used "
+                   "to unlock your computer when you use any protection mode. You can also change this "
+                   "password whenever you want by going to the Password Settings screen. To get to the "
+                   "Password Settings screen at a later time, open Deskward, and on the left side of the "
+                   "screen, a series on links will appear, click the one that says 'Password Settings'.");
 
 const QString kRequestHeading = QStringLiteral("Request New Feature or Improvement");
-const QString kRequestText = QStringLiteral(
-    "You can send us a request for a new feature if you want something special and this "
-    "program does not have that feature you want. You can also send  us a request for an "
-    "improvement of a certain feature or interface of the program if you think that something "
-    "is not in place, or something should be better, etc. Please describe with full details "
-    "all your requests. You can make multiple requests.");
+const QString kRequestText =
+    QStringLiteral("You can send us a request for a new feature if you want something special and this "
+                   "program does not have that feature you want. You can also send  us a request for an "
+                   "improvement of a certain feature or interface of the program if you think that something "
+                   "is not in place, or something should be better, etc. Please describe with full details "
+                   "all your requests. You can make multiple requests.");
 
 constexpr int kLeftX = 24;
 constexpr int kRightX = 236;
@@ -79,12 +76,12 @@ frmMain::frmMain() : Form(CaptionOnlyWindow())
         connect(link, &LinkLabel::mouseMoved, this, [this, link] { onLinkMouseMove(link); });
         return link;
     };
-    lblAdvancedOptions = leftLink(QStringLiteral("Advanced Options"), 0, QStyle::SP_ComputerIcon,
-                                  imgAdvancedOptions);
-    lblPasswordSettings = leftLink(QStringLiteral("Password Settings"), 1,
-                                   QStyle::SP_DialogApplyButton, imgPasswordSettings);
-    lblProtectionModes = leftLink(QStringLiteral("Protection Modes"), 2, QStyle::SP_DriveHDIcon,
-                                  imgProtectionModes);
+    lblAdvancedOptions =
+        leftLink(QStringLiteral("Advanced Options"), 0, QStyle::SP_ComputerIcon, imgAdvancedOptions);
+    lblPasswordSettings =
+        leftLink(QStringLiteral("Password Settings"), 1, QStyle::SP_DialogApplyButton, imgPasswordSettings);
+    lblProtectionModes =
+        leftLink(QStringLiteral("Protection Modes"), 2, QStyle::SP_DriveHDIcon, imgProtectionModes);
     lblOptions = leftLink(QStringLiteral("Options"), 3, QStyle::SP_FileDialogDetailedView, imgOptions);
     lblViewLog = leftLink(QStringLiteral("View log"), 4, QStyle::SP_FileIcon, imgViewLog);
     lblStart = leftLink(QStringLiteral("Start"), 5, QStyle::SP_MediaPlay, imgStart);
@@ -105,19 +102,18 @@ frmMain::frmMain() : Form(CaptionOnlyWindow())
         connect(line, &LinkLabel::mouseMoved, this, [this, line] { onInformationLineMouseMove(line); });
         return line;
     };
-    lblInformation = infoLine(
-        QStringLiteral("When you see this icon, you can click it to get important information."), 0,
-        QStyle::SP_MessageBoxInformation, imgInformation);
+    lblInformation =
+        infoLine(QStringLiteral("When you see this icon, you can click it to get important information."), 0,
+                 QStyle::SP_MessageBoxInformation, imgInformation);
     lblSupport = infoLine(QStringLiteral("Click me to connect to the internet and get support."), 1,
                           QStyle::SP_DriveNetIcon, imgSupport);
     lblRequest = infoLine(QStringLiteral("Click me if you think that this program is missing "
                                          "features that you would like to have."),
                           2, QStyle::SP_FileDialogNewFolder, imgRequest);
-    lblUpdate = infoLine(QStringLiteral("Click me to check for updates."), 3,
-                         QStyle::SP_BrowserReload, imgUpdate);
-    lblAbout = infoLine(
-        QStringLiteral("About - Click me to read program info such as version number, etc."), 4,
-        QStyle::SP_MessageBoxQuestion, imgAbout);
+    lblUpdate =
+        infoLine(QStringLiteral("Click me to check for updates."), 3, QStyle::SP_BrowserReload, imgUpdate);
+    lblAbout = infoLine(QStringLiteral("About - Click me to read program info such as version number, etc."),
+                        4, QStyle::SP_MessageBoxQuestion, imgAbout);
 
     cmdNext = new QPushButton(QStringLiteral("Nex&t >>"), this);
     cmdNext->setToolTip(QStringLiteral("Click here to begin"));
@@ -188,10 +184,10 @@ void frmMain::onUnload()
     ShowStartButton();
 }
 
-void frmMain::HideAndShow(void (*show)())
+void frmMain::HideAndShow(NavPage page)
 {
     hide();
-    show();
+    ShowNavPage(page);
 }
 
 void frmMain::onMinimizeToTrayClick()
@@ -208,19 +204,40 @@ void frmMain::onAdvancedOptionsClick()
         platform::services().launcher->StartProgram(program, {QStringLiteral("/t")});
 }
 
-void frmMain::onPasswordSettingsClick() { HideAndShow(&Bring<frmPassword>); }
+void frmMain::onPasswordSettingsClick()
+{
+    HideAndShow(NavPage::PasswordSettings);
+}
 
-void frmMain::onProtectionModesClick() { HideAndShow(&Bring<frmProtection>); }
+void frmMain::onProtectionModesClick()
+{
+    HideAndShow(NavPage::ProtectDesktop);
+}
 
-void frmMain::onOptionsClick() { HideAndShow(&Bring<Options>); }
+void frmMain::onOptionsClick()
+{
+    HideAndShow(NavPage::Options);
+}
 
-void frmMain::onViewLogClick() { HideAndShow(&Bring<frmLogViewer>); }
+void frmMain::onViewLogClick()
+{
+    HideAndShow(NavPage::ViewLog);
+}
 
-void frmMain::onStartClick() { FirstRunCheck(FirstRunCaller::Start); }
+void frmMain::onStartClick()
+{
+    FirstRunCheck(FirstRunCaller::Start);
+}
 
-void frmMain::onInformationLineClick() { ShowInformation(); }
+void frmMain::onInformationLineClick()
+{
+    ShowInformation();
+}
 
-void frmMain::onSupportLineClick() { OpenDocument(maker::kSupportPage); }
+void frmMain::onSupportLineClick()
+{
+    OpenDocument(maker::kSupportPage);
+}
 
 void frmMain::onRequestLineClick()
 {
@@ -230,11 +247,20 @@ void frmMain::onRequestLineClick()
     request.ShowOwned(this);
 }
 
-void frmMain::onUpdateLineClick() { Bring<frmOnlineUpdate>(); }
+void frmMain::onUpdateLineClick()
+{
+    Bring<frmOnlineUpdate>();
+}
 
-void frmMain::onAboutLineClick() { Bring<frmAbout>(); }
+void frmMain::onAboutLineClick()
+{
+    Bring<frmAbout>();
+}
 
-void frmMain::onNextClick() { FirstRunCheck(FirstRunCaller::Next); }
+void frmMain::onNextClick()
+{
+    FirstRunCheck(FirstRunCaller::Next);
+}
 
 void frmMain::onExitClick()
 {
@@ -246,7 +272,7 @@ void frmMain::FirstRunCheck(FirstRunCaller caller)
 {
     // Only whether the file loads matters: an empty file counts as a password.
     if (rtbPasswordFile->LoadFile(PasswordFilePath())) {
-        HideAndShow(&Bring<frmProtection>);
+        HideAndShow(NavPage::ProtectDesktop);
         return;
     }
     hide();
@@ -255,20 +281,17 @@ void frmMain::FirstRunCheck(FirstRunCaller caller)
                    QStringLiteral("You must set a password now in order to use and apply the "
                                   "protection features this program has. Click the OK button to "
                                   "set a password now."),
-               platform::MsgButtons::OK, platform::MsgIcon::Information,
-               QStringLiteral("Password Settings"));
+               platform::MsgButtons::OK, platform::MsgIcon::Information, QStringLiteral("Password Settings"));
         Forms::Get<frmPassword>().ShowOwned(this);
         return;
     }
     Forms::Get<frmPassword>().ShowOwned(this);
-    ShowInformation(QStringLiteral("Welcome to Gardlock 2001"), QStringLiteral("Welcome!"),
-                    kWelcomeText);
+    ShowInformation(QStringLiteral("Welcome to Gardlock 2001"), QStringLiteral("Welcome!"), kWelcomeText);
 }
 
 QList<LinkLabel *> frmMain::LeftLinks() const
 {
-    return {lblStart, lblPasswordSettings, lblAdvancedOptions, lblViewLog, lblOptions,
-            lblProtectionModes};
+    return {lblStart, lblPasswordSettings, lblAdvancedOptions, lblViewLog, lblOptions, lblProtectionModes};
 }
 
 QList<LinkLabel *> frmMain::InformationLines() const
@@ -276,9 +299,15 @@ QList<LinkLabel *> frmMain::InformationLines() const
     return {lblInformation, lblSupport, lblRequest, lblUpdate, lblAbout};
 }
 
-void frmMain::onLinkMouseMove(LinkLabel *link) { link->SetUnderline(true); }
+void frmMain::onLinkMouseMove(LinkLabel *link)
+{
+    link->SetUnderline(true);
+}
 
-void frmMain::onInformationLineMouseMove(LinkLabel *line) { line->SetColour(kBlue); }
+void frmMain::onInformationLineMouseMove(LinkLabel *line)
+{
+    line->SetColour(kBlue);
+}
 
 void frmMain::onBackgroundMouseMove()
 {

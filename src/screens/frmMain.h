@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 class NavigationBar;
+enum class NavPage;
 
 class frmMain : public Form {
     Q_OBJECT
@@ -69,7 +70,7 @@ protected:
 private:
     enum class FirstRunCaller { Start, Next };
     void FirstRunCheck(FirstRunCaller caller);
-    void HideAndShow(void (*show)());
+    void HideAndShow(NavPage page);
     QList<LinkLabel *> LeftLinks() const;
     QList<LinkLabel *> InformationLines() const;
 };

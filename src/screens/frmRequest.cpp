@@ -31,13 +31,17 @@ frmRequest::frmRequest() : Form(CaptionOnlyWindow())
 
 void frmRequest::onSendRequestClick()
 {
-    const auto answer = MsgBox(QStringLiteral("Make sure you are connected to the Internet before proceeding."),
-                               platform::MsgButtons::OKCancel, platform::MsgIcon::None,
-                               QStringLiteral("Internet Connection Required"), this);
+    const auto answer =
+        MsgBox(QStringLiteral("Make sure you are connected to the Internet before proceeding."),
+               platform::MsgButtons::OKCancel, platform::MsgIcon::None,
+               QStringLiteral("Internet Connection Required"), this);
     if (answer != platform::MsgResult::OK)
         return;
     OpenDocument(QStringLiteral("mailto:") + maker::kRequestEmail + QStringLiteral("?subject=") +
                  maker::kRequestSubject);
 }
 
-void frmRequest::onCancelClick() { Unload(); }
+void frmRequest::onCancelClick()
+{
+    Unload();
+}

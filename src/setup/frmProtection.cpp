@@ -37,7 +37,7 @@ HoverButton *MainButton(const QString &caption, QWidget *parent, int arrowTopTwi
     return button;
 }
 
-QLabel *DescriptionArea(QWidget *parent)
+LinkLabel *DescriptionArea(QWidget *parent)
 {
     auto *area = new LinkLabel(QString(), parent);
     area->setWordWrap(true);
@@ -84,11 +84,11 @@ frmProtection::frmProtection() : Form(PageWindow())
     lblArrow->setGeometry(Twips(kArrowLeftTwips), Twips(1725), Twips(165), Twips(255));
     lblArrow->hide();
 
-    lblDescription = static_cast<LinkLabel *>(DescriptionArea(this));
+    lblDescription = DescriptionArea(this);
     lblDescription->setGeometry(kRightLeft, 96, kRightWidth, 84);
 
-    lblChoiceHeading = Caption(QStringLiteral("Select the protection mode you would like to use:"),
-                               this, Verdana(8, true));
+    lblChoiceHeading =
+        Caption(QStringLiteral("Select the protection mode you would like to use:"), this, Verdana(8, true));
     lblChoiceHeading->setGeometry(kRightLeft, 186, kRightWidth, 18);
     lblChoiceHeading->hide();
     lblChoiceNormal = Link(QStringLiteral("Normal"), this);
@@ -100,9 +100,8 @@ frmProtection::frmProtection() : Form(PageWindow())
     lblChoiceNtStyle->setGeometry(kRightLeft + 96, 208, 80, 18);
     lblChoiceNtStyle->hide();
 
-    const auto startupFrame = [this](const QString &title, const QString &upper,
-                                     const QString &lower, HoverButton *&upperButton,
-                                     HoverButton *&lowerButton) {
+    const auto startupFrame = [this](const QString &title, const QString &upper, const QString &lower,
+                                     HoverButton *&upperButton, HoverButton *&lowerButton) {
         auto *frame = new QGroupBox(title, this);
         frame->setGeometry(kRightLeft, 234, 200, 100);
         upperButton = new HoverButton(upper, frame);
@@ -112,12 +111,10 @@ frmProtection::frmProtection() : Form(PageWindow())
         frame->hide();
         return frame;
     };
-    fraNormalStartup = startupFrame(QStringLiteral("Normal Startup Lock"),
-                                    QStringLiteral("En&able Startup Lock"),
-                                    QStringLiteral("&Disable Startup Lock"), cmdEnableStartupLock,
-                                    cmdDisableStartupLock);
-    fraNtStartup = startupFrame(QStringLiteral("NT Startup Lock"),
-                                QStringLiteral("Enable N&T Startup Lock"),
+    fraNormalStartup =
+        startupFrame(QStringLiteral("Normal Startup Lock"), QStringLiteral("En&able Startup Lock"),
+                     QStringLiteral("&Disable Startup Lock"), cmdEnableStartupLock, cmdDisableStartupLock);
+    fraNtStartup = startupFrame(QStringLiteral("NT Startup Lock"), QStringLiteral("Enable N&T Startup Lock"),
                                 QStringLiteral("Disa&ble NT Startup Lock"), cmdEnableNtStartupLock,
                                 cmdDisableNtStartupLock);
     lblStartupDescription = DescriptionArea(this);
@@ -125,13 +122,13 @@ frmProtection::frmProtection() : Form(PageWindow())
 
     imgInformation = InformationIcon(this);
     imgInformation->move(16, 370);
-    lblInstructions = Caption(
-        QStringLiteral("If you pass your mouse cursor over the buttons on the side, a description "
-                       "will appear for each protection mode.") +
-            QString(35, QChar(' ')) +
-            QStringLiteral("If you would like that a certain protection mode starts every time "
-                           "Windows loads, click the 'startup' button."),
-        this, Verdana(7.5), kDarkGrey);
+    lblInstructions =
+        Caption(QStringLiteral("If you pass your mouse cursor over the buttons on the side, a description "
+                               "will appear for each protection mode.") +
+                    QString(35, QChar(' ')) +
+                    QStringLiteral("If you would like that a certain protection mode starts every time "
+                                   "Windows loads, click the 'startup' button."),
+                this, Verdana(7.5), kDarkGrey);
     lblInstructions->setWordWrap(true);
     lblInstructions->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblInstructions->setGeometry(12, 96, 118, 262);
@@ -148,19 +145,16 @@ frmProtection::frmProtection() : Form(PageWindow())
     connect(cmdExit, &QPushButton::clicked, this, &frmProtection::onExitClick);
     connect(lblChoiceNormal, &LinkLabel::clicked, this, &frmProtection::onChoiceNormalClick);
     connect(lblChoiceNtStyle, &LinkLabel::clicked, this, &frmProtection::onChoiceNtStyleClick);
-    connect(cmdEnableStartupLock, &QPushButton::clicked, this,
-            &frmProtection::onEnableStartupLockClick);
-    connect(cmdDisableStartupLock, &QPushButton::clicked, this,
-            &frmProtection::onDisableStartupLockClick);
-    connect(cmdEnableNtStartupLock, &QPushButton::clicked, this,
-            &frmProtection::onEnableNtStartupLockClick);
+    connect(cmdEnableStartupLock, &QPushButton::clicked, this, &frmProtection::onEnableStartupLockClick);
+    connect(cmdDisableStartupLock, &QPushButton::clicked, this, &frmProtection::onDisableStartupLockClick);
+    connect(cmdEnableNtStartupLock, &QPushButton::clicked, this, &frmProtection::onEnableNtStartupLockClick);
     connect(cmdDisableNtStartupLock, &QPushButton::clicked, this,
             &frmProtection::onDisableNtStartupLockClick);
     connect(imgInformation, &LinkLabel::clicked, this, &frmProtection::onInformationClick);
     for (HoverButton *b : {cmdNormal, cmdNtStyle, cmdStartupLock, cmdRequest})
         connect(b, &HoverButton::mouseMoved, this, [this, b] { onMainButtonMouseMove(b); });
-    for (HoverButton *b : {cmdEnableStartupLock, cmdDisableStartupLock, cmdEnableNtStartupLock,
-                           cmdDisableNtStartupLock})
+    for (HoverButton *b :
+         {cmdEnableStartupLock, cmdDisableStartupLock, cmdEnableNtStartupLock, cmdDisableNtStartupLock})
         connect(b, &HoverButton::mouseMoved, this, [this, b] { onStartupButtonMouseMove(b); });
     for (LinkLabel *l : {lblChoiceNormal, lblChoiceNtStyle})
         connect(l, &LinkLabel::mouseMoved, this, [this, l] { onChoiceLinkMouseMove(l); });
@@ -210,7 +204,10 @@ void frmProtection::onChoiceNtStyleClick()
     fraNormalStartup->hide();
 }
 
-void frmProtection::onEnableStartupLockClick() { AddServiceStartup(QStringLiteral("Gardlock.exe /t")); }
+void frmProtection::onEnableStartupLockClick()
+{
+    AddServiceStartup(QStringLiteral("Gardlock.exe /t"));
+}
 
 void frmProtection::onDisableStartupLockClick()
 {
@@ -269,20 +266,21 @@ void frmProtection::onStartupButtonMouseMove(HoverButton *button)
 {
     lblStartupDescription->show();
     if (button == cmdEnableStartupLock)
-        lblStartupDescription->setText(QStringLiteral(
-            "This will lock your system everytime Windows starts using the Normal lock."));
+        lblStartupDescription->setText(
+            QStringLiteral("This will lock your system everytime Windows starts using the Normal lock."));
     else if (button == cmdDisableStartupLock)
-        lblStartupDescription->setText(
-            QStringLiteral("This will disable the Normal startup protection."));
+        lblStartupDescription->setText(QStringLiteral("This will disable the Normal startup protection."));
     else if (button == cmdEnableNtStartupLock)
-        lblStartupDescription->setText(QStringLiteral(
-            "This will lock your system everytime Windows starts using the NT Style lock."));
-    else
         lblStartupDescription->setText(
-            QStringLiteral("This will disable the NT Syle startup protection."));
+            QStringLiteral("This will lock your system everytime Windows starts using the NT Style lock."));
+    else
+        lblStartupDescription->setText(QStringLiteral("This will disable the NT Syle startup protection."));
 }
 
-void frmProtection::onChoiceLinkMouseMove(LinkLabel *link) { link->SetColour(kBlue); }
+void frmProtection::onChoiceLinkMouseMove(LinkLabel *link)
+{
+    link->SetColour(kBlue);
+}
 
 void frmProtection::onBackgroundMouseMove()
 {

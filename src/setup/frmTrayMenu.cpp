@@ -29,7 +29,8 @@ frmTrayMenu::frmTrayMenu()
     connect(mnuNTlock, &QAction::triggered, this, &frmTrayMenu::onNtLockClick, later);
     connect(mnuMain, &QAction::triggered, this, &frmTrayMenu::onMainClick, later);
     connect(mnuAbout, &QAction::triggered, this, &frmTrayMenu::onAboutClick, later);
-    connect(mnuQuickMenu[0], &QAction::triggered, this, [this] { onQuickMenuClick(0); }, later);
+    connect(
+        mnuQuickMenu[0], &QAction::triggered, this, [this] { onQuickMenuClick(0); }, later);
 }
 
 void frmTrayMenu::onMouseMove(quint32 number)
@@ -56,9 +57,15 @@ void frmTrayMenu::onNtLockClick()
     ShowNtStyleLock();
 }
 
-void frmTrayMenu::onMainClick() { Forms::Get<frmMain>().show(); }
+void frmTrayMenu::onMainClick()
+{
+    Forms::Get<frmMain>().show();
+}
 
-void frmTrayMenu::onAboutClick() { Forms::Get<frmAbout>().show(); }
+void frmTrayMenu::onAboutClick()
+{
+    Forms::Get<frmAbout>().show();
+}
 
 void frmTrayMenu::onQuickMenuClick(int)
 {

@@ -50,11 +50,16 @@ quint32 MessageNumber(const QEvent *event)
                      : mouse->button() == Qt::MiddleButton ? 0x207
                                                            : 0x201;
     switch (event->type()) {
-    case QEvent::MouseMove: return WM_MOUSEMOVE;
-    case QEvent::MouseButtonPress: return base;
-    case QEvent::MouseButtonRelease: return base + 1;
-    case QEvent::MouseButtonDblClick: return base + 2;
-    default: return 0;
+    case QEvent::MouseMove:
+        return WM_MOUSEMOVE;
+    case QEvent::MouseButtonPress:
+        return base;
+    case QEvent::MouseButtonRelease:
+        return base + 1;
+    case QEvent::MouseButtonDblClick:
+        return base + 2;
+    default:
+        return 0;
     }
 }
 
@@ -110,11 +115,20 @@ private:
         if (m_window || !m_callback)
             return; // the window's own events already came through
         switch (reason) {
-        case QSystemTrayIcon::Context: Notify(m_hWnd, WM_RBUTTONUP); break;
-        case QSystemTrayIcon::Trigger: Notify(m_hWnd, 0x202); break;
-        case QSystemTrayIcon::DoubleClick: Notify(m_hWnd, 0x203); break;
-        case QSystemTrayIcon::MiddleClick: Notify(m_hWnd, 0x208); break;
-        default: break;
+        case QSystemTrayIcon::Context:
+            Notify(m_hWnd, WM_RBUTTONUP);
+            break;
+        case QSystemTrayIcon::Trigger:
+            Notify(m_hWnd, 0x202);
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            Notify(m_hWnd, 0x203);
+            break;
+        case QSystemTrayIcon::MiddleClick:
+            Notify(m_hWnd, 0x208);
+            break;
+        default:
+            break;
         }
     }
 
@@ -141,7 +155,10 @@ auto FindIcon(const NotifyIconData &data)
 
 } // namespace
 
-quint32 WindowHandle(QWidget *window) { return static_cast<quint32>(window->winId()); }
+quint32 WindowHandle(QWidget *window)
+{
+    return static_cast<quint32>(window->winId());
+}
 
 bool ShellNotifyIcon(std::uint32_t action, const NotifyIconData &data)
 {
@@ -178,8 +195,17 @@ void AddTrayIcon()
     ShellNotifyIcon(NIM_ADD, TrayIconData);
 }
 
-void DeleteTrayIcon() { ShellNotifyIcon(NIM_DELETE, TrayIconData); }
+void DeleteTrayIcon()
+{
+    ShellNotifyIcon(NIM_DELETE, TrayIconData);
+}
 
-int TrayIconCount() { return static_cast<int>(Icons().size()); }
+int TrayIconCount()
+{
+    return static_cast<int>(Icons().size());
+}
 
-QString TrayIconTip() { return Icons().empty() ? QString() : Icons().front()->tip(); }
+QString TrayIconTip()
+{
+    return Icons().empty() ? QString() : Icons().front()->tip();
+}

@@ -9,8 +9,7 @@ frmOnlineUpdate::frmOnlineUpdate() : Form(CaptionOnlyWindow())
     setWindowTitle(QStringLiteral("Corvane Technologies Online"));
     setFixedSize(420, 220);
 
-    Caption(QStringLiteral("web updates"), this, Verdana(22, true), kLightGrey)
-        ->setGeometry(16, 8, 390, 44);
+    Caption(QStringLiteral("web updates"), this, Verdana(22, true), kLightGrey)->setGeometry(16, 8, 390, 44);
     lblStatusHeading = Caption(QStringLiteral("Status:"), this, Verdana(8, true));
     lblStatusHeading->setGeometry(16, 64, 60, 18);
     lblStatus = Caption(QStringLiteral("Downloading Information..."), this, Verdana(8));
@@ -37,6 +36,12 @@ frmOnlineUpdate::frmOnlineUpdate() : Form(CaptionOnlyWindow())
     CentreOnScreen();
 }
 
-void frmOnlineUpdate::onOkClick() { Unload(); }
+void frmOnlineUpdate::onOkClick()
+{
+    Unload();
+}
 
-void frmOnlineUpdate::onCancelClick() { Unload(); }
+void frmOnlineUpdate::onCancelClick()
+{
+    Unload();
+}

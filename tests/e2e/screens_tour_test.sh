@@ -67,4 +67,17 @@ sleep 0.5; screenshot 07-update
 click_in "$MAIN" 576 398 # "&Exit"
 STATUS=$(wait_exit 20)
 check "Exit ends the program" test "$STATUS" = 0
+
+# "NT &Style" from Protection Modes, reached by the main screen's link.
+start_gardlock
+MAIN=$(wait_for 20 visible_window "Gardlock 2001")
+click_in "$MAIN" 60 192 # "Protection Modes"
+PROT=$(wait_for 20 visible_window "System Protection - Gardlock 2001")
+check "the Protection Modes link opens Protection Modes" test -n "$PROT"
+click_in "$PROT" 200 150 # "NT &Style"
+check "NT Style locks" wait_for 20 visible_window "System Locked"
+check "NT Style places Gardlock.exe /n" grep -lsx "X-Gardlock-Command=Gardlock.exe /n" "$AUTOSTART"/gardlock-services-*.desktop
+check "Protection Modes is hidden under the lock" gone "System Protection - Gardlock 2001"
+sleep 0.5; screenshot 08-nt-lock-from-protection
+# Unlocking is the NT-style lock's own test; the clean-up ends this copy.
 finish

@@ -65,6 +65,12 @@ xdotool mousemove --window "$MAIN" 590 12 click 1 # "Minimize to tray"
 check "Minimize to tray hides the main screen" wait_for 10 bash -c "! xdotool search --onlyvisible --name '^Gardlock 2001\$'"
 check "still exactly one icon" test "$(xwininfo -root -tree | awk '/"SystemTray"/{f=1} f && /\("gardlock"/' | wc -l)" = 1
 
+# A second tray start finds this copy and ends without a second icon.
+"$GARDLOCK_BIN" /i >/dev/null 2>&1 &
+SECOND=$!
+check "a second /i start ends by itself" wait_for 20 bash -c "! kill -0 $SECOND 2>/dev/null"
+check "still one icon after it" test "$(xwininfo -root -tree | awk '/"SystemTray"/{f=1} f && /\("gardlock"/' | wc -l)" = 1
+
 # "Exit": the icon goes and the program ends.
 right_click_icon; wait_for 10 menu_open >/dev/null
 xdotool key Up Return

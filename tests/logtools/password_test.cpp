@@ -76,8 +76,8 @@ TEST_F(PasswordSettingsTest, ApplyIsEnabledOnlyForEqualNonEmptyTexts)
         const char *old, *set, *confirm;
         bool enabled;
     } cases[] = {
-        {"", "", "", false},          {"", "abc", "", false},         {"", "", "abc", false},
-        {"", "abc", "abc", true},     {"", "abc", "ABC", false},      {"", "abc", "abd", false},
+        {"", "", "", false},           {"", "abc", "", false},    {"", "", "abc", false},
+        {"", "abc", "abc", true},      {"", "abc", "ABC", false}, {"", "abc", "abd", false},
         {"wrong", "abc", "abc", true}, {"x", "", "", false},
     };
     frmPassword &form = Open();
@@ -150,8 +150,8 @@ TEST_F(PasswordSettingsTest, WrongOldPasswordBeepsShowsTwoBoxesThenLogsTheOldBox
     form.onApplyClick();
     ResetRecorders();
 
-    ASSERT_EQ(watching.events, QStringList({"beep", "box:Old Password is incorrect.",
-                                            "box:This action has been logged."}));
+    ASSERT_EQ(watching.events,
+              QStringList({"beep", "box:Old Password is incorrect.", "box:This action has been logged."}));
     EXPECT_EQ(watching.boxes[0].title, "Cannot change password settings!");
     EXPECT_EQ(watching.boxes[0].icon, MsgIcon::Critical);
     EXPECT_EQ(watching.boxes[1].title, "Gardlock 2001");
@@ -176,8 +176,7 @@ TEST_F(PasswordSettingsTest, MismatchedNewPasswordsWriteNothing)
     Type(form, "old", "abc", "abd");
     form.onApplyClick();
     ASSERT_EQ(dialogs().boxes.size(), 1u);
-    EXPECT_EQ(dialogs().boxes[0].text,
-              "New password cannot be set because the passwords do not match.");
+    EXPECT_EQ(dialogs().boxes[0].text, "New password cannot be set because the passwords do not match.");
     EXPECT_EQ(dialogs().boxes[0].title, "Password Settings Error!");
     EXPECT_EQ(ReadPassword().text, "old");
     EXPECT_FALSE(QFile::exists(IntruderLogPath()));
@@ -208,8 +207,9 @@ TEST_F(PasswordSettingsTest, PasswordsTheFileCannotCarryAreRefusedBeforeAnything
         EXPECT_EQ(dialogs().boxes[0].text, PasswordEntryProblem(c.password));
         EXPECT_FALSE(dialogs().boxes[0].text.isEmpty());
         EXPECT_EQ(QFile::exists(PasswordFilePath()), c.stored);
-        if (c.stored)
+        if (c.stored) {
             EXPECT_EQ(ReadBytes(PasswordFilePath()), "\"old\"\r\n");
+        }
         EXPECT_TRUE(form.isVisible());
     }
 }
@@ -292,8 +292,10 @@ TEST_F(PasswordSettingsTest, NavigationBarOfBothPages)
         std::function<bool()> targetShown;
     } cases[] = {
         {"Home", [] { return Forms::IsLoaded<frmMain>() && Forms::Get<frmMain>().isVisible(); }},
-        {"View log", [] { return Forms::IsLoaded<frmLogViewer>() && Forms::Get<frmLogViewer>().isVisible(); }},
-        {"Protect Desktop", [] { return Forms::IsLoaded<frmProtection>() && Forms::Get<frmProtection>().isVisible(); }},
+        {"View log",
+         [] { return Forms::IsLoaded<frmLogViewer>() && Forms::Get<frmLogViewer>().isVisible(); }},
+        {"Protect Desktop",
+         [] { return Forms::IsLoaded<frmProtection>() && Forms::Get<frmProtection>().isVisible(); }},
     };
     for (const bool onCancelled : {false, true}) {
         for (const Case &c : cases) {

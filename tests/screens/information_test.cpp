@@ -51,7 +51,8 @@ TEST_F(InformationWindowsTest, CloseLabelColoursAndUnload)
     Information &again = ShowInformation();
     EXPECT_EQ(again.windowTitle(), "Important Information Icon - Overview");
     EXPECT_EQ(again.lblHeading->text(), "Information Icon");
-    EXPECT_TRUE(again.txtText->toPlainText().startsWith("When you are using this program, and the \"information icon\""));
+    EXPECT_TRUE(again.txtText->toPlainText().startsWith(
+        "When you are using this program, and the \"information icon\""));
     EXPECT_EQ(dialogs().beeps, 2);
 }
 

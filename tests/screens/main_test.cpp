@@ -106,17 +106,22 @@ TEST_F(MainScreenTest, LinksAndTheirIconsHideThisScreenAndShowTheirTarget)
         std::function<LinkLabel *(frmMain &)> link;
         std::function<bool()> shown;
     } cases[] = {
-        {"Password Settings", [](frmMain &m) { return m.lblPasswordSettings; }, [] { return Shown<frmPassword>(); }},
+        {"Password Settings", [](frmMain &m) { return m.lblPasswordSettings; },
+         [] { return Shown<frmPassword>(); }},
         {"its icon", [](frmMain &m) { return m.imgPasswordSettings; }, [] { return Shown<frmPassword>(); }},
-        {"Protection Modes", [](frmMain &m) { return m.lblProtectionModes; }, [] { return Shown<frmProtection>(); }},
+        {"Protection Modes", [](frmMain &m) { return m.lblProtectionModes; },
+         [] { return Shown<frmProtection>(); }},
         {"its icon", [](frmMain &m) { return m.imgProtectionModes; }, [] { return Shown<frmProtection>(); }},
-        {"Protection Modes |", [](frmMain &m) { return m.navBar->lblProtect; }, [] { return Shown<frmProtection>(); }},
+        {"Protection Modes |", [](frmMain &m) { return m.navBar->lblProtect; },
+         [] { return Shown<frmProtection>(); }},
         {"Options", [](frmMain &m) { return m.lblOptions; }, [] { return Shown<Options>(); }},
         {"its icon", [](frmMain &m) { return m.imgOptions; }, [] { return Shown<Options>(); }},
         {"View log", [](frmMain &m) { return m.lblViewLog; }, [] { return Shown<frmLogViewer>(); }},
         {"its icon", [](frmMain &m) { return m.imgViewLog; }, [] { return Shown<frmLogViewer>(); }},
-        {"View log  |", [](frmMain &m) { return m.navBar->lblViewLog; }, [] { return Shown<frmLogViewer>(); }},
-        {"Password Settings |", [](frmMain &m) { return m.navBar->lblPasswordSettings; }, [] { return Shown<frmPassword>(); }},
+        {"View log  |", [](frmMain &m) { return m.navBar->lblViewLog; },
+         [] { return Shown<frmLogViewer>(); }},
+        {"Password Settings |", [](frmMain &m) { return m.navBar->lblPasswordSettings; },
+         [] { return Shown<frmPassword>(); }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,12 +161,13 @@ TEST_F(MainScreenTest, HoverHighlightStaysUntilTheBackgroundIsCrossed)
 {
     frmMain &main = Open();
     const auto colour = [](QLabel *l) { return l->palette().color(QPalette::WindowText); };
-    for (LinkLabel *line : {main.lblInformation, main.lblSupport, main.lblRequest, main.lblUpdate, main.lblAbout}) {
+    for (LinkLabel *line :
+         {main.lblInformation, main.lblSupport, main.lblRequest, main.lblUpdate, main.lblAbout}) {
         MoveOver(line);
         EXPECT_EQ(colour(line), QColor(0, 0, 255));
     }
-    for (LinkLabel *link : {main.lblStart, main.lblPasswordSettings, main.lblAdvancedOptions,
-                            main.lblViewLog, main.lblOptions, main.lblProtectionModes}) {
+    for (LinkLabel *link : {main.lblStart, main.lblPasswordSettings, main.lblAdvancedOptions, main.lblViewLog,
+                            main.lblOptions, main.lblProtectionModes}) {
         MoveOver(link);
         EXPECT_TRUE(link->font().underline());
     }
@@ -173,10 +179,11 @@ TEST_F(MainScreenTest, HoverHighlightStaysUntilTheBackgroundIsCrossed)
     EXPECT_EQ(colour(main.lblAbout), QColor(0, 0, 255));
 
     MoveOver(&main, QPoint(400, 60));
-    for (LinkLabel *line : {main.lblInformation, main.lblSupport, main.lblRequest, main.lblUpdate, main.lblAbout})
+    for (LinkLabel *line :
+         {main.lblInformation, main.lblSupport, main.lblRequest, main.lblUpdate, main.lblAbout})
         EXPECT_EQ(colour(line), QColor(0, 0, 0));
-    for (LinkLabel *link : {main.lblStart, main.lblPasswordSettings, main.lblAdvancedOptions,
-                            main.lblViewLog, main.lblOptions, main.lblProtectionModes})
+    for (LinkLabel *link : {main.lblStart, main.lblPasswordSettings, main.lblAdvancedOptions, main.lblViewLog,
+                            main.lblOptions, main.lblProtectionModes})
         EXPECT_FALSE(link->font().underline());
 }
 
@@ -251,7 +258,8 @@ TEST_F(MainScreenTest, UnloadByTheSystemRestoresTheShellAndKeepsTheIcon)
 {
     AddTrayIcon();
     Open().close();
-    EXPECT_EQ(shell().calls, QStringList({"EnableSystemKeys", "ShowTrayArea", "ShowTaskBar", "ShowStartButton"}));
+    EXPECT_EQ(shell().calls,
+              QStringList({"EnableSystemKeys", "ShowTrayArea", "ShowTaskBar", "ShowStartButton"}));
     EXPECT_EQ(TrayIconCount(), 1);
 }
 
@@ -277,13 +285,15 @@ TEST_F(MainScreenTest, SecondCopyAsksTheEarlierOneToComeForwardAndEnds)
     EXPECT_EQ(app::Title(), "#$#");
 
     QByteArray request;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        if (QLocalSocket *s = earlier.nextPendingConnection())
-            s->setParent(&earlier);
-        for (QLocalSocket *s : earlier.findChildren<QLocalSocket *>())
-            request += s->readAll();
-        return request.contains('\n');
-    }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (QLocalSocket *s = earlier.nextPendingConnection())
+                s->setParent(&earlier);
+            for (QLocalSocket *s : earlier.findChildren<QLocalSocket *>())
+                request += s->readAll();
+            return request.contains('\n');
+        },
+        10000));
     EXPECT_EQ(request, "activate Gardlock 2001\n");
 }
 

@@ -44,8 +44,8 @@ TEST_F(ProtectionModesTest, HoverOverEachMainButton)
         {&frmProtection::cmdNtStyle, 2130, "Simulates the WindowsNT system lock screen.", false},
         {&frmProtection::cmdStartupLock, 2520,
          "This will allow you to protect your system automatically every time Windows loads.", true},
-        {&frmProtection::cmdRequest, 3540,
-         "Click this button to request a new protection mode to be added.", false},
+        {&frmProtection::cmdRequest, 3540, "Click this button to request a new protection mode to be added.",
+         false},
     };
     frmProtection &form = Open();
     EXPECT_TRUE(form.lblArrow->isHidden());
@@ -191,7 +191,8 @@ TEST_F(ProtectionModesTest, Navigation)
         std::function<Form *()> target;
     } cases[] = {
         {&NavigationBar::lblHome, [] { return static_cast<Form *>(Forms::IfLoaded<frmMain>()); }},
-        {&NavigationBar::lblPasswordSettings, [] { return static_cast<Form *>(Forms::IfLoaded<frmPassword>()); }},
+        {&NavigationBar::lblPasswordSettings,
+         [] { return static_cast<Form *>(Forms::IfLoaded<frmPassword>()); }},
         {&NavigationBar::lblViewLog, [] { return static_cast<Form *>(Forms::IfLoaded<frmLogViewer>()); }},
     };
     for (const Case &c : cases) {

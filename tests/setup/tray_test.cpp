@@ -1,14 +1,14 @@
 // The tray icon: the record, one icon however often added, the callback
 // numbers, the busy flag and the menu's items.
 
-#include "screens/frmAbout.h"
+#include "lock/frmNormalLock.h"
 #include "screens/NavigationBar.h"
+#include "screens/frmAbout.h"
 #include "screens/frmMain.h"
 #include "setup/frmTrayMenu.h"
 #include "setup/modTrayIcon.h"
 #include "startup/CommandLineCode.h"
 #include "startup/RegStuff.h"
-#include "lock/frmNormalLock.h"
 #include "support/Sandbox.h"
 #include "support/ScreenEvents.h"
 
@@ -54,7 +54,10 @@ protected:
     }
 };
 
-quint32 Field(const QByteArray &bytes, int offset) { return qFromLittleEndian<quint32>(bytes.constData() + offset); }
+quint32 Field(const QByteArray &bytes, int offset)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + offset);
+}
 
 TEST_F(TrayIconTest, AddFillsTheRecordWithItsFixedValues)
 {
@@ -113,12 +116,14 @@ TEST_F(TrayIconTest, OnlyARightButtonReleaseOpensTheMenu)
     for (const quint32 number : {512u, 513u, 514u, 515u, 516u, 518u, 519u, 520u}) {
         SCOPED_TRACE(number);
         bool opened = true;
-        WhileMenuOpen(number, [](frmTrayMenu &) {}, &opened);
+        WhileMenuOpen(
+            number, [](frmTrayMenu &) {}, &opened);
         EXPECT_FALSE(opened);
         EXPECT_FALSE(Forms::Get<frmTrayMenu>().IsBusy());
     }
     bool opened = false;
-    WhileMenuOpen(517, [](frmTrayMenu &) {}, &opened);
+    WhileMenuOpen(
+        517, [](frmTrayMenu &) {}, &opened);
     EXPECT_TRUE(opened);
 }
 
@@ -128,11 +133,14 @@ TEST_F(TrayIconTest, NotificationsWhileTheMenuIsOpenReturnAtOnce)
     QObject::connect(Forms::Get<frmTrayMenu>().mnuPopup, &QMenu::aboutToShow, [&shown] { ++shown; });
     bool opened = false;
     bool busyInside = false;
-    WhileMenuOpen(517, [&busyInside](frmTrayMenu &tray) {
-        busyInside = tray.IsBusy();
-        tray.onMouseMove(517); // must not open a menu inside the menu
-        tray.onMouseMove(512);
-    }, &opened);
+    WhileMenuOpen(
+        517,
+        [&busyInside](frmTrayMenu &tray) {
+            busyInside = tray.IsBusy();
+            tray.onMouseMove(517); // must not open a menu inside the menu
+            tray.onMouseMove(512);
+        },
+        &opened);
     EXPECT_TRUE(opened);
     EXPECT_TRUE(busyInside);
     EXPECT_EQ(shown, 1);
@@ -144,7 +152,8 @@ TEST_F(TrayIconTest, MenuItemsInOrder)
     QStringList captions;
     for (QAction *action : Forms::Get<frmTrayMenu>().mnuPopup->actions())
         captions << (action->isSeparator() ? "-" : action->text());
-    EXPECT_EQ(captions, QStringList({"Normal Lock", "NT Style Lock", "-", "Main Screen", "-", "About", "Exit"}));
+    EXPECT_EQ(captions,
+              QStringList({"Normal Lock", "NT Style Lock", "-", "Main Screen", "-", "About", "Exit"}));
     EXPECT_EQ(Forms::Get<frmTrayMenu>().windowTitle(), "Task Bar Icon Menu");
 }
 
@@ -155,7 +164,8 @@ TEST_F(TrayIconTest, MainScreenAndAboutItemsShowTheirScreens)
     tray.mnuMain->trigger();
     tray.mnuAbout->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return Forms::Get<frmMain>().isVisible(); }, 5000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Forms::IsLoaded<frmAbout>() && Forms::Get<frmAbout>().isVisible(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return Forms::IsLoaded<frmAbout>() && Forms::Get<frmAbout>().isVisible(); }, 5000));
     EXPECT_EQ(TrayIconCount(), 1);
 }
 

@@ -17,8 +17,8 @@ namespace testing_support {
 inline void MoveOver(QWidget *widget, QPoint at = QPoint(-1, -1))
 {
     const QPoint pos = at == QPoint(-1, -1) ? widget->rect().center() : at;
-    QMouseEvent event(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)),
-                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent event(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
 
