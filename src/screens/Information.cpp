@@ -1,5 +1,6 @@
 #include "screens/Information.h"
 
+#include "platform/X11WindowHints.h"
 #include "screens/ScreenKit.h"
 
 #include <QApplication>
@@ -40,6 +41,7 @@ Information::Information()
     connect(lblClose, &LinkLabel::clicked, this, &Information::onCloseClick);
     connect(this, &Form::backgroundMouseMoved, this, &Information::onBackgroundMouseMove);
     KeepMouseMovesLocal(this);
+    platform::SkipTaskBar(this);
 }
 
 void Information::onLoad()
