@@ -110,3 +110,51 @@ finish() {
   echo "$PASSES passed, $FAILURES failed"
   [ "$FAILURES" -eq 0 ]
 }
+
+# --- The X11 shell helpers -------------------------------------------------
+
+# Map state of a window: IsViewable, IsUnMapped or IsUnviewable.
+map_state() { xwininfo -id "$1" 2>/dev/null | awk '/Map State:/{print $3}'; }
+
+# The id of a named part of icewm's task bar (TaskBarMenu, TrayPane, TaskPane, SystemTray).
+taskbar_part() { xwininfo -root -tree 2>/dev/null | awk -v n="\"$1\":" '$2 == n {print $1; exit}' | grep .; }
+
+# "x y" of a window's upper-left corner on the screen.
+window_position() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x" "y}'
+}
+
+# Whether a window (or the frame holding it) is in front of all others.
+on_top() { "$GARDLOCK_TOOLS/stacktop" "$1" >/dev/null; }
+
+# The lock driver (tests/driver/lockdriver.cpp), fed commands through a fifo.
+# start_driver [--box]; then driver "command" sends one and waits for its answer.
+start_driver() {
+  DRIVER_IN="$E2E_TMP/driver.in" DRIVER_OUT="$E2E_TMP/driver.out"
+  rm -f "$DRIVER_IN" "$DRIVER_OUT"
+  mkfifo "$DRIVER_IN"
+  "$GARDLOCK_TOOLS/lockdriver" "$@" <"$DRIVER_IN" >"$DRIVER_OUT" 2>"$E2E_TMP/driver.err" &
+  DRIVER_PID=$!
+  E2E_PIDS+=($DRIVER_PID)
+  exec {DRIVER_FD}>"$DRIVER_IN"
+  wait_for 20 grep -qx ready "$DRIVER_OUT" >/dev/null
+}
+_driver_answers() { [ "$(grep -cx "ok $1" "$DRIVER_OUT")" -gt "$2" ]; }
+driver() {
+  local before
+  before=$(grep -cx "ok $1" "$DRIVER_OUT")
+  echo "$1" >&"$DRIVER_FD"
+  wait_for 20 _driver_answers "$1" "$before" >/dev/null
+}
+stop_driver() {
+  [ -n "${DRIVER_FD:-}" ] && { echo quit >&"$DRIVER_FD"; exec {DRIVER_FD}>&-; DRIVER_FD=""; }
+  local i
+  for i in $(seq 1 100); do kill -0 "$DRIVER_PID" 2>/dev/null || break; sleep 0.05; done
+  kill -9 "$DRIVER_PID" 2>/dev/null
+  wait "$DRIVER_PID" 2>/dev/null
+}
+# The driver's window ids: driver_window bg|box.
+driver_window() { awk -v k="$1" '$1 == "window" && $2 == k {print $3; exit}' "$DRIVER_OUT"; }
+
+# Another client's keyboard grab, tried once: Success or AlreadyGrabbed.
+probe_grab() { "$GARDLOCK_TOOLS/grabprobe" "$@" once; }

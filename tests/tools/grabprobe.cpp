@@ -7,7 +7,10 @@
 //       (CLOCK_REALTIME nanoseconds, e.g. `date +%s%N`)
 //   grabprobe [--pointer] until-success [TIMEOUT_MS]
 //       polls every 1 ms until the grab succeeds; prints the ms it took
-//   grabprobe hold MS   holds the keyboard grab for MS ms ("held", "released")
+//   grabprobe hold MS [WATCH_MS]
+//       holds the keyboard grab for MS ms ("held", "released NS"); with
+//       WATCH_MS, then polls every 1 ms for up to WATCH_MS until someone else
+//       holds it and prints "taken MS" (ms after the release) or "not-taken"
 //
 // Exit status 0 when the awaited outcome happened, 1 on timeout, 2 on usage.
 
@@ -157,9 +160,21 @@ int main(int argc, char **argv)
         xcb_flush(conn);
         // Make sure the server has acted on the ungrab before saying so.
         std::free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr));
-        std::printf("released %lld\n", NowNs());
+        const long long released = NowNs();
+        std::printf("released %lld\n", released);
         std::fflush(stdout);
-        return 0;
+        if (i + 1 >= argc)
+            return 0;
+        const long long deadline = released + std::atoll(argv[i + 1]) * 1000000LL;
+        while (NowNs() < deadline) {
+            if (TryGrab() != XCB_GRAB_STATUS_SUCCESS) {
+                std::printf("taken %.1f\n", (NowNs() - released) / 1e6);
+                return 0;
+            }
+            usleep(1000);
+        }
+        std::printf("not-taken\n");
+        return 1;
     }
     return Usage();
 }
