@@ -12,6 +12,7 @@ visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | hea
 # Clicks at a point inside a window's client area.
 click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 autostart_has() { grep -lsx "X-Gardlock-Command=$1" "$AUTOSTART"/*.desktop >/dev/null; }
+is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 window_gone() { ! visible_window "$1" >/dev/null; }
 file_is() { [ "$(cat "$1" 2>/dev/null)" = "$(printf '%s\r' "$2")" ]; }
 # icewm's task bar window itself: viewable only while it and its frames are mapped.
@@ -46,6 +47,7 @@ sleep 0.3; screenshot 03-password-first-run
 
 # Set the password: SET, CONFIRM, Enter.
 click_in "$PASSWORD_WIN" 380 184
+check "Password Settings has the focus" wait_for 10 is_active "$PASSWORD_WIN"
 xdotool type --delay 30 "$PASSWORD"; xdotool key Tab
 xdotool type --delay 30 "$PASSWORD"; sleep 0.3; xdotool key Return
 PROTECTION=$(wait_for 20 visible_window "System Protection - Gardlock 2001")
