@@ -86,7 +86,21 @@ void frmLock::onLoad()
     }
 }
 
-void frmLock::keyPressEvent(QKeyEvent *event) { onKeyDown(ShiftState(event->modifiers())); }
+// The state that comes with a key, including the modifier that key itself
+// puts down: on X11 the reported state is the one before the key, and with
+// Shift held the Alt key reports itself as Meta.
+void frmLock::keyPressEvent(QKeyEvent *event)
+{
+    int shift = ShiftState(event->modifiers());
+    switch (event->key()) {
+    case Qt::Key_Shift: shift |= 1; break;
+    case Qt::Key_Control: shift |= 2; break;
+    case Qt::Key_Alt:
+    case Qt::Key_Meta: shift |= 4; break;
+    default: break;
+    }
+    onKeyDown(shift);
+}
 
 void frmLock::onKeyDown(int shift)
 {

@@ -30,6 +30,7 @@ taskbar_shown() { local f; f=$(taskbar_frame) && is_viewable "$f"; }
 
 gardlock_alive() { kill -0 "$GARDLOCK_PID" 2>/dev/null; }
 visible_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
+shown_named() { visible_named "$1" >/dev/null; }
 gone_named() { ! visible_named "$1" >/dev/null; }
 # The window is the top-most mapped one (or inside it).
 on_top() { [ "$("$GARDLOCK_TOOLS/stacktop" "$1")" = top ]; }

@@ -37,7 +37,7 @@ screenshot 02-normal-invalid
 
 ask_to_stop "$LOCK" "$TITLE"
 check "close requests and SIGTERM/SIGINT/SIGHUP leave the program running" gardlock_alive
-check "... and the lock on screen" visible_named "$TITLE" >/dev/null
+check "... and the lock on screen" shown_named "$TITLE"
 check "... holding the keyboard" keyboard_grab_held
 check "... with the task bar hidden" taskbar_hidden
 check "... and Gardlock.exe /d in place" autostart_has "Gardlock.exe /d"
@@ -55,7 +55,7 @@ convert -size 64x48 xc:'#00A000' "$E2E_TMP/green.png"
 set_setting Background1 "$E2E_TMP/green.png"
 rm -f "$AUTOSTART"/gardlock-services-Gardlock.exe_20_2Fd.desktop
 start_gardlock /t
-check "/t brings up the Normal lock" wait_for 20 visible_named "$TITLE" >/dev/null
+check "/t brings up the Normal lock" wait_for 20 shown_named "$TITLE"
 check "the picture covers the screen" wait_for 20 pixel_is 512 400 "#00A000"
 check "... corner to corner" pixel_is 3 760 "#00A000"
 screenshot 03-normal-picture
@@ -70,7 +70,7 @@ printf 'not a picture' >"$E2E_TMP/notes.png"
 set_setting Background1 "$E2E_TMP/notes.png"
 rm -f "$DRIVE_C/cslckrt.sys"
 start_gardlock /d
-check "/d brings up the Normal lock" wait_for 20 visible_named "$TITLE" >/dev/null
+check "/d brings up the Normal lock" wait_for 20 shown_named "$TITLE"
 check "the screen is black where the picture would be" wait_for 20 pixel_is 512 400 "#000000"
 screenshot 04-normal-no-picture
 xdotool type --delay 40 guess; xdotool key Return

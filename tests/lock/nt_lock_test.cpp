@@ -219,7 +219,16 @@ TEST_F(NtLockTest, OnlyAllThreeModifiersTogetherLeaveTheBox)
     QApplication::sendEvent(&box, &altDown);
     EXPECT_FALSE(Forms::IsLoaded<frmLock>());
 
+    // With Shift held, X11 reports the Alt key as Meta.
+    frmLock &shifted = Forms::Get<frmLock>();
+    QKeyEvent metaDown(QEvent::KeyPress, Qt::Key_Meta, Qt::ControlModifier | Qt::ShiftModifier);
+    QApplication::sendEvent(&shifted, &metaDown);
+    EXPECT_FALSE(Forms::IsLoaded<frmLock>());
+
     frmLock &next = Forms::Get<frmLock>();
+    QKeyEvent shiftDown(QEvent::KeyPress, Qt::Key_Shift, Qt::ControlModifier);
+    QApplication::sendEvent(&next, &shiftDown); // Ctrl and now Shift, but no Alt
+    EXPECT_TRUE(Forms::IsLoaded<frmLock>());
     PressCtrlShiftAlt(&next, Qt::Key_Q);
     EXPECT_FALSE(Forms::IsLoaded<frmLock>());
 }
