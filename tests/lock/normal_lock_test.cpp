@@ -221,4 +221,18 @@ TEST_F(NormalLockTest, CloseRequestsAndStopSignalsDoNotEndTheLock)
     EXPECT_EQ(locktest::HandlerOf(SIGTERM), before);
 }
 
+// When the display goes away the program is torn down without unload
+// steps: nothing may restore the shell or drop the lock's start-up entry.
+TEST_F(NormalLockTest, TearingTheWindowDownRunsNothingThatUnlocks)
+{
+    AddServiceStartup("Gardlock.exe /d");
+    lock().show();
+    shell().calls.clear();
+    delete &lock();
+    QTest::qWait(20);
+    EXPECT_TRUE(shell().calls.isEmpty()) << shell().calls.join(",").toStdString();
+    EXPECT_TRUE(HasStartupEntry(StartupList::Services, "Gardlock.exe /d"));
+    EXPECT_TRUE(recorders().session.endings.empty());
+}
+
 } // namespace
