@@ -307,3 +307,23 @@ TEST_F(MainScreenTest, AStaleSocketDoesNotCountAsAnEarlierCopy)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainScreenTest, EarlierCopyBringsItsMainScreenForwardWhenAsked)
+{
+    frmMain &main = Open();
+    frmAbout &about = Forms::Get<frmAbout>();
+    about.show();
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &about; }, 5000));
+
+    QLocalSocket later;
+    later.connectToServer(platform::InstanceSocketPath());
+    ASSERT_TRUE(later.waitForConnected(5000));
+    later.write("activate Gardlock 2001\n");
+    later.flush();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &main; }, 10000));
+}
+
+} // namespace
