@@ -10,9 +10,11 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <vector>
 
 NotifyIconData TrayIconData = {};
 

@@ -13,6 +13,8 @@
 
 #include <cstdint>
 
+class QWidget;
+
 struct NotifyIconData {
     quint32_le cbSize;
     quint32_le hWnd;
@@ -51,4 +53,4 @@ int TrayIconCount();
 QString TrayIconTip();
 
 // A 32-bit handle for a window, as the record carries it.
-quint32 WindowHandle(class QWidget *window);
+quint32 WindowHandle(QWidget *window);
