@@ -59,7 +59,7 @@ end_lock() {
        wait_for 5 visible_window "Start Logon" >/dev/null && wait_for 5 start_logon_focused >/dev/null
        xdotool key --clearmodifiers Return ;;
   esac
-  wait_for 5 lock_gone >/dev/null || { kill -9 "$LOCK_PID" 2>/dev/null; echo "  (lock $1 killed)" >&2; }
+  wait_for 5 lock_gone >/dev/null || { kill -9 "$LOCK_PID" 2>/dev/null; [ "$1" = i3lock ] || echo "  ($1 did not unlock: killed)" >&2; }
   wait "$LOCK_PID" 2>/dev/null
   wait_for 10 grab_free >/dev/null
 }
@@ -120,7 +120,7 @@ reassert() {
   else echo "${REASSERT[$1]}"; fi
 }
 echo
-echo "Figures on one Xvfb (1024x768) with icewm $(icewm --version 2>/dev/null | awk '{print $2}' | head -1), $(nproc) cores"
+echo "Figures on one Xvfb (1024x768) with icewm $(icewm --version 2>/dev/null | awk "NR==1{print \$2}" | tr -d ,), $(nproc) cores"
 printf '%-34s %16s %16s %16s\n' "" "gardlock /d" "gardlock /n" "i3lock -n"
 printf '%-34s %16s %16s %16s\n' "time to lock, ms (median of $RUNS_LOCK)" "${LOCK_MS[d]}" "${LOCK_MS[n]}" "${LOCK_MS[i3lock]}"
 printf '%-34s %16s %16s %16s\n' "idle CPU of the lock, % core" "${CPU_LOCK[d]}" "${CPU_LOCK[n]}" "${CPU_LOCK[i3lock]}"
