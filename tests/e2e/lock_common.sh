@@ -50,3 +50,16 @@ ask_to_stop() { # window-id title
   # Give a wrong outcome time to happen: these checks are for something that must not occur.
   sleep 2
 }
+
+# Waits up to $2 seconds (default 20) for the program to end and keeps what it
+# printed; sets STATUS to its exit status or "still-running". It runs in this
+# shell, not in $(...): only the shell that started the program can wait for it.
+await_end() { # label [timeout]
+  local i
+  STATUS=still-running
+  for i in $(seq 1 $(( ${2:-20} * 20 ))); do
+    if ! kill -0 "$GARDLOCK_PID" 2>/dev/null; then wait "$GARDLOCK_PID"; STATUS=$?; break; fi
+    sleep 0.05
+  done
+  cp "$E2E_TMP/gardlock.out" "$E2E_OUT/gardlock-$1.out" 2>/dev/null
+}

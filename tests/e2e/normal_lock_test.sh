@@ -43,7 +43,8 @@ check "... with the task bar hidden" taskbar_hidden
 check "... and Gardlock.exe /d in place" autostart_has "Gardlock.exe /d"
 
 xdotool type --delay 40 Right; xdotool key Return
-check "the right password ends the program with status 0" test "$(wait_exit 20)" = 0
+await_end first
+check "the right password ends the program with status 0 (got $STATUS)" test "$STATUS" = 0
 check "it removed Gardlock.exe /d" autostart_lacks "Gardlock.exe /d"
 check "it left Gardlock.exe /t" autostart_has "Gardlock.exe /t"
 check "still exactly one record" records_are 1
@@ -61,7 +62,8 @@ check "... corner to corner" pixel_is 3 760 "#00A000"
 screenshot 03-normal-picture
 check "/t placed no Gardlock.exe /d" autostart_lacks "Gardlock.exe /d"
 xdotool type --delay 40 Right; xdotool key Return
-check "unlocked again with status 0" test "$(wait_exit 20)" = 0
+await_end picture
+check "unlocked again with status 0 (got $STATUS)" test "$STATUS" = 0
 check "Gardlock.exe /t stays armed" autostart_has "Gardlock.exe /t"
 
 # A path that is not a picture: plain black. No password file: the first
@@ -78,7 +80,10 @@ check "the first Verify writes the empty password" wait_for 20 bash -c "[ \"\$(c
 sleep 1
 check "... and the lock stays" gardlock_alive
 check "... with nothing recorded" records_are 1
-xdotool key BackSpace BackSpace BackSpace BackSpace BackSpace Return
-check "an empty box now unlocks with status 0" test "$(wait_exit 20)" = 0
+xdotool key ctrl+a BackSpace
+sleep 0.5; screenshot 05-normal-emptied
+xdotool key Return
+await_end no-password
+check "an empty box now unlocks with status 0 (got $STATUS)" test "$STATUS" = 0
 
 finish

@@ -103,7 +103,8 @@ check "the prompt stays up" shown_named "Start Logon"
 
 xdotool type --delay 40 "Open Sesame"
 click_in "$PROMPT" $VERIFY_AT
-check "the right password ends the program with status 0" test "$(wait_exit 20)" = 0
+await_end unlock
+check "the right password ends the program with status 0 (got $STATUS)" test "$STATUS" = 0
 check "it removed Gardlock.exe /n" autostart_lacks "Gardlock.exe /n"
 check "it left Gardlock.exe /w" autostart_has "Gardlock.exe /w"
 check "still exactly one record" records_are 1
@@ -115,7 +116,7 @@ start_gardlock /e
 check "the lock is up again" wait_for 20 shown_named "Round 3"
 check "its start-up entry is in place" autostart_has "Gardlock.exe /n"
 kill -9 "${E2E_PIDS[0]}" # the X server
-STATUS=$(wait_exit 30)
+await_end display-gone 30
 check "without a display the program ends" test "$STATUS" != still-running
 check "... and not as an unlock (status $STATUS)" test "$STATUS" != 0
 check "the lock's start-up entry stays for the next session" autostart_has "Gardlock.exe /n"
