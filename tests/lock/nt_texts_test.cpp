@@ -35,13 +35,6 @@ protected:
     }
 };
 
-TEST_F(NtTextsTest, FilesAreTheFourFixedNamesInDriveC)
-{
-    const QStringList names{"005478.ld", "005578.ld", "005678.ld", "005778.ld"};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(file(i), driveC() + "/" + names[i]);
-}
-
 TEST_F(NtTextsTest, WritesOneQuotedRecordPerFileAndReadsItBack)
 {
     const NtLockTexts texts{QString::fromUtf8("Locked \u00e9t\u00e9"), "", "two\r\nlines\r\n", "a, b"};
