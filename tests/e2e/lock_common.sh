@@ -63,3 +63,7 @@ await_end() { # label [timeout]
   done
   cp "$E2E_TMP/gardlock.out" "$E2E_OUT/gardlock-$1.out" 2>/dev/null
 }
+
+# Another client maps a window and raises it above everything, framed by the
+# window manager and override-redirect: the lock must push it back each time.
+pushed_back() { "$GARDLOCK_TOOLS/raiser" --count 3 --timeout 10000 "$@" >/dev/null; }

@@ -26,6 +26,8 @@ check "the lock holds the keyboard" wait_for 20 keyboard_grab_held
 check "the lock holds the pointer" wait_for 20 pointer_grab_held
 check "the task bar is hidden" wait_for 20 taskbar_hidden
 check "the lock is the top window" wait_for 20 on_top "$LOCK"
+check "a framed window raised above the lock is pushed back" pushed_back
+check "an override-redirect window raised above it is pushed back" pushed_back --override
 sleep 0.5; screenshot 01-normal-lock
 check "no \"Invalid!\" before a wrong password" invalid_hidden
 

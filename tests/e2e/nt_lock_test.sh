@@ -50,6 +50,8 @@ check "the task bar is hidden" wait_for 20 taskbar_hidden
 check "the box is the top window" wait_for 20 on_top "$BOX"
 CENTRED=$(box_position "$BOX")
 check "the box opens centred" test "$CENTRED" = "354,315"
+check "a framed window raised above the box is pushed back" pushed_back
+check "an override-redirect window raised above it is pushed back" pushed_back --override
 sleep 0.5; screenshot 01-nt-box
 check "the box hops into the upper-left quarter" wait_for 30 hopped_into_quarter "$BOX" "$CENTRED"
 
@@ -69,7 +71,10 @@ for round in 1 2 3; do
   check "round $round: Ctrl+Shift+Alt opens Start Logon" test -n "$PROMPT"
   check "round $round: the box is gone" wait_for 20 gone_named "Locked by test"
   check "round $round: the prompt holds the keyboard" wait_for 20 keyboard_grab_held
-  [ "$round" = 1 ] && { sleep 0.5; screenshot 02-nt-prompt; }
+  if [ "$round" = 1 ]; then
+    check "a window raised above the prompt is pushed back" pushed_back --override
+    sleep 0.5; screenshot 02-nt-prompt
+  fi
   write_texts "Round $round" "Line one" "Line two" "Line three"
   click_in "$PROMPT" $CANCEL_AT
   BOX=$(wait_for 20 visible_named "Round $round")
