@@ -8,12 +8,12 @@
 #   re-assert      an override-redirect window raises itself above the lock ->
 #                  the lock is on top again (median of 20)
 #
-#   bench/lock_bench.sh [BUILD_DIR]     (default: build-x11 beside this folder)
+#   bench/lock_bench.sh [BUILD_DIR]     (default: build beside this folder, as scripts/build.sh makes it)
 #
 # Runs in a sandbox (HOME and XDG folders in a temporary folder) with the
 # empty password, so Enter at the Normal lock's empty box unlocks it.
 
-BUILD=${1:-$(cd "$(dirname "$0")/.." && pwd)/build-x11}
+BUILD=${1:-$(cd "$(dirname "$0")/.." && pwd)/build}
 export GARDLOCK_BIN="$BUILD/src/gardlock" GARDLOCK_TOOLS="$BUILD/tests" E2E_OUT=/tmp/gardlock-bench
 source "$(dirname "$0")/../tests/e2e/lib.sh"
 T="$GARDLOCK_TOOLS"
@@ -126,5 +126,7 @@ printf '%-34s %16s %16s %16s\n' "time to lock, ms (median of $RUNS_LOCK)" "${LOC
 printf '%-34s %16s %16s %16s\n' "idle CPU of the lock, % core" "${CPU_LOCK[d]}" "${CPU_LOCK[n]}" "${CPU_LOCK[i3lock]}"
 printf '%-34s %16s %16s %16s\n' "idle CPU of Xvfb, % (${BASE_X} unlocked)" "${CPU_X[d]}" "${CPU_X[n]}" "${CPU_X[i3lock]}"
 printf '%-34s %16s %16s %16s\n' "idle CPU of icewm, % (${BASE_WM} unl.)" "${CPU_WM[d]}" "${CPU_WM[n]}" "${CPU_WM[i3lock]}"
+FLOOR=$("$BUILD/bench/timer_floor" 5 2>/dev/null || echo "?")
+printf '%-34s %16s\n' "a bare 1 ms wake-up loop, % core" "$FLOOR"
 printf '%-34s %16s %16s %16s\n' "resident memory, MiB" "${RSS[d]}" "${RSS[n]}" "${RSS[i3lock]}"
 printf '%-34s %16s %16s %16s\n' "re-assert, ms (median of $RUNS_RAISE)" "$(reassert d)" "$(reassert n)" "$(reassert i3lock)"
