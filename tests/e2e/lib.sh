@@ -87,14 +87,17 @@ start_gardlock() {
   E2E_PIDS+=($GARDLOCK_PID)
 }
 
-# Waits for the gardlock process to end; prints its exit status.
+# Waits up to $1 seconds (default 10) for the gardlock process to end and
+# sets STATUS to its exit status, or "still-running". Call it directly, not in
+# $(...): only the shell that started the program can wait for it.
 wait_exit() {
   local timeout=${1:-10} i
+  STATUS=still-running
   for i in $(seq 1 $((timeout * 20))); do
-    if ! kill -0 "$GARDLOCK_PID" 2>/dev/null; then wait "$GARDLOCK_PID"; echo $?; return 0; fi
+    if ! kill -0 "$GARDLOCK_PID" 2>/dev/null; then wait "$GARDLOCK_PID"; STATUS=$?; return 0; fi
     sleep 0.05
   done
-  echo "still-running"; return 1
+  return 1
 }
 
 check() { # check "description" command...

@@ -78,7 +78,7 @@ check "the lock stays after a wrong password" kill -0 "$GARDLOCK_PID"
 sleep 0.5; screenshot 07-normal-lock-wrong
 
 xdotool type --delay 30 "$PASSWORD"; xdotool key Return
-STATUS=$(wait_exit 20)
+wait_exit 20
 check "the right password ends the program" test "$STATUS" = 0
 check "the task bar is back" wait_for 10 taskbar_shown
 check "the lock's start-up entry is removed" bash -c "! grep -lsx 'X-Gardlock-Command=Gardlock.exe /d' $AUTOSTART/*.desktop"

@@ -74,7 +74,7 @@ check "still one icon after it" test "$(xwininfo -root -tree | awk '/"SystemTray
 # "Exit": the icon goes and the program ends.
 right_click_icon; wait_for 10 menu_open >/dev/null
 xdotool key Up Return
-STATUS=$(wait_exit 20)
+wait_exit 20
 check "Exit ends the program" test "$STATUS" = 0
 check "Exit took the icon away" no_tray_icon
 
