@@ -17,7 +17,7 @@ namespace {
 xcb_atom_t Atom(xcb_connection_t *c, const std::string &name)
 {
     auto *r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.c_str()), nullptr);
-    const xcb_atom_t a = r ? r->atom : XCB_ATOM_NONE;
+    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(r);
     return a;
 }
