@@ -3,6 +3,7 @@
 #include "logtools/frmLogViewer.h"
 #include "logtools/frmPassword.h"
 #include "platform/Form.h"
+#include "screens/ScreenKit.h"
 #include "platform/funct.h"
 #include "screens/Options.h"
 #include "screens/frmMain.h"
@@ -11,18 +12,6 @@
 #include <QHBoxLayout>
 
 using namespace screens;
-
-namespace {
-
-template <class T> void Bring()
-{
-    T &form = Forms::Get<T>();
-    form.show();
-    form.raise();
-    form.activateWindow();
-}
-
-} // namespace
 
 void ShowNavPage(NavPage page)
 {

@@ -3,6 +3,7 @@
 // icon, buttons with a mouse-move event, and the rule that a mouse move over a
 // control belongs to that control, not to the window behind it.
 
+#include "platform/Form.h"
 #include "platform/WindowServices.h"
 
 #include <QIcon>
@@ -54,6 +55,15 @@ void KeepMouseMovesLocal(QWidget *window);
 Qt::WindowFlags CaptionOnlyWindow();
 // Fixed-size page: caption, minimise and close, but nothing to maximise.
 Qt::WindowFlags PageWindow();
+
+// Shows screen T (loading it first if needed) in front, with the focus.
+template <class T> void Bring()
+{
+    T &form = Forms::Get<T>();
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
 
 } // namespace screens
 

@@ -42,14 +42,6 @@ constexpr int kLeftX = 24;
 constexpr int kRightX = 236;
 constexpr int kColumnTop = 112;
 
-template <class T> void Bring()
-{
-    T &form = Forms::Get<T>();
-    form.show();
-    form.raise();
-    form.activateWindow();
-}
-
 } // namespace
 
 frmMain::frmMain() : Form(CaptionOnlyWindow())
