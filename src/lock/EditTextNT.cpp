@@ -1,9 +1,10 @@
 #include "lock/EditTextNT.h"
 
 #include "lock/LockWindow.h"
+#include "ui/ProgramIcon.h"
 #include "lock/NtLockTexts.h"
-#include "platform/Cp1252.h"
-#include "platform/WindowServices.h"
+#include "formats/Cp1252.h"
+#include "ui/WindowServices.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -82,7 +83,7 @@ EditTextNT::EditTextNT()
     txtCaption->setPalette(navy);
 
     imgIcon = new QLabel(fraLock);
-    imgIcon->setPixmap(LockIcon());
+    imgIcon->setPixmap(ProgramIconPixmap(16));
     imgIcon->setGeometry(10, 32, 16, 16);
 
     txtLine1 = new QLineEdit(fraLock);
@@ -146,7 +147,7 @@ void EditTextNT::onSaveClicked()
 {
     const NtLockTexts texts = BoxTexts();
     for (const QString *text : {&texts.caption, &texts.line1, &texts.line2, &texts.line3}) {
-        if (!platform::IsCp1252(*text)) {
+        if (!formats::IsCp1252(*text)) {
             MsgBox(QStringLiteral("A text contains a character that cannot be saved. Use letters, "
                                   "digits and the usual punctuation."),
                    platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QString(), this);

@@ -2,7 +2,7 @@
 // The editor of the NT-style lock's four texts, laid out as a copy of the
 // lock box: the caption drawn as a title bar and the three lines under it.
 
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 struct NtLockTexts;
 class QLabel;

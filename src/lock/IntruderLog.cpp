@@ -1,16 +1,16 @@
 #include "lock/IntruderLog.h"
 
 #include "lock/GeneralDate.h"
-#include "platform/Cp1252.h"
-#include "platform/DrivePaths.h"
-#include "platform/FileIO.h"
+#include "formats/Cp1252.h"
+#include "platform/storage/DrivePaths.h"
+#include "platform/storage/FileIO.h"
 
 QString IntruderLogPath() { return platform::ResolvePath("C:\\intruder.log"); }
 
 QByteArray IntruderRecord(const QString &heading, const QString &typed, const QDateTime &moment)
 {
     const QString text = heading + "\r\n" + typed + " On " + GeneralDate(moment) + ".\r\n\r\n";
-    return platform::ToCp1252(text);
+    return formats::ToCp1252(text);
 }
 
 bool AppendIntruderRecord(const QString &heading, const QString &typed)

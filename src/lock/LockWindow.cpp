@@ -1,27 +1,8 @@
 #include "lock/LockWindow.h"
 
-#include <QPainter>
+#include "ui/ProgramIcon.h"
 
-QPixmap LockIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(11, 26, 74), 2));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawArc(QRectF(4, 1.5, 8, 9), 0, 180 * 16);
-    painter.drawLine(QPointF(4, 6), QPointF(4, 8));
-    painter.drawLine(QPointF(12, 6), QPointF(12, 8));
-    painter.setPen(QPen(QColor(11, 26, 74), 1));
-    painter.setBrush(QColor(31, 58, 147));
-    painter.drawRoundedRect(QRectF(2.5, 7.5, 11, 8), 1, 1);
-    painter.setBrush(QColor(245, 197, 24));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QRectF(6.5, 9.5, 3, 3));
-    painter.drawRect(QRectF(7.25, 11, 1.5, 3));
-    return pixmap;
-}
+#include <QPainter>
 
 CaptionBar::CaptionBar(QWidget *parent) : QWidget(parent) {}
 
@@ -37,7 +18,7 @@ void CaptionBar::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), QColor(0, 0, 128));
     const int iconSize = 16;
     const QRect iconRect(2, (height() - iconSize) / 2, iconSize, iconSize);
-    painter.drawPixmap(iconRect, LockIcon());
+    painter.drawPixmap(iconRect, ProgramIconPixmap(16));
     QFont bold = font();
     bold.setBold(true);
     painter.setFont(bold);

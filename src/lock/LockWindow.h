@@ -4,21 +4,18 @@
 // in exchange they get no frame from it, and the boxes that must show a
 // caption ("System Locked", "Start Logon") draw their own.
 
+#include "ui/Twips.h"
+
 #include <QWidget>
 
 inline constexpr Qt::WindowFlags kLockWindowFlags = Qt::Window | Qt::FramelessWindowHint |
                                                     Qt::X11BypassWindowManagerHint |
                                                     Qt::WindowStaysOnTopHint;
 
-// Pixels: 15 twips are one pixel.
-constexpr int Twips(int twips) { return twips / 15; }
 
 // The drawn frame of a fixed-single-border box: edge width and caption height.
 inline constexpr int kEdgeWidth = 2;
 inline constexpr int kCaptionHeight = 18;
-
-// The lock's 16 x 16 icon: a padlock, drawn so that no image plugin is needed.
-QPixmap LockIcon();
 
 // A title bar in the active-caption colours, with the program's icon.
 class CaptionBar : public QWidget {

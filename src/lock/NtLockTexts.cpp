@@ -1,9 +1,9 @@
 #include "lock/NtLockTexts.h"
 
-#include "lock/FieldReader.h"
-#include "platform/Cp1252.h"
-#include "platform/DrivePaths.h"
-#include "platform/FileIO.h"
+#include "formats/FieldReader.h"
+#include "formats/Cp1252.h"
+#include "platform/storage/DrivePaths.h"
+#include "platform/storage/FileIO.h"
 
 #include <array>
 
@@ -35,10 +35,10 @@ std::optional<NtLockTexts> ReadNtLockTexts()
     }
     std::array<QString, kFiles.size()> texts;
     for (size_t i = 0; i < kFiles.size(); ++i) {
-        const auto item = lockfiles::ReadFirstField(contents[i].bytes, lockfiles::SkipLineBreaks::Yes);
+        const auto item = formats::ReadFirstField(contents[i].bytes, formats::SkipLineBreaks::Yes);
         if (!item)
             return std::nullopt;
-        texts[i] = platform::FromCp1252(*item);
+        texts[i] = formats::FromCp1252(*item);
     }
     return NtLockTexts{texts[0], texts[1], texts[2], texts[3]};
 }
@@ -49,7 +49,7 @@ bool WriteNtLockTexts(const NtLockTexts &texts)
     const std::array<const QString *, kFiles.size()> values = {&texts.caption, &texts.line1,
                                                                &texts.line2, &texts.line3};
     for (size_t i = 0; i < kFiles.size(); ++i) {
-        const QByteArray record = lockfiles::QuotedLine(platform::ToCp1252(*values[i]));
+        const QByteArray record = formats::QuotedLine(formats::ToCp1252(*values[i]));
         if (!platform::WriteFileAtomically(paths[int(i)], record, 0644))
             return false;
     }

@@ -1,9 +1,9 @@
 #include "lock/PasswordStore.h"
 
-#include "lock/FieldReader.h"
-#include "platform/Cp1252.h"
-#include "platform/DrivePaths.h"
-#include "platform/FileIO.h"
+#include "formats/FieldReader.h"
+#include "formats/Cp1252.h"
+#include "platform/storage/DrivePaths.h"
+#include "platform/storage/FileIO.h"
 
 using platform::ReadStatus;
 
@@ -21,16 +21,16 @@ StoredPassword ReadPassword()
         return {PasswordStatus::NoPassword, {}};
     if (read.status == ReadStatus::Unreadable)
         return {PasswordStatus::Unreadable, {}};
-    const auto field = lockfiles::ReadFirstField(read.bytes, lockfiles::SkipLineBreaks::No);
+    const auto field = formats::ReadFirstField(read.bytes, formats::SkipLineBreaks::No);
     if (!field)
         return {PasswordStatus::NoPassword, {}};
-    return {PasswordStatus::Stored, platform::FromCp1252(*field)};
+    return {PasswordStatus::Stored, formats::FromCp1252(*field)};
 }
 
 bool WritePassword(const QString &password)
 {
     return platform::WriteFileAtomically(
-        PasswordFilePath(), lockfiles::QuotedLine(platform::ToCp1252(password)), 0600);
+        PasswordFilePath(), formats::QuotedLine(formats::ToCp1252(password)), 0600);
 }
 
 bool CreateEmptyPassword() { return WritePassword(QString()); }
@@ -39,7 +39,7 @@ QString PasswordEntryProblem(const QString &password)
 {
     if (password.contains('"'))
         return QStringLiteral("The password cannot contain a double quote (\").");
-    if (!platform::IsCp1252(password))
+    if (!formats::IsCp1252(password))
         return QStringLiteral("The password contains a character that cannot be stored. "
                               "Use letters, digits and the usual punctuation.");
     return {};

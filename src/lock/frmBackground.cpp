@@ -2,8 +2,8 @@
 
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
-#include "platform/Settings.h"
-#include "platform/WindowServices.h"
+#include "platform/storage/Settings.h"
+#include "ui/WindowServices.h"
 #include "platform/funct.h"
 
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // The NT-style lock's black full-screen background. It owns the box and the
 // prompt and keeps the shell hidden for as long as it exists.
 
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 #include <memory>
 

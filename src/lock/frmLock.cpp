@@ -1,9 +1,10 @@
 #include "lock/frmLock.h"
 
 #include "lock/LockWindow.h"
+#include "ui/ProgramIcon.h"
 #include "lock/NtLockTexts.h"
 #include "lock/frmBackground.h"
-#include "platform/WindowServices.h"
+#include "ui/WindowServices.h"
 #include "platform/funct.h"
 
 #include <QGridLayout>
@@ -40,7 +41,7 @@ frmLock::frmLock() : Form(kLockWindowFlags)
     client->setGeometry(LayOutBox(this, lblCaption, QSize(Twips(4680), Twips(1740))));
 
     imgIcon = new QLabel(client);
-    imgIcon->setPixmap(LockIcon());
+    imgIcon->setPixmap(ProgramIconPixmap(16));
     imgIcon->setFixedSize(16, 16);
     lblLine1 = new QLabel(client);
     lblLine2 = new QLabel(client);

@@ -2,7 +2,7 @@
 // The NT-style lock's "System Locked" box. It asks for nothing: holding
 // Ctrl, Shift and Alt with any key makes it give way to the prompt.
 
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 #include <functional>
 

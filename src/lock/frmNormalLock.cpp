@@ -4,11 +4,11 @@
 #include "lock/IntruderLog.h"
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
-#include "lock/PasswordStore.h"
-#include "platform/Settings.h"
-#include "platform/WindowServices.h"
+#include "lock/PasswordPrompt.h"
+#include "platform/storage/Settings.h"
+#include "ui/WindowServices.h"
 #include "platform/funct.h"
-#include "startup/RegStuff.h"
+#include "platform/desktop/RegStuff.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -18,8 +18,6 @@
 #include <QScreen>
 
 namespace {
-
-const QString kOwnStartup = QStringLiteral("Gardlock.exe /d");
 
 // The panel's built-in picture: a grey bevel that frames the password controls.
 QPixmap PanelPicture(QSize size)
@@ -167,27 +165,21 @@ void frmNormalLock::showEvent(QShowEvent *event)
 
 void frmNormalLock::onVerifyClicked()
 {
-    const QString typed = txtPassword->text();
-    switch (CheckPassword(typed)) {
-    case PasswordCheck::CreatedEmpty:
-        // There was no password; now there is the empty one. The lock stays.
+    // The notice is due whether or not the record could be written.
+    switch (VerifyPasswordBox(txtPassword, headings::kLock)) {
+    case VerifyOutcome::NoChange:
+        // No password (the empty one now exists) or an unreadable file: stay locked.
         return;
-    case PasswordCheck::Unavailable:
-        // The password file cannot be read: stay locked and touch nothing.
-        return;
-    case PasswordCheck::Match:
-        RemoveServiceStartup(kOwnStartup);
+    case VerifyOutcome::Match:
+        RemoveServiceStartup(startup_commands::kNormalLock);
         Unload();
         EndProgram(0);
         return;
-    case PasswordCheck::Mismatch:
-        break;
+    case VerifyOutcome::Recorded:
+    case VerifyOutcome::NotRecorded:
+        tmrNotice1->start();
+        return;
     }
-    Beep();
-    tmrNotice1->start();
-    if (!AppendIntruderRecord(headings::kLock, typed))
-        return; // the record is lost; the box keeps its text
-    txtPassword->clear();
 }
 
 void frmNormalLock::onClockTimer()

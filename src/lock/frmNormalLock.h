@@ -3,7 +3,7 @@
 // background picture, the clock and a small panel asking for the password.
 // Only the right password ends it (and with it the program).
 
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 #include <memory>
 

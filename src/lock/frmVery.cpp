@@ -2,18 +2,14 @@
 
 #include "lock/IntruderLog.h"
 #include "lock/LockWindow.h"
-#include "lock/PasswordStore.h"
+#include "lock/PasswordPrompt.h"
 #include "lock/frmBackground.h"
-#include "platform/WindowServices.h"
+#include "ui/WindowServices.h"
 #include "platform/funct.h"
-#include "startup/RegStuff.h"
+#include "platform/desktop/RegStuff.h"
 
 #include <QLabel>
 #include <QPushButton>
-
-namespace {
-const QString kOwnStartup = QStringLiteral("Gardlock.exe /n");
-}
 
 frmVery::frmVery() : Form(kLockWindowFlags)
 {
@@ -63,32 +59,24 @@ void frmVery::showEvent(QShowEvent *event)
 
 void frmVery::onVerifyClicked()
 {
-    const QString typed = txtPassword->text();
-    switch (CheckPassword(typed)) {
-    case PasswordCheck::CreatedEmpty:
-        // There was no password; now there is the empty one. The prompt stays.
+    switch (VerifyPasswordBox(txtPassword, headings::kLock)) {
+    case VerifyOutcome::NoChange:
+        // No password (the empty one now exists) or an unreadable file: stay locked.
         return;
-    case PasswordCheck::Unavailable:
-        // The password file cannot be read: stay locked and touch nothing.
+    case VerifyOutcome::NotRecorded:
+        return; // the record is lost; the box keeps its text and nothing is shown
+    case VerifyOutcome::Recorded:
+        ShowAccessDenied(this, QStringLiteral("Password is incorrect."), QStringLiteral("Access Denied!"),
+                         QStringLiteral("This unauthorized access has been logged."));
         return;
-    case PasswordCheck::Match:
-        RemoveServiceStartup(kOwnStartup);
+    case VerifyOutcome::Match:
+        RemoveServiceStartup(startup_commands::kNtStyleLock);
         RunRestoringSteps();
         Unload();
         Forms::Unload<frmBackground>();
         EndProgram(0);
         return;
-    case PasswordCheck::Mismatch:
-        break;
     }
-    Beep();
-    if (!AppendIntruderRecord(headings::kLock, typed))
-        return; // the record is lost; the box keeps its text and nothing is shown
-    txtPassword->clear();
-    MsgBox(QStringLiteral("Password is incorrect."), platform::MsgButtons::OK,
-           platform::MsgIcon::Critical, QStringLiteral("Access Denied!"), this);
-    MsgBox(QStringLiteral("This unauthorized access has been logged."), platform::MsgButtons::OK,
-           platform::MsgIcon::Exclamation, QStringLiteral("Gardlock 2001"), this);
 }
 
 // ShowNtStyleLock brings the box back once the prompt is gone.

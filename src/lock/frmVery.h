@@ -2,7 +2,7 @@
 // The NT-style lock's "Start Logon" prompt: the password, "&Verify" and
 // "&Cancel" (back to the box).
 
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 class CaptionBar;
 class QLabel;

@@ -1,11 +1,11 @@
 #include "logtools/frmLogViewer.h"
 
 #include "platform/funct.h"
-#include "screens/NavigationBar.h"
-#include "screens/ScreenKit.h"
-#include "setup/modTrayIcon.h"
+#include "ui/NavigationBar.h"
+#include "ui/ScreenKit.h"
+#include "ui/modTrayIcon.h"
 
-using namespace screens;
+using namespace ui;
 
 frmLogViewer::frmLogViewer() : Form(PageWindow())
 {

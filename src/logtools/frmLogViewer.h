@@ -1,7 +1,7 @@
 #pragma once
 // The Log Viewer, so far as a navigation page: its bar and its exit button.
 
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 #include <QPushButton>
 

@@ -1,16 +1,17 @@
 #include "logtools/frmPassword.h"
 
 #include "lock/IntruderLog.h"
+#include "lock/PasswordPrompt.h"
 #include "lock/PasswordStore.h"
 #include "logtools/frmPasswordCancelled.h"
 #include "platform/funct.h"
-#include "screens/Information.h"
-#include "screens/NavigationBar.h"
-#include "screens/ScreenKit.h"
-#include "setup/frmProtection.h"
-#include "setup/modTrayIcon.h"
+#include "ui/Information.h"
+#include "ui/NavigationBar.h"
+#include "ui/ScreenKit.h"
+#include "ui/Pages.h"
+#include "ui/modTrayIcon.h"
 
-using namespace screens;
+using namespace ui;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
@@ -27,13 +28,6 @@ QLabel *BoxLabel(const QString &text, QWidget *parent, int y)
 }
 
 } // namespace
-
-void RestorePasswordScreensShell()
-{
-    EnableSystemKeys();
-    ShowTrayArea();
-    ShowTaskBar();
-}
 
 frmPassword::frmPassword() : Form(PageWindow())
 {
@@ -114,10 +108,9 @@ void frmPassword::onApplyClick()
 
     const auto refuseOldPassword = [this] {
         Beep();
-        MsgBox(QStringLiteral("Old Password is incorrect."), MsgButtons::OK, MsgIcon::Critical,
-               QStringLiteral("Cannot change password settings!"), this);
-        MsgBox(QStringLiteral("This action has been logged."), MsgButtons::OK, MsgIcon::Exclamation,
-               QStringLiteral("Gardlock 2001"), this);
+        ShowAccessDenied(this, QStringLiteral("Old Password is incorrect."),
+                         QStringLiteral("Cannot change password settings!"),
+                         QStringLiteral("This action has been logged."));
         AppendIntruderRecord(headings::kPasswordChange, txtpass3->text());
     };
     if (stored.ok() && txtpass3->text() != stored.text) {
@@ -154,7 +147,7 @@ void frmPassword::onApplyClick()
     if (!WritePassword(txtpass1->text()))
         return;
     Unload();
-    Forms::Get<frmProtection>().show();
+    pages::Load(Page::ProtectDesktop).show();
 }
 
 void frmPassword::onCancelClick()
@@ -182,5 +175,5 @@ void frmPassword::onInformationClick()
 
 void frmPassword::onUnload()
 {
-    RestorePasswordScreensShell();
+    RunPageRestoringSteps();
 }

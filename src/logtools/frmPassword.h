@@ -2,8 +2,8 @@
 // Password Settings: sets the first password, or changes it after checking
 // the old one; a wrong old password is logged.
 
-#include "platform/Form.h"
-#include "platform/WindowServices.h"
+#include "ui/Form.h"
+#include "ui/WindowServices.h"
 
 #include <QFrame>
 #include <QPushButton>
@@ -35,7 +35,3 @@ protected:
     void onLoad() override;
     void onUnload() override;
 };
-
-// Leaving a password screen never leaves the shell hidden: EnableSystemKeys,
-// ShowTrayArea, ShowTaskBar.
-void RestorePasswordScreensShell();

@@ -2,11 +2,11 @@
 
 #include "logtools/frmPassword.h"
 #include "platform/funct.h"
-#include "screens/NavigationBar.h"
-#include "screens/ScreenKit.h"
-#include "setup/modTrayIcon.h"
+#include "ui/NavigationBar.h"
+#include "ui/ScreenKit.h"
+#include "ui/modTrayIcon.h"
 
-using namespace screens;
+using namespace ui;
 
 frmPasswordCancelled::frmPasswordCancelled() : Form(PageWindow())
 {
@@ -39,5 +39,5 @@ void frmPasswordCancelled::onExitClick()
 
 void frmPasswordCancelled::onUnload()
 {
-    RestorePasswordScreensShell();
+    RunPageRestoringSteps();
 }

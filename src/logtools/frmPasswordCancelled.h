@@ -2,7 +2,7 @@
 // The page shown when the password settings were cancelled: the navigation
 // bar and an exit button.
 
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 #include <QPushButton>
 

@@ -29,11 +29,19 @@ public:
     virtual void DisableSystemKeys() = 0;
     virtual void EnableSystemKeys() = 0;
     // The "screen saver running" switch set directly, as the locks do once
-    // more after DisableSystemKeys and once at their unload.
+    // more after DisableSystemKeys and once at their unload. The switch is
+    // what turns the system keys off, so an implementation may make it the
+    // same operation as DisableSystemKeys (true) and EnableSystemKeys
+    // (false), as the X11 one does; the two names stay so that the steps'
+    // order can be followed and tested.
     virtual void SetScreenSaverRunning(bool running) = 0;
     // Puts the window on top of the others and gives it the input focus.
-    // The flag is kept from the original interface: true is the only value used.
+    // flag true: on top of the ordinary windows, the only way the program
+    // calls it; false (topmost, in the original interface) is never used and
+    // implementations may treat it alike.
     virtual void SetWindowLayer(QWidget *window, bool flag) = 0;
+    // Asks that one of the program's own windows get no task-bar button.
+    virtual void SkipTaskBar(QWidget *window) = 0;
     // Why a lock could not really hold this display (no X11 display, an X
     // server run by a Wayland compositor, grabs turned off), or the empty
     // text when it can. A lock refuses to come up rather than only look locked.
@@ -58,8 +66,11 @@ class Launcher {
 public:
     virtual ~Launcher() = default;
     // Opens a file, URL or mailto: link with the desktop's default program.
-    // Returns a platform result code > 32 on success (kept from the original
-    // contract; no caller examines it).
+    // Returns the original shell's result code: above 32 on success
+    // (kOpenedDocument), kDocumentNotFound when nothing could open it. No
+    // caller examines it.
+    static constexpr long kOpenedDocument = 42;
+    static constexpr long kDocumentNotFound = 2;
     virtual long OpenDocument(const QString &target) = 0;
     // Starts a program detached; false when it could not be started.
     virtual bool StartProgram(const QString &program, const QStringList &arguments) = 0;

@@ -31,6 +31,13 @@ void RunHidingSteps()
     HideStartButton();
 }
 
+void RunPageRestoringSteps()
+{
+    EnableSystemKeys();
+    ShowTrayArea();
+    ShowTaskBar();
+}
+
 void RunRestoringSteps()
 {
     EnableSystemKeys();

@@ -31,3 +31,7 @@ void EndProgram(int exitCode = 0);
 void RunHidingSteps();
 // EnableSystemKeys, ShowTaskBar, ShowTrayArea, ShowTaskTabs, ShowStartButton.
 void RunRestoringSteps();
+// The partial restore of a navigation page's unload, so that leaving a
+// screen never leaves the shell hidden: EnableSystemKeys, ShowTrayArea,
+// ShowTaskBar; the main screen adds ShowStartButton.
+void RunPageRestoringSteps();

@@ -1,7 +1,7 @@
 #include "screens/Options.h"
 
 #include "lock/EditTextNT.h"
-#include "platform/WindowServices.h"
+#include "ui/WindowServices.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 class LinkLabel;
 

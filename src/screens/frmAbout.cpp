@@ -1,14 +1,14 @@
 #include "screens/frmAbout.h"
 
 #include "platform/funct.h"
-#include "screens/Information.h"
-#include "screens/MakerContacts.h"
-#include "screens/ScreenKit.h"
-#include "web/frmOnlineUpdate.h"
+#include "ui/Information.h"
+#include "ui/MakerContacts.h"
+#include "ui/ScreenKit.h"
+#include "ui/Pages.h"
 
 #include <QIcon>
 
-using namespace screens;
+using namespace ui;
 
 namespace {
 
@@ -85,7 +85,7 @@ void frmAbout::onOkClick()
 
 void frmAbout::onCheckForUpdateClick()
 {
-    frmOnlineUpdate &update = Forms::Get<frmOnlineUpdate>();
+    Form &update = pages::Load(Page::OnlineUpdate);
     update.show();
     update.raise();
 }

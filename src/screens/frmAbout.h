@@ -2,8 +2,8 @@
 // The About screen: version, release date, supported systems and the maker's
 // contacts; hidden (never unloaded) by "&OK".
 
-#include "platform/Form.h"
-#include "platform/WindowServices.h"
+#include "ui/Form.h"
+#include "ui/WindowServices.h"
 
 #include <QPushButton>
 

@@ -1,24 +1,23 @@
 #include "screens/frmMain.h"
+#include "platform/ProcessFacts.h"
 
 #include "lock/PasswordStore.h"
-#include "logtools/frmPassword.h"
-#include "platform/InstanceGuard.h"
+#include "platform/desktop/InstanceGuard.h"
 #include "platform/funct.h"
-#include "screens/Information.h"
-#include "screens/MakerContacts.h"
-#include "screens/NavigationBar.h"
-#include "screens/ScreenKit.h"
-#include "screens/frmAbout.h"
-#include "screens/frmRequest.h"
-#include "setup/modTrayIcon.h"
-#include "web/frmOnlineUpdate.h"
+#include "ui/Information.h"
+#include "ui/MakerContacts.h"
+#include "ui/NavigationBar.h"
+#include "ui/ScreenKit.h"
+#include "ui/frmRequest.h"
+#include "ui/modTrayIcon.h"
+#include "ui/Pages.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QStyle>
 
-using namespace screens;
+using namespace ui;
 
 namespace {
 
@@ -170,9 +169,7 @@ void frmMain::onLoad()
 
 void frmMain::onUnload()
 {
-    EnableSystemKeys();
-    ShowTrayArea();
-    ShowTaskBar();
+    RunPageRestoringSteps();
     ShowStartButton();
 }
 
@@ -241,12 +238,12 @@ void frmMain::onRequestLineClick()
 
 void frmMain::onUpdateLineClick()
 {
-    Bring<frmOnlineUpdate>();
+    pages::Bring(Page::OnlineUpdate);
 }
 
 void frmMain::onAboutLineClick()
 {
-    Bring<frmAbout>();
+    pages::Bring(Page::About);
 }
 
 void frmMain::onNextClick()
@@ -274,10 +271,10 @@ void frmMain::FirstRunCheck(FirstRunCaller caller)
                                   "protection features this program has. Click the OK button to "
                                   "set a password now."),
                platform::MsgButtons::OK, platform::MsgIcon::Information, QStringLiteral("Password Settings"));
-        Forms::Get<frmPassword>().ShowOwned(this);
+        pages::Load(Page::PasswordSettings).ShowOwned(this);
         return;
     }
-    Forms::Get<frmPassword>().ShowOwned(this);
+    pages::Load(Page::PasswordSettings).ShowOwned(this);
     ShowInformation(QStringLiteral("Welcome to Gardlock 2001"), QStringLiteral("Welcome!"), kWelcomeText);
 }
 

@@ -2,13 +2,14 @@
 // The start page: links to every screen, the first-run guidance for a user
 // without a password, and the guard against a second running copy.
 
-#include "platform/Form.h"
-#include "platform/WindowServices.h"
+#include "ui/Form.h"
+#include "ui/WindowServices.h"
 
 #include <QPushButton>
 
 class NavigationBar;
-enum class NavPage;
+enum class Page;
+using NavPage = Page;
 
 class frmMain : public Form {
     Q_OBJECT

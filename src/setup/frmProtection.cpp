@@ -1,15 +1,14 @@
 #include "setup/frmProtection.h"
 
-#include "lock/NtStyleLock.h"
-#include "lock/frmNormalLock.h"
+#include "lock/LockStarter.h"
 #include "platform/funct.h"
-#include "screens/Information.h"
-#include "screens/NavigationBar.h"
-#include "screens/frmRequest.h"
-#include "setup/modTrayIcon.h"
-#include "startup/RegStuff.h"
+#include "ui/Information.h"
+#include "ui/NavigationBar.h"
+#include "ui/frmRequest.h"
+#include "ui/modTrayIcon.h"
+#include "platform/desktop/RegStuff.h"
 
-using namespace screens;
+using namespace ui;
 
 namespace {
 
@@ -166,16 +165,12 @@ frmProtection::frmProtection() : Form(PageWindow())
 
 void frmProtection::onNormalClick()
 {
-    AddServiceStartup(QStringLiteral("Gardlock.exe /d"));
-    hide();
-    Forms::Get<frmNormalLock>().ShowModal(this);
+    StartLockByHand(LockStyle::Normal, *this);
 }
 
 void frmProtection::onNtStyleClick()
 {
-    AddServiceStartup(QStringLiteral("Gardlock.exe /n"));
-    hide();
-    ShowNtStyleLock();
+    StartLockByHand(LockStyle::NtStyle, *this);
 }
 
 void frmProtection::onRequestClick()
@@ -206,22 +201,22 @@ void frmProtection::onChoiceNtStyleClick()
 
 void frmProtection::onEnableStartupLockClick()
 {
-    AddServiceStartup(QStringLiteral("Gardlock.exe /t"));
+    AddServiceStartup(startup_commands::kNormalStartupLock);
 }
 
 void frmProtection::onDisableStartupLockClick()
 {
-    RemoveServiceStartup(QStringLiteral("Gardlock.exe /t"));
+    RemoveServiceStartup(startup_commands::kNormalStartupLock);
 }
 
 void frmProtection::onEnableNtStartupLockClick()
 {
-    AddServiceStartup(QStringLiteral("Gardlock.exe /w"));
+    AddServiceStartup(startup_commands::kNtStartupLock);
 }
 
 void frmProtection::onDisableNtStartupLockClick()
 {
-    RemoveServiceStartup(QStringLiteral("Gardlock.exe /w"));
+    RemoveServiceStartup(startup_commands::kNtStartupLock);
 }
 
 void frmProtection::onInformationClick()

@@ -2,9 +2,9 @@
 // Protection Modes: starts either lock now, arms or disarms the two start-up
 // locks, and explains each button when the mouse passes over it.
 
-#include "platform/Form.h"
-#include "platform/WindowServices.h"
-#include "screens/ScreenKit.h"
+#include "ui/Form.h"
+#include "ui/WindowServices.h"
+#include "ui/ScreenKit.h"
 
 #include <QGroupBox>
 

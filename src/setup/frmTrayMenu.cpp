@@ -1,14 +1,11 @@
 #include "setup/frmTrayMenu.h"
 
-#include "lock/NtStyleLock.h"
-#include "lock/frmNormalLock.h"
+#include "lock/LockStarter.h"
 #include "platform/funct.h"
-#include "screens/frmAbout.h"
-#include "screens/frmMain.h"
-#include "setup/modTrayIcon.h"
-#include "startup/RegStuff.h"
+#include "ui/Pages.h"
+#include "ui/modTrayIcon.h"
 
-#include "platform/WindowServices.h"
+#include "ui/WindowServices.h"
 
 frmTrayMenu::frmTrayMenu()
 {
@@ -45,26 +42,22 @@ void frmTrayMenu::onMouseMove(quint32 number)
 
 void frmTrayMenu::onNormalLockClick()
 {
-    AddServiceStartup(QStringLiteral("Gardlock.exe /d"));
-    hide();
-    Forms::Get<frmNormalLock>().ShowModal(this);
+    StartLockByHand(LockStyle::Normal, *this);
 }
 
 void frmTrayMenu::onNtLockClick()
 {
-    AddServiceStartup(QStringLiteral("Gardlock.exe /n"));
-    hide();
-    ShowNtStyleLock();
+    StartLockByHand(LockStyle::NtStyle, *this);
 }
 
 void frmTrayMenu::onMainClick()
 {
-    Forms::Get<frmMain>().show();
+    pages::Load(Page::Home).show();
 }
 
 void frmTrayMenu::onAboutClick()
 {
-    Forms::Get<frmAbout>().show();
+    pages::Load(Page::About).show();
 }
 
 void frmTrayMenu::onQuickMenuClick(int)

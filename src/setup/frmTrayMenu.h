@@ -2,17 +2,18 @@
 // The hidden window that owns the tray icon: it receives the icon's mouse
 // events and opens the popup menu on a right-button release.
 
-#include "platform/Form.h"
+#include "ui/Form.h"
+#include "ui/modTrayIcon.h"
 
 #include <QMenu>
 
-class frmTrayMenu : public Form {
+class frmTrayMenu : public Form, public TrayIconOwner {
     Q_OBJECT
 public:
     frmTrayMenu();
 
     // The shell's callback: the mouse event's message number.
-    void onMouseMove(quint32 number);
+    void onMouseMove(quint32 number) override;
     void onNormalLockClick();
     void onNtLockClick();
     void onMainClick();

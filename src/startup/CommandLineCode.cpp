@@ -1,7 +1,7 @@
 #include "startup/CommandLineCode.h"
 
 #include "platform/Platform.h"
-#include "startup/RegStuff.h"
+#include "platform/desktop/RegStuff.h"
 
 #include <cstdio>
 
@@ -12,21 +12,21 @@ namespace {
 struct Row {
     const char *sw;
     Target target;
-    const char *entry;
+    bool placesRestartEntry; // the lock's own restart entry, as a lock started by hand places it
 };
 
 // The order of comparison matters only in that it is fixed; switches are distinct.
 constexpr Row kSwitches[] = {
-    {"/d", Target::NormalLock, ""},
-    {"/a", Target::About, ""},
-    {"/b", Target::NormalLock, "Gardlock.exe /d"},
-    {"/e", Target::NtStyleLock, "Gardlock.exe /n"},
-    {"/s", Target::PasswordSettings, ""},
-    {"/t", Target::NormalLock, ""},
-    {"/n", Target::NtStyleLock, ""},
-    {"/w", Target::NtStyleLock, ""},
-    {"/i", Target::TrayIcon, ""},
-    {"/u", Target::Uninstall, ""},
+    {"/d", Target::NormalLock, false},
+    {"/a", Target::About, false},
+    {"/b", Target::NormalLock, true},
+    {"/e", Target::NtStyleLock, true},
+    {"/s", Target::PasswordSettings, false},
+    {"/t", Target::NormalLock, false},
+    {"/n", Target::NtStyleLock, false},
+    {"/w", Target::NtStyleLock, false},
+    {"/i", Target::TrayIcon, false},
+    {"/u", Target::Uninstall, false},
 };
 
 } // namespace
@@ -34,9 +34,15 @@ constexpr Row kSwitches[] = {
 Dispatch ParseSwitch(const QString &argText)
 {
     const QString sw = argText.left(2);
-    for (const Row &row : kSwitches)
-        if (sw == QLatin1String(row.sw))
-            return {row.target, QString::fromLatin1(row.entry)};
+    for (const Row &row : kSwitches) {
+        if (sw != QLatin1String(row.sw))
+            continue;
+        QString entry;
+        if (row.placesRestartEntry)
+            entry = row.target == Target::NormalLock ? startup_commands::kNormalLock
+                                                     : startup_commands::kNtStyleLock;
+        return {row.target, entry};
+    }
     return {Target::MainScreen, {}};
 }
 

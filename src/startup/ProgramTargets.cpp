@@ -1,10 +1,9 @@
-#include "lock/NtStyleLock.h"
-#include "lock/frmNormalLock.h"
+#include "lock/LockStarter.h"
 #include "logtools/frmPassword.h"
 #include "screens/frmAbout.h"
 #include "screens/frmMain.h"
 #include "setup/frmUninstall.h"
-#include "setup/modTrayIcon.h"
+#include "ui/modTrayIcon.h"
 #include "startup/CommandLineCode.h"
 
 namespace CommandLineCode {
@@ -13,8 +12,8 @@ namespace {
 
 class ScreensOfTheProgram : public Targets {
 public:
-    void ShowNormalLock() override { Forms::Get<frmNormalLock>().show(); }
-    void ShowNtStyleLock() override { ::ShowNtStyleLock(); }
+    void ShowNormalLock() override { ShowLock(LockStyle::Normal); }
+    void ShowNtStyleLock() override { ShowLock(LockStyle::NtStyle); }
     void ShowAbout() override { Forms::Get<frmAbout>().show(); }
     void ShowPasswordSettings() override { Forms::Get<frmPassword>().show(); }
     void ShowTrayIcon() override

@@ -1,8 +1,8 @@
 #include "web/frmOnlineUpdate.h"
 
-#include "screens/ScreenKit.h"
+#include "ui/ScreenKit.h"
 
-using namespace screens;
+using namespace ui;
 
 frmOnlineUpdate::frmOnlineUpdate() : Form(CaptionOnlyWindow())
 {

@@ -2,7 +2,7 @@
 // The update check window. For now it has its controls and closes on
 // "&OK" or "&Cancel"; the version download itself is still to come.
 
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 #include <QProgressBar>

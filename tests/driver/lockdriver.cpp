@@ -12,10 +12,10 @@
 //   reason      prints "reason <text>" (CannotLockReason, may be empty)
 //   quit
 
-#include "platform/DesktopServices.h"
+#include "platform/desktop/DesktopServices.h"
 #include "platform/Platform.h"
-#include "platform/WindowServices.h"
-#include "platform/X11ShellLockdown.h"
+#include "ui/WindowServices.h"
+#include "platform/x11/X11ShellLockdown.h"
 #include "platform/funct.h"
 
 #include <QApplication>

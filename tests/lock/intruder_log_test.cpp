@@ -1,6 +1,6 @@
 #include "lock/GeneralDate.h"
 #include "lock/IntruderLog.h"
-#include "platform/FileIO.h"
+#include "platform/storage/FileIO.h"
 #include "support/Sandbox.h"
 
 #include <QDir>

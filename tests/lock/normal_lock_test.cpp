@@ -2,9 +2,9 @@
 #include "lock/PasswordStore.h"
 #include "lock/frmNormalLock.h"
 #include "lock/lock_test_support.h"
-#include "platform/Settings.h"
-#include "platform/WindowServices.h"
-#include "startup/RegStuff.h"
+#include "platform/storage/Settings.h"
+#include "ui/WindowServices.h"
+#include "platform/desktop/RegStuff.h"
 #include "support/Sandbox.h"
 
 #include <QDir>

@@ -6,9 +6,9 @@
 #include "lock/frmLock.h"
 #include "lock/frmVery.h"
 #include "lock/lock_test_support.h"
-#include "platform/Settings.h"
-#include "platform/WindowServices.h"
-#include "startup/RegStuff.h"
+#include "platform/storage/Settings.h"
+#include "ui/WindowServices.h"
+#include "platform/desktop/RegStuff.h"
 #include "support/Sandbox.h"
 
 #include <QDir>

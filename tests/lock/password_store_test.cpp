@@ -1,4 +1,4 @@
-#include "lock/FieldReader.h"
+#include "formats/FieldReader.h"
 #include "lock/PasswordStore.h"
 #include "support/Sandbox.h"
 
@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using lockfiles::ReadFirstField;
-using lockfiles::SkipLineBreaks;
+using formats::ReadFirstField;
+using formats::SkipLineBreaks;
 using testing_support::SandboxTest;
 
 namespace {

@@ -6,11 +6,11 @@
 #include "logtools/frmLogViewer.h"
 #include "logtools/frmPassword.h"
 #include "logtools/frmPasswordCancelled.h"
-#include "screens/Information.h"
-#include "screens/NavigationBar.h"
+#include "ui/Information.h"
+#include "ui/NavigationBar.h"
 #include "screens/frmMain.h"
 #include "setup/frmProtection.h"
-#include "setup/modTrayIcon.h"
+#include "ui/modTrayIcon.h"
 #include "support/Sandbox.h"
 
 #include <QDir>

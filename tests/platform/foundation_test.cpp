@@ -1,6 +1,6 @@
-#include "platform/Cp1252.h"
-#include "platform/DrivePaths.h"
-#include "platform/Settings.h"
+#include "formats/Cp1252.h"
+#include "platform/storage/DrivePaths.h"
+#include "platform/storage/Settings.h"
 #include "support/Sandbox.h"
 
 #include <QDir>
@@ -17,15 +17,15 @@ TEST(Cp1252, EncodesAndDecodesEveryByte)
     QByteArray all;
     for (int b = 0; b < 256; ++b)
         all.append(char(b));
-    const QString text = platform::FromCp1252(all);
+    const QString text = formats::FromCp1252(all);
     ASSERT_EQ(text.size(), 256);
     EXPECT_EQ(text[0x80], QChar(0x20AC));
     EXPECT_EQ(text[0x9F], QChar(0x0178));
-    EXPECT_TRUE(platform::IsCp1252(text));
-    EXPECT_EQ(platform::ToCp1252(text), all);
+    EXPECT_TRUE(formats::IsCp1252(text));
+    EXPECT_EQ(formats::ToCp1252(text), all);
 
-    EXPECT_FALSE(platform::IsCp1252(QString::fromUtf8("ж")));
-    EXPECT_EQ(platform::ToCp1252(QString::fromUtf8("aж")), QByteArray("a?"));
+    EXPECT_FALSE(formats::IsCp1252(QString::fromUtf8("ж")));
+    EXPECT_EQ(formats::ToCp1252(QString::fromUtf8("aж")), QByteArray("a?"));
 }
 
 class DrivePathsTest : public SandboxTest {};

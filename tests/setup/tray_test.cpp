@@ -2,13 +2,13 @@
 // numbers, the busy flag and the menu's items.
 
 #include "lock/frmNormalLock.h"
-#include "screens/NavigationBar.h"
+#include "ui/NavigationBar.h"
 #include "screens/frmAbout.h"
 #include "screens/frmMain.h"
 #include "setup/frmTrayMenu.h"
-#include "setup/modTrayIcon.h"
+#include "ui/modTrayIcon.h"
 #include "startup/CommandLineCode.h"
-#include "startup/RegStuff.h"
+#include "platform/desktop/RegStuff.h"
 #include "support/Sandbox.h"
 #include "support/ScreenEvents.h"
 

@@ -1,8 +1,9 @@
 #include "startup/CommandLineCode.h"
-#include "startup/RegStuff.h"
+#include "platform/ProcessFacts.h"
+#include "platform/desktop/RegStuff.h"
 #include "support/Sandbox.h"
 
-#include "platform/WindowServices.h"
+#include "ui/WindowServices.h"
 
 #include <QDir>
 #include <QFile>

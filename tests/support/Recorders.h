@@ -39,6 +39,7 @@ public:
         calls << (running ? "ScreenSaverRunning(true)" : "ScreenSaverRunning(false)");
     }
     void SetWindowLayer(QWidget *, bool) override { calls << "SetWindowLayer"; }
+    void SkipTaskBar(QWidget *) override {}
     QString CannotLockReason() override { return cannotLockReason; }
 };
 

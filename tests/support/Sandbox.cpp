@@ -1,8 +1,9 @@
 #include "support/Sandbox.h"
+#include "platform/ProcessFacts.h"
 
-#include "platform/DrivePaths.h"
-#include "platform/Form.h"
-#include "platform/WindowServices.h"
+#include "platform/storage/DrivePaths.h"
+#include "ui/Form.h"
+#include "ui/WindowServices.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 // Mouse moves and modal windows in screen tests.
 
-#include "platform/Form.h"
+#include "ui/Form.h"
 
 #include <QApplication>
 #include <QMouseEvent>

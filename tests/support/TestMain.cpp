@@ -1,6 +1,7 @@
 // Entry point of every unit-test executable: a QApplication on the offscreen
 // platform (set by ctest), recorders installed, then GoogleTest.
 
+#include "startup/ProgramPages.h"
 #include "support/Recorders.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ int main(int argc, char **argv)
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    RegisterProgramPages();
     testing_support::ResetRecorders();
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,36 @@
+#include "platform/ProcessFacts.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace app {
+
+namespace {
+QString g_argText;
+QString g_pathOverride;
+QString g_title = QStringLiteral("Gardlock 2001");
+} // namespace
+
+QString ArgText() { return g_argText; }
+void SetArgText(const QString &text) { g_argText = text; }
+
+QString Path()
+{
+    if (!g_pathOverride.isEmpty())
+        return g_pathOverride;
+    return QCoreApplication::applicationDirPath();
+}
+
+void SetPathForTesting(const QString &folder) { g_pathOverride = folder; }
+
+QString ExeName()
+{
+    const QString file = QCoreApplication::applicationFilePath();
+    return file.isEmpty() ? QStringLiteral("gardlock") : QFileInfo(file).fileName();
+}
+
+QString VersionText() { return QString::number(kMajor) + "." + QString::number(kMinor); }
+QString Title() { return g_title; }
+void SetTitle(const QString &title) { g_title = title; }
+
+} // namespace app

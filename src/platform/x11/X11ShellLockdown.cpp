@@ -1,0 +1,166 @@
+#include "platform/x11/X11ShellLockdown.h"
+
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Grab.h"
+#include "platform/x11/X11LockCapability.h"
+#include "platform/x11/X11Panels.h"
+#include "platform/x11/X11RootWatch.h"
+#include "platform/x11/X11StackKeeper.h"
+#include "platform/x11/X11WindowHints.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+
+#include <optional>
+
+namespace platform {
+
+namespace {
+
+using namespace platform::x11;
+
+// The X11 parts, made on first use so that a program that never locks (or
+// runs on another Qt platform) opens no second connection.
+struct Desktop {
+    Connection connection;
+    std::optional<RootWatch> rootWatch;
+    std::optional<Panels> panels;
+    std::optional<StackKeeper> keeper;
+    std::optional<Grab> grab;
+
+    Desktop()
+    {
+        if (!connection.IsOpen())
+            return;
+        rootWatch.emplace(connection);
+        panels.emplace(connection, *rootWatch);
+        keeper.emplace(connection, *rootWatch);
+        grab.emplace(connection, [this] { return GrabWindow(); },
+                     [this](QWindow *w) { keeper->Focus(w); });
+        connection.Flush();
+    }
+    bool Ready() const { return grab.has_value(); }
+
+    // The window the grab belongs on: a shown modal window, else the layered
+    // window, else the top-most shown window that bypasses the window
+    // manager, else the top-most shown window of the program.
+    QWindow *GrabWindow()
+    {
+        QWindow *modal = QGuiApplication::modalWindow();
+        if (modal && modal->isVisible() && modal->handle())
+            return modal;
+        if (QWindow *layered = keeper->LayeredWindow())
+            return layered;
+        const StackModel &model = rootWatch->Model();
+        QWindow *best = nullptr;
+        int bestPos = -2;
+        bool bestBypass = false;
+        for (QWindow *w : QGuiApplication::topLevelWindows()) {
+            if (!w->isVisible() || !w->handle())
+                continue;
+            const Qt::WindowType kind = w->type();
+            if (kind != Qt::Window && kind != Qt::Dialog)
+                continue;
+            const bool bypass = w->flags().testFlag(Qt::X11BypassWindowManagerHint);
+            const int pos = model.Position(static_cast<xcb_window_t>(w->winId()));
+            if (!best || (bypass && !bestBypass) || (bypass == bestBypass && pos > bestPos)) {
+                best = w;
+                bestPos = pos;
+                bestBypass = bypass;
+            }
+        }
+        return best;
+    }
+};
+
+class X11ShellLockdown : public ShellLockdown {
+public:
+    void HideTaskBar() override { Hide(Part::TaskBar); }
+    void ShowTaskBar() override { Show(Part::TaskBar); }
+    void HideStartButton() override { Hide(Part::StartButton); }
+    void ShowStartButton() override { Show(Part::StartButton); }
+    void HideTrayArea() override { Hide(Part::TrayArea); }
+    void ShowTrayArea() override { Show(Part::TrayArea); }
+    void HideTaskTabs() override { Hide(Part::TaskTabs); }
+    void ShowTaskTabs() override { Show(Part::TaskTabs); }
+
+    void DisableSystemKeys() override
+    {
+        if (Desktop *d = Get()) {
+            d->grab->Hold();
+            // Between layer ticks (or once the layered window is gone and only
+            // its owners remain) the hiding steps keep the windows on top too.
+            d->keeper->Maintain();
+        }
+    }
+    void EnableSystemKeys() override
+    {
+        if (Desktop *d = Get()) {
+            d->keeper->Stop();
+            d->grab->Release();
+        }
+    }
+    void SetScreenSaverRunning(bool running) override
+    {
+        if (running)
+            DisableSystemKeys();
+        else
+            EnableSystemKeys();
+    }
+    void SetWindowLayer(QWidget *window, bool) override
+    {
+        if (Desktop *d = Get())
+            d->keeper->Keep(window);
+    }
+
+    void SkipTaskBar(QWidget *window) override { x11::SkipTaskBar(window); }
+
+    QString CannotLockReason() override
+    {
+        LockFacts facts = ProcessLockFacts();
+        if (facts.qtPlatform == QLatin1String("xcb")) {
+            Desktop *d = Get();
+            if (!d)
+                return QStringLiteral("The X11 display cannot be reached, so a lock could not hold the "
+                                      "keyboard.");
+            if (!m_xwaylandKnown) {
+                m_xwayland = d->connection.HasExtension("XWAYLAND");
+                m_xwaylandKnown = true;
+            }
+            facts.serverIsXwayland = m_xwayland;
+        }
+        return x11::CannotLockReason(facts);
+    }
+
+private:
+    Desktop *Get()
+    {
+        if (!m_desktop) {
+            if (QGuiApplication::platformName() != QLatin1String("xcb"))
+                return nullptr;
+            m_desktop = std::make_unique<Desktop>();
+        }
+        return m_desktop->Ready() ? m_desktop.get() : nullptr;
+    }
+    void Hide(Part part)
+    {
+        if (Desktop *d = Get())
+            d->panels->Hide(part);
+    }
+    void Show(Part part)
+    {
+        if (Desktop *d = Get())
+            d->panels->Show(part);
+    }
+
+    std::unique_ptr<Desktop> m_desktop;
+    bool m_xwaylandKnown = false;
+    bool m_xwayland = false;
+};
+
+} // namespace
+
+std::unique_ptr<ShellLockdown> CreateX11ShellLockdown() { return std::make_unique<X11ShellLockdown>(); }
+
+} // namespace platform

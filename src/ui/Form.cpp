@@ -1,0 +1,159 @@
+#include "ui/Form.h"
+
+#include "platform/funct.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+std::map<std::type_index, QPointer<Form>> &Registry()
+{
+    static std::map<std::type_index, QPointer<Form>> registry;
+    return registry;
+}
+
+} // namespace
+
+Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags) {}
+
+Form::~Form()
+{
+    Forms::Forget(this);
+    if (m_modalLoop)
+        m_modalLoop->quit();
+}
+
+void Form::SetOwner(QWidget *owner)
+{
+    QWidget *ownerWindow = owner ? owner->window() : nullptr;
+    if (ownerWindow == this)
+        ownerWindow = nullptr;
+    if (parentWidget() != ownerWindow) {
+        const Qt::WindowFlags flags = windowFlags();
+        setParent(ownerWindow, flags);
+    }
+}
+
+void Form::ShowModal(QWidget *owner)
+{
+    SetOwner(owner);
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    QPointer<Form> self(this);
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    if (self) {
+        m_modalLoop = nullptr;
+        setWindowModality(Qt::NonModal);
+    }
+}
+
+void Form::ShowOwned(QWidget *owner)
+{
+    SetOwner(owner);
+    show();
+    raise();
+    activateWindow();
+}
+
+void Form::Unload()
+{
+    if (m_unloading)
+        return;
+    m_unloading = true;
+    onUnload();
+    Forms::Forget(this);
+    hide();
+    if (m_modalLoop)
+        m_modalLoop->quit();
+    deleteLater();
+    // The program lives as long as a screen is loaded. Checked later, so that
+    // a handler that unloads one screen and shows the next keeps it running.
+    QTimer::singleShot(0, [] {
+        if (Forms::Count() == 0)
+            EndProgram(0);
+    });
+}
+
+void Form::CentreOnScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+}
+
+void Form::closeEvent(QCloseEvent *event)
+{
+    if (m_unloading)
+        return event->accept();
+    if (!acceptsCloseRequest())
+        return event->ignore();
+    event->ignore(); // Unload hides and destroys the form itself
+    Unload();
+}
+
+void Form::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (m_modalLoop && !event->spontaneous())
+        m_modalLoop->quit();
+}
+
+void Form::mouseMoveEvent(QMouseEvent *event)
+{
+    QWidget::mouseMoveEvent(event);
+    Q_EMIT backgroundMouseMoved();
+}
+
+void Forms::Register(std::type_index type, Form *form) { Registry()[type] = form; }
+
+Form *Forms::Find(std::type_index type)
+{
+    auto &registry = Registry();
+    const auto it = registry.find(type);
+    if (it == registry.end())
+        return nullptr;
+    if (!it->second || it->second->m_unloading) {
+        if (!it->second)
+            registry.erase(it);
+        return nullptr;
+    }
+    return it->second.data();
+}
+
+void Forms::Forget(Form *form)
+{
+    auto &registry = Registry();
+    for (auto it = registry.begin(); it != registry.end();) {
+        if (it->second == form || !it->second)
+            it = registry.erase(it);
+        else
+            ++it;
+    }
+}
+
+int Forms::Count()
+{
+    int loaded = 0;
+    for (auto &[type, form] : Registry())
+        loaded += form && !form->m_unloading ? 1 : 0;
+    return loaded;
+}
+
+void Forms::DestroyAll()
+{
+    auto &registry = Registry();
+    std::vector<QPointer<Form>> forms;
+    for (auto &[type, form] : registry)
+        forms.push_back(form);
+    registry.clear();
+    for (auto &form : forms)
+        delete form.data();
+}

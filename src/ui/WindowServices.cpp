@@ -1,0 +1,165 @@
+#include "ui/WindowServices.h"
+#include "platform/ProcessFacts.h"
+
+#include "formats/Cp1252.h"
+#include "platform/storage/FileIO.h"
+#include "formats/RichText.h"
+#include "ui/Pictures.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProxyStyle>
+
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+
+MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title,
+                 QWidget *owner)
+{
+    return platform::services().dialogs->MessageBox(owner, text, title.isEmpty() ? app::Title() : title,
+                                                    buttons, icon);
+}
+
+void Beep() { platform::services().dialogs->Beep(); }
+
+QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<void()> onTick)
+{
+    auto *timer = new QTimer(parent);
+    timer->setInterval(intervalMs);
+    // Short intervals would be stretched by a coarse timer; keep them as given.
+    timer->setTimerType(intervalMs < 20 ? Qt::PreciseTimer : Qt::CoarseTimer);
+    QObject::connect(timer, &QTimer::timeout, parent, std::move(onTick));
+    if (enabled)
+        timer->start();
+    return timer;
+}
+
+int ShiftState(Qt::KeyboardModifiers modifiers)
+{
+    int state = 0;
+    if (modifiers & Qt::ShiftModifier)
+        state |= 1;
+    if (modifiers & Qt::ControlModifier)
+        state |= 2;
+    if (modifiers & Qt::AltModifier)
+        state |= 4;
+    return state;
+}
+
+QAction *ShowPopupMenu(QMenu &menu) { return menu.exec(QCursor::pos()); }
+
+void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+namespace {
+
+// Supplies the masking character of one text box.
+class MaskStyle : public QProxyStyle {
+public:
+    explicit MaskStyle(QChar mask) : m_mask(mask) {}
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return m_mask.unicode();
+        if (hint == SH_LineEdit_PasswordMaskDelay)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+private:
+    QChar m_mask;
+};
+
+} // namespace
+
+TextBox::TextBox(QWidget *parent, int maxLength, QChar mask) : QLineEdit(parent)
+{
+    setMaxLength(maxLength);
+    SetMaskChar(mask);
+}
+
+void TextBox::SetMaskChar(QChar mask)
+{
+    if (mask.isNull()) {
+        setEchoMode(QLineEdit::Normal);
+        return;
+    }
+    auto *style = new MaskStyle(mask);
+    style->setParent(this);
+    setStyle(style);
+    setEchoMode(QLineEdit::Password);
+}
+
+LinkLabel::LinkLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+    setMouseTracking(true);
+    setTextFormat(Qt::PlainText);
+}
+
+void LinkLabel::SetColour(const QColor &colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, colour);
+    setPalette(p);
+}
+
+void LinkLabel::SetUnderline(bool underline)
+{
+    QFont f = font();
+    if (f.underline() == underline)
+        return;
+    f.setUnderline(underline);
+    setFont(f);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT clicked();
+}
+
+void LinkLabel::mouseMoveEvent(QMouseEvent *event)
+{
+    QLabel::mouseMoveEvent(event);
+    Q_EMIT mouseMoved();
+}
+
+PictureBox::PictureBox(QWidget *parent) : QLabel(parent) {}
+
+bool PictureBox::LoadPicture(const QString &path)
+{
+    m_image = ReadPictureFile(path);
+    update();
+    return !m_image.isNull();
+}
+
+void PictureBox::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (m_image.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), m_image);
+}
+
+RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent) { setAcceptRichText(true); }
+
+bool RichTextBox::LoadFile(const QString &path)
+{
+    // 64 MiB is far beyond any log or news file; it only bounds a runaway read.
+    const platform::ReadResult read = platform::ReadFileHead(path, 64LL << 20);
+    if (read.status != platform::ReadStatus::Ok)
+        return false;
+    if (formats::IsRtf(read.bytes))
+        setDocument(formats::RtfToDocument(read.bytes, this));
+    else
+        setPlainText(formats::FromCp1252(read.bytes));
+    return true;
+}

@@ -1,0 +1,95 @@
+#pragma once
+// The thin layer over Qt that every screen uses: message boxes, the bell,
+// timers, text boxes with a masking character, clickable labels, the picture
+// and rich-text controls, modifier state and process facts.
+
+#include "platform/Platform.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QString>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+// The application title, used by message boxes that name none of their own.
+inline const QString kAppTitle = QStringLiteral("Gardlock 2001");
+
+// Message box; an empty title means the application title.
+platform::MsgResult MsgBox(const QString &text,
+                           platform::MsgButtons buttons = platform::MsgButtons::OK,
+                           platform::MsgIcon icon = platform::MsgIcon::None,
+                           const QString &title = QString(), QWidget *owner = nullptr);
+void Beep();
+
+// A timer on the user-interface thread. Intervals below the platform's
+// resolution fire as often as it allows.
+QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<void()> onTick);
+
+// The modifier state that comes with a key: Shift 1, Ctrl 2, Alt 4.
+int ShiftState(Qt::KeyboardModifiers modifiers);
+
+// Opens the menu at the mouse position; returns when it has closed, with the
+// item chosen (null when none was).
+QAction *ShowPopupMenu(QMenu &menu);
+
+// Lets pending window events run inside a handler.
+void DoEvents();
+
+// A single-line text box with a maximum length and an optional masking
+// character shown for every typed character.
+class TextBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget *parent = nullptr, int maxLength = 32767, QChar mask = QChar());
+    void SetMaskChar(QChar mask);
+};
+
+// A label with click and mouse-move events (links, information lines).
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit LinkLabel(const QString &text, QWidget *parent = nullptr);
+    void SetColour(const QColor &colour);
+    void SetUnderline(bool underline);
+
+Q_SIGNALS:
+    void clicked();
+    void mouseMoved();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+};
+
+// Picture control: loads BMP, DIB, GIF, JPEG, ICO and WMF files stretched to
+// the control. A failed load or the empty path clears the picture.
+class PictureBox : public QLabel {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+    // False when the file is missing, unreadable or not a picture.
+    bool LoadPicture(const QString &path);
+    bool HasPicture() const { return !m_image.isNull(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_image;
+};
+
+// Rich-text box: a file that is rich text (RTF) is shown formatted, any other
+// file as plain text.
+class RichTextBox : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit RichTextBox(QWidget *parent = nullptr);
+    // False when the file is missing or unreadable; the box keeps its text then.
+    bool LoadFile(const QString &path);
+};

@@ -1,0 +1,213 @@
+#include "ui/modTrayIcon.h"
+
+#include "ui/Pages.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+NotifyIconData TrayIconData = {};
+
+namespace {
+
+const char kTip[] = "Gardlock 2001 (right-click for menu)";
+
+// Icon handles handed out for the record, and the icons they stand for.
+std::map<quint32, QIcon> &IconHandles()
+{
+    static std::map<quint32, QIcon> handles;
+    return handles;
+}
+
+quint32 IconHandle(const QIcon &icon)
+{
+    const auto handle = static_cast<quint32>(icon.cacheKey()) | 1u;
+    IconHandles()[handle] = icon;
+    return handle;
+}
+
+// Sends the shell's callback: the message number of a mouse event over the icon.
+void Notify(quint32 hWnd, quint32 number)
+{
+    Form *window = pages::IfLoaded(Page::TrayMenu);
+    auto *owner = dynamic_cast<TrayIconOwner *>(window);
+    if (owner && WindowHandle(window) == hWnd)
+        owner->onMouseMove(number);
+}
+
+// Windows' numbers for the mouse events over the icon.
+quint32 MessageNumber(const QEvent *event)
+{
+    const auto *mouse = static_cast<const QMouseEvent *>(event);
+    const int base = mouse->button() == Qt::RightButton    ? 0x204
+                     : mouse->button() == Qt::MiddleButton ? 0x207
+                                                           : 0x201;
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        return WM_MOUSEMOVE;
+    case QEvent::MouseButtonPress:
+        return base;
+    case QEvent::MouseButtonRelease:
+        return base + 1;
+    case QEvent::MouseButtonDblClick:
+        return base + 2;
+    default:
+        return 0;
+    }
+}
+
+// One icon in the notification area. On an XEmbed tray Qt's own icon window
+// is watched directly, so every mouse event (a right-button release among
+// them) comes through with its number; on a tray that reports only clicks,
+// those are translated.
+class ShellIcon : public QObject {
+public:
+    ShellIcon(const NotifyIconData &data, const QIcon &icon)
+        : m_hWnd(data.hWnd), m_uid(data.uID), m_callback(data.uCallbackMessage)
+    {
+        const QByteArray tip(data.szTip, static_cast<int>(strnlen(data.szTip, sizeof data.szTip)));
+        m_icon.setIcon(icon);
+        m_icon.setToolTip(QString::fromLatin1(tip));
+        const QWidgetList before = QApplication::topLevelWidgets();
+        m_icon.show();
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (!before.contains(w) && w->objectName() == QLatin1String("QSystemTrayIconSys")) {
+                m_window = w;
+                w->installEventFilter(this);
+            }
+        }
+        QObject::connect(&m_icon, &QSystemTrayIcon::activated, this,
+                         [this](QSystemTrayIcon::ActivationReason reason) { onActivated(reason); });
+    }
+
+    ~ShellIcon() override
+    {
+        m_icon.hide();
+        // The program may end right after a delete: let the tray see it first.
+        QGuiApplication::sync();
+    }
+
+    quint32 hWnd() const { return m_hWnd; }
+    quint32 uid() const { return m_uid; }
+    QString tip() const { return m_icon.toolTip(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && m_callback) {
+            const quint32 number = MessageNumber(event);
+            if (number)
+                Notify(m_hWnd, number);
+        }
+        return false;
+    }
+
+private:
+    void onActivated(QSystemTrayIcon::ActivationReason reason)
+    {
+        if (m_window || !m_callback)
+            return; // the window's own events already came through
+        switch (reason) {
+        case QSystemTrayIcon::Context:
+            Notify(m_hWnd, WM_RBUTTONUP);
+            break;
+        case QSystemTrayIcon::Trigger:
+            Notify(m_hWnd, 0x202);
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            Notify(m_hWnd, 0x203);
+            break;
+        case QSystemTrayIcon::MiddleClick:
+            Notify(m_hWnd, 0x208);
+            break;
+        default:
+            break;
+        }
+    }
+
+    QSystemTrayIcon m_icon;
+    QPointer<QWidget> m_window;
+    quint32 m_hWnd;
+    quint32 m_uid;
+    quint32 m_callback;
+};
+
+std::vector<std::unique_ptr<ShellIcon>> &Icons()
+{
+    static std::vector<std::unique_ptr<ShellIcon>> icons;
+    return icons;
+}
+
+auto FindIcon(const NotifyIconData &data)
+{
+    auto &icons = Icons();
+    return std::find_if(icons.begin(), icons.end(), [&data](const auto &icon) {
+        return icon->hWnd() == data.hWnd && icon->uid() == data.uID;
+    });
+}
+
+} // namespace
+
+quint32 WindowHandle(QWidget *window)
+{
+    return static_cast<quint32>(window->winId());
+}
+
+bool ShellNotifyIcon(std::uint32_t action, const NotifyIconData &data)
+{
+    auto &icons = Icons();
+    const auto existing = FindIcon(data);
+    if (action == NIM_ADD) {
+        if (existing != icons.end() || data.cbSize != sizeof(NotifyIconData))
+            return false;
+        const auto handle = IconHandles().find(data.hIcon);
+        const QIcon icon = handle != IconHandles().end() ? handle->second : QIcon();
+        icons.push_back(std::make_unique<ShellIcon>(data, icon));
+        return true;
+    }
+    if (action == NIM_DELETE) {
+        if (existing == icons.end())
+            return false;
+        icons.erase(existing);
+        return true;
+    }
+    return false;
+}
+
+void AddTrayIcon()
+{
+    TrayIconData.cbSize = sizeof(NotifyIconData);
+    TrayIconData.hWnd = WindowHandle(&pages::Load(Page::TrayMenu));
+    TrayIconData.uID = 1;
+    TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    TrayIconData.uCallbackMessage = WM_MOUSEMOVE;
+    TrayIconData.hIcon = IconHandle(pages::Load(Page::Home).windowIcon());
+    // The tip, a NUL, then blanks to the end of the field.
+    std::memset(TrayIconData.szTip, ' ', sizeof TrayIconData.szTip);
+    std::memcpy(TrayIconData.szTip, kTip, sizeof kTip);
+    ShellNotifyIcon(NIM_ADD, TrayIconData);
+}
+
+void DeleteTrayIcon()
+{
+    ShellNotifyIcon(NIM_DELETE, TrayIconData);
+}
+
+int TrayIconCount()
+{
+    return static_cast<int>(Icons().size());
+}
+
+QString TrayIconTip()
+{
+    return Icons().empty() ? QString() : Icons().front()->tip();
+}
