@@ -1,12 +1,12 @@
 // Gardlock 2001: the process entry point. Sets up Qt and the platform
 // services, then hands over to the start-up procedure.
 
-#include "platform/desktop/DesktopServices.h"
 #include "platform/ProcessFacts.h"
-#include "ui/WindowServices.h"
+#include "platform/desktop/DesktopServices.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
 #include "startup/ProgramPages.h"
+#include "ui/WindowServices.h"
 
 #include <QApplication>
 
@@ -60,7 +60,6 @@ int main(int argc, char **argv)
     platform::install({shell.get(), &dialogs, &launcher, &session});
 
     RegisterProgramPages();
-    app::SetArgText(argText);
     const int refused = CommandLineCode::Main(argText, CommandLineCode::ProgramTargets());
     if (refused != 0)
         return refused;

@@ -6,8 +6,8 @@ std::optional<QByteArray> ReadFirstField(const QByteArray &bytes, SkipLineBreaks
 {
     qsizetype i = 0;
     const qsizetype n = bytes.size();
-    while (i < n && (bytes[i] == ' ' ||
-                     (skip == SkipLineBreaks::Yes && (bytes[i] == '\r' || bytes[i] == '\n'))))
+    while (i < n &&
+           (bytes[i] == ' ' || (skip == SkipLineBreaks::Yes && (bytes[i] == '\r' || bytes[i] == '\n'))))
         ++i;
     if (i >= n)
         return std::nullopt;
@@ -38,6 +38,9 @@ std::optional<QByteArray> ReadFirstField(const QByteArray &bytes, SkipLineBreaks
     return bytes.mid(i, last - i);
 }
 
-QByteArray QuotedLine(const QByteArray &text) { return '"' + text + "\"\r\n"; }
+QByteArray QuotedLine(const QByteArray &text)
+{
+    return '"' + text + "\"\r\n";
+}
 
 } // namespace formats

@@ -32,11 +32,34 @@ struct GroupState {
 // Destinations whose content is never shown.
 bool IsHiddenDestination(const QByteArray &word)
 {
-    static const char *const hidden[] = {
-        "fonttbl", "stylesheet", "info", "pict", "object", "header", "footer", "headerl",
-        "headerr", "footerl", "footerr", "footnote", "field", "fldinst", "listtable",
-        "listoverridetable", "revtbl", "rsidtbl", "generator", "themedata", "colorschememapping",
-        "datastore", "latentstyles", "xmlnstbl", "filetbl", "bkmkstart", "bkmkend", "nonshppict"};
+    static const char *const hidden[] = {"fonttbl",
+                                         "stylesheet",
+                                         "info",
+                                         "pict",
+                                         "object",
+                                         "header",
+                                         "footer",
+                                         "headerl",
+                                         "headerr",
+                                         "footerl",
+                                         "footerr",
+                                         "footnote",
+                                         "field",
+                                         "fldinst",
+                                         "listtable",
+                                         "listoverridetable",
+                                         "revtbl",
+                                         "rsidtbl",
+                                         "generator",
+                                         "themedata",
+                                         "colorschememapping",
+                                         "datastore",
+                                         "latentstyles",
+                                         "xmlnstbl",
+                                         "filetbl",
+                                         "bkmkstart",
+                                         "bkmkend",
+                                         "nonshppict"};
     for (const char *name : hidden)
         if (word == name)
             return true;
@@ -185,16 +208,25 @@ private:
         }
         case '\\':
         case '{':
-        case '}': Text(QByteArray(1, c)); break;
-        case '~': AppendText(QString(QChar(0x00A0))); break;
-        case '_': AppendText(QString(QChar(0x2011))); break;
+        case '}':
+            Text(QByteArray(1, c));
+            break;
+        case '~':
+            AppendText(QString(QChar(0x00A0)));
+            break;
+        case '_':
+            AppendText(QString(QChar(0x2011)));
+            break;
         case '*':
             Flush();
             State().skip = true; // an ignorable destination
             break;
         case '\r':
-        case '\n': Paragraph(); break;
-        default: break; // \- (optional hyphen) and unknown symbols show nothing
+        case '\n':
+            Paragraph();
+            break;
+        default:
+            break; // \- (optional hyphen) and unknown symbols show nothing
         }
     }
 
@@ -224,8 +256,8 @@ private:
         } else if (word == "emdash" || word == "endash" || word == "bullet" || word == "lquote" ||
                    word == "rquote" || word == "ldblquote" || word == "rdblquote") {
             static const QHash<QByteArray, QChar> symbols{
-                {"emdash", QChar(0x2014)}, {"endash", QChar(0x2013)},    {"bullet", QChar(0x2022)},
-                {"lquote", QChar(0x2018)}, {"rquote", QChar(0x2019)},    {"ldblquote", QChar(0x201C)},
+                {"emdash", QChar(0x2014)},   {"endash", QChar(0x2013)}, {"bullet", QChar(0x2022)},
+                {"lquote", QChar(0x2018)},   {"rquote", QChar(0x2019)}, {"ldblquote", QChar(0x201C)},
                 {"rdblquote", QChar(0x201D)}};
             AppendText(QString(symbols.value(word)));
         } else if (word == "u" && hasParam) {
@@ -233,8 +265,8 @@ private:
             m_skipFallback = s.ucSkip;
         } else if (word == "uc" && hasParam) {
             s.ucSkip = qMax(0, param);
-        } else if (word == "b" || word == "i" || word == "ul" || word == "ulnone" ||
-                   word == "fs" || word == "cf" || word == "plain") {
+        } else if (word == "b" || word == "i" || word == "ul" || word == "ulnone" || word == "fs" ||
+                   word == "cf" || word == "plain") {
             Flush();
             if (word == "b")
                 s.bold = on;
@@ -282,7 +314,10 @@ private:
 
 } // namespace
 
-bool IsRtf(const QByteArray &bytes) { return bytes.trimmed().startsWith("{\\rtf"); }
+bool IsRtf(const QByteArray &bytes)
+{
+    return bytes.trimmed().startsWith("{\\rtf");
+}
 
 QTextDocument *RtfToDocument(const QByteArray &rtf, QObject *parent)
 {

@@ -25,7 +25,10 @@ class Params {
 public:
     Params(const uchar *data, qsizetype size) : m_data(data), m_size(size) {}
     qsizetype size() const { return m_size; }
-    qint16 S(qsizetype word) const { return word * 2 + 2 <= m_size ? qFromLittleEndian<qint16>(m_data + word * 2) : 0; }
+    qint16 S(qsizetype word) const
+    {
+        return word * 2 + 2 <= m_size ? qFromLittleEndian<qint16>(m_data + word * 2) : 0;
+    }
     quint16 U(qsizetype word) const { return quint16(S(word)); }
     quint32 U32(qsizetype word) const { return quint32(U(word)) | (quint32(U(word + 1)) << 16); }
     QColor Colour(qsizetype word) const
@@ -156,7 +159,8 @@ private:
             const quint16 function = U16(pos + 4);
             if (words < 3 || pos + qint64(words) * 2 > m_bytes.size() || function == 0)
                 break;
-            const Params p(reinterpret_cast<const uchar *>(m_bytes.constData()) + pos + 6, qsizetype(words) * 2 - 6);
+            const Params p(reinterpret_cast<const uchar *>(m_bytes.constData()) + pos + 6,
+                           qsizetype(words) * 2 - 6);
             if (function == 0x020B)
                 org = QPointF(p.S(1), p.S(0));
             else if (function == 0x020C)
@@ -208,8 +212,9 @@ private:
         if (style == 1)
             return QBrush(Qt::NoBrush);
         if (style == 2) {
-            static const Qt::BrushStyle hatches[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
-                                                     Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+            static const Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,
+                                                     Qt::FDiagPattern, Qt::BDiagPattern,
+                                                     Qt::CrossPattern, Qt::DiagCrossPattern};
             const int hatch = p.U(3);
             return QBrush(p.Colour(1), hatch < 6 ? hatches[hatch] : Qt::SolidPattern);
         }
@@ -281,13 +286,29 @@ private:
             g.setPen(m_state.pen);
             g.setBrush(m_state.brush);
             switch (function) {
-            case 0x020B: m_state.windowOrg = QPointF(p.S(1), p.S(0)); ApplyTransform(); break;
-            case 0x020C: m_state.windowExt = QSizeF(p.S(1), p.S(0)); ApplyTransform(); break;
-            case 0x0209: m_state.textColour = p.Colour(0); break;
-            case 0x0106: m_state.fill = p.U(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill; break;
-            case 0x02FA: AddObject(MakePen(p)); break;
-            case 0x02FC: AddObject(MakeBrush(p)); break;
-            case 0x02FB: AddObject(MakeFont(p)); break;
+            case 0x020B:
+                m_state.windowOrg = QPointF(p.S(1), p.S(0));
+                ApplyTransform();
+                break;
+            case 0x020C:
+                m_state.windowExt = QSizeF(p.S(1), p.S(0));
+                ApplyTransform();
+                break;
+            case 0x0209:
+                m_state.textColour = p.Colour(0);
+                break;
+            case 0x0106:
+                m_state.fill = p.U(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
+                break;
+            case 0x02FA:
+                AddObject(MakePen(p));
+                break;
+            case 0x02FC:
+                AddObject(MakeBrush(p));
+                break;
+            case 0x02FB:
+                AddObject(MakeFont(p));
+                break;
             case 0x00F7: // CreatePalette
             case 0x01F9: // CreatePatternBrush
             case 0x0142: // DIBCreatePatternBrush
@@ -313,7 +334,9 @@ private:
                 if (p.U(0) < m_objects.size())
                     m_objects[p.U(0)].reset();
                 break;
-            case 0x001E: saved.push_back(m_state); break;
+            case 0x001E:
+                saved.push_back(m_state);
+                break;
             case 0x0127:
                 if (!saved.empty()) {
                     m_state = saved.back();
@@ -321,15 +344,21 @@ private:
                     ApplyTransform();
                 }
                 break;
-            case 0x0214: m_state.position = QPointF(p.S(1), p.S(0)); break;
+            case 0x0214:
+                m_state.position = QPointF(p.S(1), p.S(0));
+                break;
             case 0x0213: {
                 const QPointF to(p.S(1), p.S(0));
                 g.drawLine(m_state.position, to);
                 m_state.position = to;
                 break;
             }
-            case 0x041B: g.drawRect(QRectF(QPointF(p.S(3), p.S(2)), QPointF(p.S(1), p.S(0))).normalized()); break;
-            case 0x0418: g.drawEllipse(QRectF(QPointF(p.S(3), p.S(2)), QPointF(p.S(1), p.S(0))).normalized()); break;
+            case 0x041B:
+                g.drawRect(QRectF(QPointF(p.S(3), p.S(2)), QPointF(p.S(1), p.S(0))).normalized());
+                break;
+            case 0x0418:
+                g.drawEllipse(QRectF(QPointF(p.S(3), p.S(2)), QPointF(p.S(1), p.S(0))).normalized());
+                break;
             case 0x061C:
                 g.drawRoundedRect(QRectF(QPointF(p.S(5), p.S(4)), QPointF(p.S(3), p.S(2))).normalized(),
                                   p.S(1) / 2.0, p.S(0) / 2.0);
@@ -379,8 +408,7 @@ private:
                 break;
             }
             case 0x0F43: // StretchDIBits
-                DrawDib(p.Bytes(22, p.size() - 22),
-                        QRectF(p.S(10), p.S(9), p.S(8), p.S(7)).normalized());
+                DrawDib(p.Bytes(22, p.size() - 22), QRectF(p.S(10), p.S(9), p.S(8), p.S(7)).normalized());
                 break;
             case 0x0B41: // DIBStretchBlt
                 if (p.size() > 20)
@@ -390,7 +418,8 @@ private:
                 if (p.size() > 18)
                     DrawDib(p.Bytes(18, p.size() - 18), QRectF(p.S(8), p.S(7), p.S(6), p.S(5)).normalized());
                 break;
-            default: break; // modes, palettes, clipping and escapes change nothing we draw
+            default:
+                break; // modes, palettes, clipping and escapes change nothing we draw
             }
         }
         return false; // no end-of-file record

@@ -1,9 +1,9 @@
 #include "lock/EditTextNT.h"
 
-#include "lock/LockWindow.h"
-#include "ui/ProgramIcon.h"
-#include "lock/NtLockTexts.h"
 #include "formats/Cp1252.h"
+#include "lock/LockWindow.h"
+#include "lock/NtLockTexts.h"
+#include "ui/ProgramIcon.h"
 #include "ui/WindowServices.h"
 
 #include <QFrame>
@@ -25,13 +25,19 @@ NtLockTexts InitialTexts()
 
 NtLockTexts DefaultTexts()
 {
-    return {QStringLiteral("System Locked"), QStringLiteral("This PC is in use and has been locked."),
-            kLine2, kLine3};
+    return {QStringLiteral("System Locked"), QStringLiteral("This PC is in use and has been locked."), kLine2,
+            kLine3};
 }
 
 // The files keep line breaks as CR LF; the boxes show LF.
-QString Shown(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
-QString Stored(QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")); }
+QString Shown(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+QString Stored(QString text)
+{
+    return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+}
 
 void LookLikeALabel(QWidget *box)
 {
@@ -55,11 +61,11 @@ EditTextNT::EditTextNT()
     lblHeading->setFont(bold);
     lblHeading->setGeometry(12, 8, width() - 24, 22);
 
-    lblExplanation = new QLabel(
-        QStringLiteral("The box below represents the window that displays when the computer is "
-                       "locked using the NT Style protection mode. Click any text line below to "
-                       "edit its contents."),
-        this);
+    lblExplanation =
+        new QLabel(QStringLiteral("The box below represents the window that displays when the computer is "
+                                  "locked using the NT Style protection mode. Click any text line below to "
+                                  "edit its contents."),
+                   this);
     lblExplanation->setWordWrap(true);
     lblExplanation->setGeometry(12, 32, width() - 24, 48);
 
@@ -133,7 +139,10 @@ void EditTextNT::onLoad()
         PutTexts(*texts);
 }
 
-void EditTextNT::onDefaultClicked() { PutTexts(DefaultTexts()); }
+void EditTextNT::onDefaultClicked()
+{
+    PutTexts(DefaultTexts());
+}
 
 void EditTextNT::onClearClicked()
 {
@@ -141,7 +150,10 @@ void EditTextNT::onClearClicked()
     PutTexts({hyphen, hyphen, hyphen, hyphen});
 }
 
-void EditTextNT::onCancelClicked() { Unload(); }
+void EditTextNT::onCancelClicked()
+{
+    Unload();
+}
 
 void EditTextNT::onSaveClicked()
 {
@@ -158,8 +170,7 @@ void EditTextNT::onSaveClicked()
         MsgBox(QStringLiteral("An error has ocurred while trying to save data to your hard drive. "
                               "If this problem persists, re-install Deskward again or contact "
                               "Corvane Technologies."),
-               platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QStringLiteral("Error!"),
-               this);
+               platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QStringLiteral("Error!"), this);
         return;
     }
     Unload();

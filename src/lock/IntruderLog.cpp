@@ -1,11 +1,14 @@
 #include "lock/IntruderLog.h"
 
-#include "lock/GeneralDate.h"
 #include "formats/Cp1252.h"
+#include "lock/GeneralDate.h"
 #include "platform/storage/DrivePaths.h"
 #include "platform/storage/FileIO.h"
 
-QString IntruderLogPath() { return platform::ResolvePath("C:\\intruder.log"); }
+QString IntruderLogPath()
+{
+    return platform::ResolvePath("C:\\intruder.log");
+}
 
 QByteArray IntruderRecord(const QString &heading, const QString &typed, const QDateTime &moment)
 {

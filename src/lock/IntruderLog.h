@@ -12,11 +12,11 @@
 namespace headings {
 inline const QString kLock =
     QStringLiteral("An unauthorized person tried to access this system by typing as a password:");
-inline const QString kUninstall = QStringLiteral(
-    "An unauthorized person tried to uninstall this program by typing as a password:");
-inline const QString kPasswordChange = QStringLiteral(
-    "A person tried to change the password settings of this program by typing as the old "
-    "password:");
+inline const QString kUninstall =
+    QStringLiteral("An unauthorized person tried to uninstall this program by typing as a password:");
+inline const QString kPasswordChange =
+    QStringLiteral("A person tried to change the password settings of this program by typing as the old "
+                   "password:");
 inline const QString kViewLog =
     QStringLiteral("A user tried to unlock the VIEW LOG screen by typing as a password:");
 } // namespace headings

@@ -25,14 +25,12 @@ void CaptionBar::paintEvent(QPaintEvent *)
     painter.setPen(Qt::white);
     const QRect textRect = rect().adjusted(iconRect.right() + 4, 0, -2, 0);
     painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
-                     painter.fontMetrics().elidedText(m_text.simplified(), Qt::ElideRight,
-                                                      textRect.width()));
+                     painter.fontMetrics().elidedText(m_text.simplified(), Qt::ElideRight, textRect.width()));
 }
 
 QRect LayOutBox(QWidget *window, CaptionBar *caption, QSize client)
 {
-    window->setFixedSize(client.width() + 2 * kEdgeWidth,
-                         client.height() + kCaptionHeight + 2 * kEdgeWidth);
+    window->setFixedSize(client.width() + 2 * kEdgeWidth, client.height() + kCaptionHeight + 2 * kEdgeWidth);
     caption->setGeometry(kEdgeWidth, kEdgeWidth, client.width(), kCaptionHeight);
     return QRect(QPoint(kEdgeWidth, kEdgeWidth + kCaptionHeight), client);
 }

@@ -8,10 +8,8 @@
 
 #include <QWidget>
 
-inline constexpr Qt::WindowFlags kLockWindowFlags = Qt::Window | Qt::FramelessWindowHint |
-                                                    Qt::X11BypassWindowManagerHint |
-                                                    Qt::WindowStaysOnTopHint;
-
+inline constexpr Qt::WindowFlags kLockWindowFlags =
+    Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
 
 // The drawn frame of a fixed-single-border box: edge width and caption height.
 inline constexpr int kEdgeWidth = 2;
@@ -38,4 +36,3 @@ QRect LayOutBox(QWidget *window, CaptionBar *caption, QSize client);
 
 // Paints the raised window edge around the whole window.
 void PaintWindowEdge(QWidget *window);
-

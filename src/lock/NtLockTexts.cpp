@@ -1,7 +1,7 @@
 #include "lock/NtLockTexts.h"
 
-#include "formats/FieldReader.h"
 #include "formats/Cp1252.h"
+#include "formats/FieldReader.h"
 #include "platform/storage/DrivePaths.h"
 #include "platform/storage/FileIO.h"
 
@@ -46,8 +46,8 @@ std::optional<NtLockTexts> ReadNtLockTexts()
 bool WriteNtLockTexts(const NtLockTexts &texts)
 {
     const QStringList paths = NtLockTextFiles();
-    const std::array<const QString *, kFiles.size()> values = {&texts.caption, &texts.line1,
-                                                               &texts.line2, &texts.line3};
+    const std::array<const QString *, kFiles.size()> values = {&texts.caption, &texts.line1, &texts.line2,
+                                                               &texts.line3};
     for (size_t i = 0; i < kFiles.size(); ++i) {
         const QByteArray record = formats::QuotedLine(formats::ToCp1252(*values[i]));
         if (!platform::WriteFileAtomically(paths[int(i)], record, 0644))

@@ -25,8 +25,7 @@ VerifyOutcome VerifyPasswordBox(QLineEdit *box, const QString &heading)
     return VerifyOutcome::Recorded;
 }
 
-void ShowAccessDenied(QWidget *owner, const QString &text, const QString &title,
-                      const QString &loggedText)
+void ShowAccessDenied(QWidget *owner, const QString &text, const QString &title, const QString &loggedText)
 {
     MsgBox(text, platform::MsgButtons::OK, platform::MsgIcon::Critical, title, owner);
     MsgBox(loggedText, platform::MsgButtons::OK, platform::MsgIcon::Exclamation, kAppTitle, owner);

@@ -21,5 +21,4 @@ VerifyOutcome VerifyPasswordBox(QLineEdit *box, const QString &heading);
 
 // The two message boxes that follow a recorded wrong password at most
 // prompts: a critical box, then "Gardlock 2001" saying it was logged.
-void ShowAccessDenied(QWidget *owner, const QString &text, const QString &title,
-                      const QString &loggedText);
+void ShowAccessDenied(QWidget *owner, const QString &text, const QString &title, const QString &loggedText);

@@ -1,7 +1,7 @@
 #include "lock/PasswordStore.h"
 
-#include "formats/FieldReader.h"
 #include "formats/Cp1252.h"
+#include "formats/FieldReader.h"
 #include "platform/storage/DrivePaths.h"
 #include "platform/storage/FileIO.h"
 
@@ -12,7 +12,10 @@ namespace {
 constexpr qint64 kReadLimit = 64 * 1024;
 } // namespace
 
-QString PasswordFilePath() { return platform::ResolvePath("c:\\cslckrt.sys"); }
+QString PasswordFilePath()
+{
+    return platform::ResolvePath("c:\\cslckrt.sys");
+}
 
 StoredPassword ReadPassword()
 {
@@ -29,11 +32,14 @@ StoredPassword ReadPassword()
 
 bool WritePassword(const QString &password)
 {
-    return platform::WriteFileAtomically(
-        PasswordFilePath(), formats::QuotedLine(formats::ToCp1252(password)), 0600);
+    return platform::WriteFileAtomically(PasswordFilePath(), formats::QuotedLine(formats::ToCp1252(password)),
+                                         0600);
 }
 
-bool CreateEmptyPassword() { return WritePassword(QString()); }
+bool CreateEmptyPassword()
+{
+    return WritePassword(QString());
+}
 
 QString PasswordEntryProblem(const QString &password)
 {

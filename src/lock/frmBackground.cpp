@@ -2,9 +2,9 @@
 
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
+#include "platform/funct.h"
 #include "platform/storage/Settings.h"
 #include "ui/WindowServices.h"
-#include "platform/funct.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -40,7 +40,10 @@ void frmBackground::onLoad()
     picBackground->LoadPicture(settings::Read(settings::Background2));
 }
 
-void frmBackground::onShellTimer() { RunHidingSteps(); }
+void frmBackground::onShellTimer()
+{
+    RunHidingSteps();
+}
 
 void frmBackground::onUnload()
 {

@@ -1,11 +1,11 @@
 #include "lock/frmLock.h"
 
 #include "lock/LockWindow.h"
-#include "ui/ProgramIcon.h"
 #include "lock/NtLockTexts.h"
 #include "lock/frmBackground.h"
-#include "ui/WindowServices.h"
 #include "platform/funct.h"
+#include "ui/ProgramIcon.h"
+#include "ui/WindowServices.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -23,13 +23,19 @@ std::function<double()> &RandomSource()
 }
 
 // The files keep line breaks as CR LF; a label wants LF.
-QString Shown(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString Shown(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 constexpr int kAllThreeModifiers = 1 | 2 | 4; // Shift, Ctrl, Alt
 
 } // namespace
 
-void frmLock::SetRandomSource(std::function<double()> source) { RandomSource() = std::move(source); }
+void frmLock::SetRandomSource(std::function<double()> source)
+{
+    RandomSource() = std::move(source);
+}
 
 frmLock::frmLock() : Form(kLockWindowFlags)
 {
@@ -94,11 +100,18 @@ void frmLock::keyPressEvent(QKeyEvent *event)
 {
     int shift = ShiftState(event->modifiers());
     switch (event->key()) {
-    case Qt::Key_Shift: shift |= 1; break;
-    case Qt::Key_Control: shift |= 2; break;
+    case Qt::Key_Shift:
+        shift |= 1;
+        break;
+    case Qt::Key_Control:
+        shift |= 2;
+        break;
     case Qt::Key_Alt:
-    case Qt::Key_Meta: shift |= 4; break;
-    default: break;
+    case Qt::Key_Meta:
+        shift |= 4;
+        break;
+    default:
+        break;
     }
     onKeyDown(shift);
 }
@@ -127,7 +140,10 @@ void frmLock::onHopTimer()
     move(x, y);
 }
 
-void frmLock::onLayerTimer() { SetWindowLayer(this, true); }
+void frmLock::onLayerTimer()
+{
+    SetWindowLayer(this, true);
+}
 
 void frmLock::paintEvent(QPaintEvent *event)
 {

@@ -5,10 +5,10 @@
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
 #include "lock/PasswordPrompt.h"
+#include "platform/desktop/RegStuff.h"
+#include "platform/funct.h"
 #include "platform/storage/Settings.h"
 #include "ui/WindowServices.h"
-#include "platform/funct.h"
-#include "platform/desktop/RegStuff.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -188,9 +188,15 @@ void frmNormalLock::onClockTimer()
     lblClockWhite->setText(lblClockBlack->text());
 }
 
-void frmNormalLock::onShellTimer() { RunHidingSteps(); }
+void frmNormalLock::onShellTimer()
+{
+    RunHidingSteps();
+}
 
-void frmNormalLock::onLayerTimer() { SetWindowLayer(this, true); }
+void frmNormalLock::onLayerTimer()
+{
+    SetWindowLayer(this, true);
+}
 
 void frmNormalLock::onNoticeTimer1()
 {

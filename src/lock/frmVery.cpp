@@ -4,9 +4,9 @@
 #include "lock/LockWindow.h"
 #include "lock/PasswordPrompt.h"
 #include "lock/frmBackground.h"
-#include "ui/WindowServices.h"
-#include "platform/funct.h"
 #include "platform/desktop/RegStuff.h"
+#include "platform/funct.h"
+#include "ui/WindowServices.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -49,7 +49,10 @@ frmVery::frmVery() : Form(kLockWindowFlags)
     tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); });
 }
 
-void frmVery::onLoad() { CentreOnScreen(); }
+void frmVery::onLoad()
+{
+    CentreOnScreen();
+}
 
 void frmVery::showEvent(QShowEvent *event)
 {
@@ -80,9 +83,15 @@ void frmVery::onVerifyClicked()
 }
 
 // ShowNtStyleLock brings the box back once the prompt is gone.
-void frmVery::onCancelClicked() { Unload(); }
+void frmVery::onCancelClicked()
+{
+    Unload();
+}
 
-void frmVery::onLayerTimer() { SetWindowLayer(this, true); }
+void frmVery::onLayerTimer()
+{
+    SetWindowLayer(this, true);
+}
 
 void frmVery::paintEvent(QPaintEvent *event)
 {
@@ -90,4 +99,7 @@ void frmVery::paintEvent(QPaintEvent *event)
     PaintWindowEdge(this);
 }
 
-void frmVery::onUnload() { tmrLayer->stop(); }
+void frmVery::onUnload()
+{
+    tmrLayer->stop();
+}

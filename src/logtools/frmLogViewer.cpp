@@ -9,13 +9,8 @@ using namespace ui;
 
 frmLogViewer::frmLogViewer() : Form(PageWindow())
 {
-    setWindowTitle(QStringLiteral("Log Viewer - Gardlock 2001"));
-    setFixedSize(560, 380);
-
-    navBar = new NavigationBar(this, NavPage::ViewLog, this);
-    navBar->setGeometry(0, 0, width(), NavigationBar::kHeight);
-    Caption(QStringLiteral("log viewer"), this, Verdana(26, true), kLighterGrey)
-        ->setGeometry(16, 30, 530, 50);
+    navBar = BuildNavigationPage(this, QStringLiteral("Log Viewer - Gardlock 2001"), QSize(560, 380),
+                                 NavPage::ViewLog, QStringLiteral("log viewer"));
 
     cmdExit = new QPushButton(QStringLiteral("&Exit"), this);
     cmdExit->setToolTip(QStringLiteral("Click here to exit the program"));

@@ -7,8 +7,8 @@
 #include "platform/funct.h"
 #include "ui/Information.h"
 #include "ui/NavigationBar.h"
-#include "ui/ScreenKit.h"
 #include "ui/Pages.h"
+#include "ui/ScreenKit.h"
 #include "ui/modTrayIcon.h"
 
 using namespace ui;
@@ -31,14 +31,8 @@ QLabel *BoxLabel(const QString &text, QWidget *parent, int y)
 
 frmPassword::frmPassword() : Form(PageWindow())
 {
-    setWindowTitle(QStringLiteral("Password Settings - Gardlock 2001"));
-    setFixedSize(560, 380);
-
-    navBar = new NavigationBar(this, NavPage::PasswordSettings, this);
-    navBar->setGeometry(0, 0, width(), NavigationBar::kHeight);
-
-    Caption(QStringLiteral("password settings"), this, Verdana(26, true), kLighterGrey)
-        ->setGeometry(16, 30, 530, 50);
+    navBar = BuildNavigationPage(this, QStringLiteral("Password Settings - Gardlock 2001"), QSize(560, 380),
+                                 NavPage::PasswordSettings, QStringLiteral("password settings"));
     Caption(QStringLiteral("password"), this, Verdana(20, true), kLighterGrey)->setGeometry(16, 120, 180, 40);
     Caption(QStringLiteral("set"), this, Verdana(20, true), kLighterGrey)->setGeometry(16, 210, 180, 40);
 

@@ -10,14 +10,8 @@ using namespace ui;
 
 frmPasswordCancelled::frmPasswordCancelled() : Form(PageWindow())
 {
-    setWindowTitle(QStringLiteral("Password Settings - Gardlock 2001"));
-    setFixedSize(560, 380);
-
-    navBar = new NavigationBar(this, NavPage::PasswordSettings, this);
-    navBar->setGeometry(0, 0, width(), NavigationBar::kHeight);
-
-    Caption(QStringLiteral("password settings"), this, Verdana(26, true), kLighterGrey)
-        ->setGeometry(16, 30, 530, 50);
+    navBar = BuildNavigationPage(this, QStringLiteral("Password Settings - Gardlock 2001"), QSize(560, 380),
+                                 NavPage::PasswordSettings, QStringLiteral("password settings"));
     Caption(QStringLiteral("cancelled"), this, Verdana(30, true), kLightGrey)->setGeometry(40, 110, 400, 60);
     Caption(QStringLiteral("cancelled"), this, Verdana(18, true), kLighterGrey)
         ->setGeometry(120, 180, 300, 40);

@@ -18,6 +18,9 @@ Services &services()
     return g_services;
 }
 
-void install(const Services &s) { g_services = s; }
+void install(const Services &s)
+{
+    g_services = s;
+}
 
 } // namespace platform

@@ -6,13 +6,9 @@
 namespace app {
 
 namespace {
-QString g_argText;
 QString g_pathOverride;
 QString g_title = QStringLiteral("Gardlock 2001");
 } // namespace
-
-QString ArgText() { return g_argText; }
-void SetArgText(const QString &text) { g_argText = text; }
 
 QString Path()
 {
@@ -21,7 +17,10 @@ QString Path()
     return QCoreApplication::applicationDirPath();
 }
 
-void SetPathForTesting(const QString &folder) { g_pathOverride = folder; }
+void SetPathForTesting(const QString &folder)
+{
+    g_pathOverride = folder;
+}
 
 QString ExeName()
 {
@@ -29,8 +28,17 @@ QString ExeName()
     return file.isEmpty() ? QStringLiteral("gardlock") : QFileInfo(file).fileName();
 }
 
-QString VersionText() { return QString::number(kMajor) + "." + QString::number(kMinor); }
-QString Title() { return g_title; }
-void SetTitle(const QString &title) { g_title = title; }
+QString VersionText()
+{
+    return QString::number(kMajor) + "." + QString::number(kMinor);
+}
+QString Title()
+{
+    return g_title;
+}
+void SetTitle(const QString &title)
+{
+    g_title = title;
+}
 
 } // namespace app

@@ -1,19 +1,16 @@
 #pragma once
 // Facts about the running process that screens and start-up entries need:
-// the argument text, the executable's folder and name, the version and the
-// application title.
+// the executable's folder and name, the version and the application title.
 
 #include <QString>
 
 namespace app {
-QString ArgText();         // the command-line argument text after the program's path
-void SetArgText(const QString &text);
-QString Path();            // the folder that holds the running executable
+QString Path(); // the folder that holds the running executable
 void SetPathForTesting(const QString &folder);
-QString ExeName();         // the running executable's file name
+QString ExeName(); // the running executable's file name
 inline constexpr int kMajor = 2;
 inline constexpr int kMinor = 0;
-QString VersionText();     // "2.0"
+QString VersionText(); // "2.0"
 QString Title();
 void SetTitle(const QString &title);
 } // namespace app

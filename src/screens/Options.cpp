@@ -21,4 +21,7 @@ Options::Options()
 }
 
 // The editor is modeless; it re-reads the files each time it loads.
-void Options::onEditTextClicked() { Forms::Get<EditTextNT>().show(); }
+void Options::onEditTextClicked()
+{
+    Forms::Get<EditTextNT>().show();
+}

@@ -3,8 +3,8 @@
 #include "platform/funct.h"
 #include "ui/Information.h"
 #include "ui/MakerContacts.h"
-#include "ui/ScreenKit.h"
 #include "ui/Pages.h"
+#include "ui/ScreenKit.h"
 
 #include <QIcon>
 

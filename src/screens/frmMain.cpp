@@ -7,10 +7,10 @@
 #include "ui/Information.h"
 #include "ui/MakerContacts.h"
 #include "ui/NavigationBar.h"
+#include "ui/Pages.h"
 #include "ui/ScreenKit.h"
 #include "ui/frmRequest.h"
 #include "ui/modTrayIcon.h"
-#include "ui/Pages.h"
 
 #include <QDir>
 #include <QFileInfo>

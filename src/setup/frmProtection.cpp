@@ -1,12 +1,12 @@
 #include "setup/frmProtection.h"
 
 #include "lock/LockStarter.h"
+#include "platform/desktop/RegStuff.h"
 #include "platform/funct.h"
 #include "ui/Information.h"
 #include "ui/NavigationBar.h"
 #include "ui/frmRequest.h"
 #include "ui/modTrayIcon.h"
-#include "platform/desktop/RegStuff.h"
 
 using namespace ui;
 
@@ -60,14 +60,8 @@ int frmProtection::ArrowTopTwips(const HoverButton *button) const
 
 frmProtection::frmProtection() : Form(PageWindow())
 {
-    setWindowTitle(QStringLiteral("System Protection - Gardlock 2001"));
-    setFixedSize(640, 420);
-
-    navBar = new NavigationBar(this, NavPage::ProtectDesktop, this);
-    navBar->setGeometry(0, 0, width(), NavigationBar::kHeight);
-
-    Caption(QStringLiteral("protection modes"), this, Verdana(26, true), kLighterGrey)
-        ->setGeometry(16, 30, 600, 50);
+    navBar = BuildNavigationPage(this, QStringLiteral("System Protection - Gardlock 2001"), QSize(640, 420),
+                                 NavPage::ProtectDesktop, QStringLiteral("protection modes"));
 
     cmdExit = new QPushButton(QStringLiteral("&Exit"), this);
     cmdExit->setToolTip(QStringLiteral("Click here to exit."));

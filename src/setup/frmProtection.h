@@ -3,8 +3,8 @@
 // locks, and explains each button when the mouse passes over it.
 
 #include "ui/Form.h"
-#include "ui/WindowServices.h"
 #include "ui/ScreenKit.h"
+#include "ui/WindowServices.h"
 
 #include <QGroupBox>
 

@@ -17,16 +17,11 @@ struct Row {
 
 // The order of comparison matters only in that it is fixed; switches are distinct.
 constexpr Row kSwitches[] = {
-    {"/d", Target::NormalLock, false},
-    {"/a", Target::About, false},
-    {"/b", Target::NormalLock, true},
-    {"/e", Target::NtStyleLock, true},
-    {"/s", Target::PasswordSettings, false},
-    {"/t", Target::NormalLock, false},
-    {"/n", Target::NtStyleLock, false},
-    {"/w", Target::NtStyleLock, false},
-    {"/i", Target::TrayIcon, false},
-    {"/u", Target::Uninstall, false},
+    {"/d", Target::NormalLock, false},       {"/a", Target::About, false},
+    {"/b", Target::NormalLock, true},        {"/e", Target::NtStyleLock, true},
+    {"/s", Target::PasswordSettings, false}, {"/t", Target::NormalLock, false},
+    {"/n", Target::NtStyleLock, false},      {"/w", Target::NtStyleLock, false},
+    {"/i", Target::TrayIcon, false},         {"/u", Target::Uninstall, false},
 };
 
 } // namespace
@@ -46,7 +41,10 @@ Dispatch ParseSwitch(const QString &argText)
     return {Target::MainScreen, {}};
 }
 
-bool IsLock(Target target) { return target == Target::NormalLock || target == Target::NtStyleLock; }
+bool IsLock(Target target)
+{
+    return target == Target::NormalLock || target == Target::NtStyleLock;
+}
 
 int Main(const QString &argText, Targets &targets)
 {
@@ -65,13 +63,27 @@ int Main(const QString &argText, Targets &targets)
         AddServiceStartup(dispatch.serviceEntry);
 
     switch (dispatch.target) {
-    case Target::NormalLock: targets.ShowNormalLock(); break;
-    case Target::NtStyleLock: targets.ShowNtStyleLock(); break;
-    case Target::About: targets.ShowAbout(); break;
-    case Target::PasswordSettings: targets.ShowPasswordSettings(); break;
-    case Target::TrayIcon: targets.ShowTrayIcon(); break;
-    case Target::Uninstall: targets.ShowUninstall(); break;
-    case Target::MainScreen: targets.ShowMainScreen(); break;
+    case Target::NormalLock:
+        targets.ShowNormalLock();
+        break;
+    case Target::NtStyleLock:
+        targets.ShowNtStyleLock();
+        break;
+    case Target::About:
+        targets.ShowAbout();
+        break;
+    case Target::PasswordSettings:
+        targets.ShowPasswordSettings();
+        break;
+    case Target::TrayIcon:
+        targets.ShowTrayIcon();
+        break;
+    case Target::Uninstall:
+        targets.ShowUninstall();
+        break;
+    case Target::MainScreen:
+        targets.ShowMainScreen();
+        break;
     }
     return 0;
 }

@@ -3,8 +3,8 @@
 #include "screens/frmAbout.h"
 #include "screens/frmMain.h"
 #include "setup/frmUninstall.h"
-#include "ui/modTrayIcon.h"
 #include "startup/CommandLineCode.h"
+#include "ui/modTrayIcon.h"
 
 namespace CommandLineCode {
 

@@ -112,7 +112,10 @@ void Form::mouseMoveEvent(QMouseEvent *event)
     Q_EMIT backgroundMouseMoved();
 }
 
-void Forms::Register(std::type_index type, Form *form) { Registry()[type] = form; }
+void Forms::Register(std::type_index type, Form *form)
+{
+    Registry()[type] = form;
+}
 
 Form *Forms::Find(std::type_index type)
 {

@@ -70,10 +70,7 @@ public:
     }
 
     // The form of type T if it is loaded, else null.
-    template <class T> static T *IfLoaded()
-    {
-        return static_cast<T *>(Find(typeid(T)));
-    }
+    template <class T> static T *IfLoaded() { return static_cast<T *>(Find(typeid(T))); }
 
     template <class T> static bool IsLoaded() { return IfLoaded<T>() != nullptr; }
 

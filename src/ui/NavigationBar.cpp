@@ -1,8 +1,8 @@
 #include "ui/NavigationBar.h"
 
+#include "platform/funct.h"
 #include "ui/Form.h"
 #include "ui/ScreenKit.h"
-#include "platform/funct.h"
 
 #include <QHBoxLayout>
 
@@ -12,6 +12,17 @@ void ShowNavPage(NavPage page)
 {
     if (page != NavPage::None)
         pages::Bring(page);
+}
+
+NavigationBar *BuildNavigationPage(Form *page, const QString &caption, QSize size, NavPage current,
+                                   const QString &heading)
+{
+    page->setWindowTitle(caption);
+    page->setFixedSize(size);
+    auto *bar = new NavigationBar(page, current, page);
+    bar->setGeometry(0, 0, size.width(), NavigationBar::kHeight);
+    Caption(heading, page, Verdana(26, true), kLighterGrey)->setGeometry(16, 30, size.width() - 30, 50);
+    return bar;
 }
 
 NavigationBar::NavigationBar(Form *page, NavPage current, QWidget *parent)

@@ -19,6 +19,13 @@ using NavPage = Page;
 // Makes a navigation page visible, creating it first if needed.
 void ShowNavPage(NavPage page);
 
+class NavigationBar;
+
+// Lays out the top of a navigation page: its caption, its fixed size, the
+// navigation bar along the top and the page's big grey heading under it.
+NavigationBar *BuildNavigationPage(Form *page, const QString &caption, QSize size, NavPage current,
+                                   const QString &heading);
+
 class NavigationBar : public QWidget {
     Q_OBJECT
 public:

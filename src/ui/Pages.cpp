@@ -26,9 +26,15 @@ const Entry &EntryFor(Page page)
 
 } // namespace
 
-void Register(Page page, Entry entry) { Registry()[page] = std::move(entry); }
+void Register(Page page, Entry entry)
+{
+    Registry()[page] = std::move(entry);
+}
 
-Form &Load(Page page) { return EntryFor(page).load(); }
+Form &Load(Page page)
+{
+    return EntryFor(page).load();
+}
 
 Form *IfLoaded(Page page)
 {

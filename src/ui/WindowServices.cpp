@@ -2,14 +2,14 @@
 #include "platform/ProcessFacts.h"
 
 #include "formats/Cp1252.h"
-#include "platform/storage/FileIO.h"
 #include "formats/RichText.h"
+#include "platform/storage/FileIO.h"
 #include "ui/Pictures.h"
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QMenu>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
@@ -18,14 +18,16 @@ using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::MsgResult;
 
-MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title,
-                 QWidget *owner)
+MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title, QWidget *owner)
 {
     return platform::services().dialogs->MessageBox(owner, text, title.isEmpty() ? app::Title() : title,
                                                     buttons, icon);
 }
 
-void Beep() { platform::services().dialogs->Beep(); }
+void Beep()
+{
+    platform::services().dialogs->Beep();
+}
 
 QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<void()> onTick)
 {
@@ -51,9 +53,15 @@ int ShiftState(Qt::KeyboardModifiers modifiers)
     return state;
 }
 
-QAction *ShowPopupMenu(QMenu &menu) { return menu.exec(QCursor::pos()); }
+QAction *ShowPopupMenu(QMenu &menu)
+{
+    return menu.exec(QCursor::pos());
+}
 
-void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void DoEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 namespace {
 
@@ -149,7 +157,10 @@ void PictureBox::paintEvent(QPaintEvent *event)
     painter.drawImage(rect(), m_image);
 }
 
-RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent) { setAcceptRichText(true); }
+RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
+{
+    setAcceptRichText(true);
+}
 
 bool RichTextBox::LoadFile(const QString &path)
 {

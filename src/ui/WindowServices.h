@@ -21,10 +21,9 @@ class QWidget;
 inline const QString kAppTitle = QStringLiteral("Gardlock 2001");
 
 // Message box; an empty title means the application title.
-platform::MsgResult MsgBox(const QString &text,
-                           platform::MsgButtons buttons = platform::MsgButtons::OK,
-                           platform::MsgIcon icon = platform::MsgIcon::None,
-                           const QString &title = QString(), QWidget *owner = nullptr);
+platform::MsgResult MsgBox(const QString &text, platform::MsgButtons buttons = platform::MsgButtons::OK,
+                           platform::MsgIcon icon = platform::MsgIcon::None, const QString &title = QString(),
+                           QWidget *owner = nullptr);
 void Beep();
 
 // A timer on the user-interface thread. Intervals below the platform's

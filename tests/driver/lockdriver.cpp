@@ -12,11 +12,11 @@
 //   reason      prints "reason <text>" (CannotLockReason, may be empty)
 //   quit
 
-#include "platform/desktop/DesktopServices.h"
 #include "platform/Platform.h"
-#include "ui/WindowServices.h"
-#include "platform/x11/X11ShellLockdown.h"
+#include "platform/desktop/DesktopServices.h"
 #include "platform/funct.h"
+#include "platform/x11/X11ShellLockdown.h"
+#include "ui/WindowServices.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -87,10 +87,12 @@ int main(int argc, char **argv)
             if (box)
                 box->show();
             char text[64];
-            std::snprintf(text, sizeof text, "window bg 0x%llx", static_cast<unsigned long long>(background->winId()));
+            std::snprintf(text, sizeof text, "window bg 0x%llx",
+                          static_cast<unsigned long long>(background->winId()));
             Say(text);
             if (box) {
-                std::snprintf(text, sizeof text, "window box 0x%llx", static_cast<unsigned long long>(box->winId()));
+                std::snprintf(text, sizeof text, "window box 0x%llx",
+                              static_cast<unsigned long long>(box->winId()));
                 Say(text);
             }
         } else if (line == "lock") {

@@ -22,10 +22,8 @@ TEST(GeneralDate, UsAndCLocalesUseTheFixedFormat)
 {
     for (const QLocale &locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
         EXPECT_EQ(GeneralDate(kMorning, locale), "12/8/2026 6:05:09 AM");
-        EXPECT_EQ(GeneralDate(QDateTime(QDate(2026, 1, 2), QTime(12, 0, 0)), locale),
-                  "1/2/2026 12:00:00 PM");
-        EXPECT_EQ(GeneralDate(QDateTime(QDate(2026, 1, 2), QTime(0, 0, 1)), locale),
-                  "1/2/2026 12:00:01 AM");
+        EXPECT_EQ(GeneralDate(QDateTime(QDate(2026, 1, 2), QTime(12, 0, 0)), locale), "1/2/2026 12:00:00 PM");
+        EXPECT_EQ(GeneralDate(QDateTime(QDate(2026, 1, 2), QTime(0, 0, 1)), locale), "1/2/2026 12:00:01 AM");
         EXPECT_EQ(GeneralDate(QDateTime(QDate(2026, 1, 2), QTime(23, 59, 59)), locale),
                   "1/2/2026 11:59:59 PM");
         // Exactly midnight: the date alone.
@@ -37,7 +35,8 @@ TEST(GeneralDate, OtherLocalesUseTheirShortDateAndLongTime)
 {
     const QLocale german(QLocale::German, QLocale::Germany);
     const QString text = GeneralDate(kMorning, german);
-    EXPECT_TRUE(text.startsWith(german.toString(kMorning.date(), QLocale::ShortFormat))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(german.toString(kMorning.date(), QLocale::ShortFormat)))
+        << text.toStdString();
     EXPECT_TRUE(text.contains("06:05:09") || text.contains("6:05:09")) << text.toStdString();
     EXPECT_EQ(GeneralDate(QDateTime(QDate(2026, 12, 31), QTime(0, 0)), german),
               german.toString(QDate(2026, 12, 31), QLocale::ShortFormat));
@@ -48,7 +47,8 @@ TEST(IntruderRecordFormat, ThreeLinesWithCrLfInWindows1252)
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(IntruderRecord(headings::kLock, QString::fromUtf8("gu€ss"), kMorning),
               QByteArray("An unauthorized person tried to access this system by typing as a password:\r\n"
-                         "gu\x80ss On ") + GeneralDate(kMorning).toLatin1() + ".\r\n\r\n");
+                         "gu\x80ss On ") +
+                  GeneralDate(kMorning).toLatin1() + ".\r\n\r\n");
     // An empty box gives a second line that begins with " On ".
     const QByteArray empty = IntruderRecord(headings::kViewLog, "", kMorning);
     EXPECT_TRUE(empty.contains("password:\r\n On ")) << empty.constData();

@@ -11,10 +11,11 @@
 
 namespace locktest {
 
-inline const QStringList kHidingSteps{"DisableSystemKeys", "ScreenSaverRunning(true)", "HideTaskBar",
-                                      "HideTrayArea",      "HideTaskTabs",             "HideStartButton"};
-inline const QStringList kRestoringSteps{"EnableSystemKeys", "ShowTaskBar", "ShowTrayArea",
-                                         "ShowTaskTabs", "ShowStartButton"};
+inline const QStringList kHidingSteps{"DisableSystemKeys", "ScreenSaverRunning(true)",
+                                      "HideTaskBar",       "HideTrayArea",
+                                      "HideTaskTabs",      "HideStartButton"};
+inline const QStringList kRestoringSteps{"EnableSystemKeys", "ShowTaskBar", "ShowTrayArea", "ShowTaskTabs",
+                                         "ShowStartButton"};
 
 // The handling a signal has right now.
 inline void (*HandlerOf(int signal))(int)

@@ -2,10 +2,10 @@
 #include "lock/PasswordStore.h"
 #include "lock/frmNormalLock.h"
 #include "lock/lock_test_support.h"
-#include "platform/storage/Settings.h"
-#include "ui/WindowServices.h"
 #include "platform/desktop/RegStuff.h"
+#include "platform/storage/Settings.h"
 #include "support/Sandbox.h"
+#include "ui/WindowServices.h"
 
 #include <QDir>
 #include <QFrame>

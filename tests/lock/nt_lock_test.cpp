@@ -6,10 +6,10 @@
 #include "lock/frmLock.h"
 #include "lock/frmVery.h"
 #include "lock/lock_test_support.h"
-#include "platform/storage/Settings.h"
-#include "ui/WindowServices.h"
 #include "platform/desktop/RegStuff.h"
+#include "platform/storage/Settings.h"
 #include "support/Sandbox.h"
+#include "ui/WindowServices.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -246,7 +246,8 @@ TEST_F(NtLockTest, BoxPromptCancelCyclesLeaveNothingBehindAndReReadTheTexts)
         driver.Then(ModalUp<frmLock>, [&, round] {
             frmLock *box = Forms::IfLoaded<frmLock>();
             captions << box->windowTitle();
-            liveBoxes.push_back(locktest::LiveWindowsNamed("frmLock") + locktest::LiveWindowsNamed("frmVery"));
+            liveBoxes.push_back(locktest::LiveWindowsNamed("frmLock") +
+                                locktest::LiveWindowsNamed("frmVery"));
             WriteTexts(QString("Round %1").arg(round + 1)); // shows at the next box
             PressCtrlShiftAlt(box);
         });
@@ -300,7 +301,9 @@ TEST_F(NtLockTest, WrongPasswordsAreLoggedAndAnsweredWithTwoMessagesEachTime)
 
     QStringList expected;
     for (int i = 0; i < 3; ++i)
-        expected << "beep" << "box:Password is incorrect." << "box:This unauthorized access has been logged.";
+        expected << "beep"
+                 << "box:Password is incorrect."
+                 << "box:This unauthorized access has been logged.";
     EXPECT_EQ(dialogs().events, expected);
     ASSERT_EQ(dialogs().boxes.size(), 6u);
     EXPECT_EQ(dialogs().boxes[0].title, "Access Denied!");
@@ -354,8 +357,8 @@ TEST_F(NtLockTest, ClosingAnyLockWindowOrSignallingTheProgramDoesNotUnlock)
     const auto before = locktest::HandlerOf(SIGTERM);
     LockDriver driver;
     auto refuseCloses = [this] {
-        for (Form *window : std::initializer_list<Form *>{Forms::IfLoaded<frmBackground>(), Forms::IfLoaded<frmLock>(),
-                                                          Forms::IfLoaded<frmVery>()})
+        for (Form *window : std::initializer_list<Form *>{
+                 Forms::IfLoaded<frmBackground>(), Forms::IfLoaded<frmLock>(), Forms::IfLoaded<frmVery>()})
             if (window) {
                 EXPECT_FALSE(window->close()) << window->objectName().toStdString();
             }
@@ -392,7 +395,8 @@ TEST_F(NtLockTest, PromptTakesFifteenCharactersShownAsHyphens)
     EXPECT_EQ(box->displayText(), QString(15, '-'));
     EXPECT_EQ(prompt.windowTitle(), "Start Logon");
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(prompt.pos(), QPoint((screen.width() - prompt.width()) / 2, (screen.height() - prompt.height()) / 2));
+    EXPECT_EQ(prompt.pos(),
+              QPoint((screen.width() - prompt.width()) / 2, (screen.height() - prompt.height()) / 2));
     shell().calls.clear();
     QTRY_VERIFY_WITH_TIMEOUT(shell().calls.contains("SetWindowLayer"), 20000); // its own layer timer
 }

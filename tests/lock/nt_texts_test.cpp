@@ -40,7 +40,7 @@ TEST_F(NtTextsTest, WritesOneQuotedRecordPerFileAndReadsItBack)
     const NtLockTexts texts{QString::fromUtf8("Locked \u00e9t\u00e9"), "", "two\r\nlines\r\n", "a, b"};
     ASSERT_TRUE(WriteNtLockTexts(texts));
     EXPECT_EQ(FileBytes(), (QList<QByteArray>{"\"Locked \xe9t\xe9\"\r\n", "\"\"\r\n",
-                                               "\"two\r\nlines\r\n\"\r\n", "\"a, b\"\r\n"}));
+                                              "\"two\r\nlines\r\n\"\r\n", "\"a, b\"\r\n"}));
     const auto read = ReadNtLockTexts();
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(*read, texts);
@@ -50,8 +50,8 @@ TEST_F(NtTextsTest, ReadingFollowsTheFieldRule)
 {
     // A quote inside a saved text ends it; an unquoted line stops at its comma;
     // leading blank lines and spaces are skipped; only the first item counts.
-    WriteAll({"\"say \"hi\" there\"\r\n", "plain, after comma\r\n", "\r\n  \"third\"\r\n\"x\"",
-              "\"fourth\"\r\n"});
+    WriteAll(
+        {"\"say \"hi\" there\"\r\n", "plain, after comma\r\n", "\r\n  \"third\"\r\n\"x\"", "\"fourth\"\r\n"});
     const auto read = ReadNtLockTexts();
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(*read, (NtLockTexts{"say ", "plain", "third", "fourth"}));
@@ -92,8 +92,7 @@ protected:
     QStringList Boxes()
     {
         EditTextNT &e = editor();
-        return {e.findChild<QLineEdit *>("txtCaption")->text(),
-                e.findChild<QLineEdit *>("txtLine1")->text(),
+        return {e.findChild<QLineEdit *>("txtCaption")->text(), e.findChild<QLineEdit *>("txtLine1")->text(),
                 e.findChild<QPlainTextEdit *>("txtLine2")->toPlainText(),
                 e.findChild<QPlainTextEdit *>("txtLine3")->toPlainText()};
     }
@@ -108,10 +107,10 @@ TEST_F(EditTextNTTest, FirstRunShowsTheInitialTextsAndSavesThemWithTrailingLineB
                                     "Press CTRL + SHIFT + ALT to unlock\n"}));
     Click("cmdSave");
     EXPECT_FALSE(Forms::IsLoaded<EditTextNT>());
-    EXPECT_EQ(FileBytes(), (QList<QByteArray>{"\"System Locked\"\r\n",
-                                               "\"This PC is in use and has been locked.\"\r\n",
-                                               "\"The PC can be unlocked by an authorized user.\r\n\"\r\n",
-                                               "\"Press CTRL + SHIFT + ALT to unlock\r\n\"\r\n"}));
+    EXPECT_EQ(FileBytes(),
+              (QList<QByteArray>{"\"System Locked\"\r\n", "\"This PC is in use and has been locked.\"\r\n",
+                                 "\"The PC can be unlocked by an authorized user.\r\n\"\r\n",
+                                 "\"Press CTRL + SHIFT + ALT to unlock\r\n\"\r\n"}));
     const auto read = ReadNtLockTexts();
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->line2, "The PC can be unlocked by an authorized user.\r\n");

@@ -32,19 +32,18 @@ TEST_P(FieldReaderTest, ReadsTheFirstField)
 
 INSTANTIATE_TEST_SUITE_P(
     Rule, FieldReaderTest,
-    ::testing::Values(
-        FieldCase{"\"secret\"\r\n", SkipLineBreaks::No, QByteArray("secret")},
-        FieldCase{"\"\"\r\n", SkipLineBreaks::No, QByteArray("")},
-        FieldCase{"   \"a b, c \"\r\n", SkipLineBreaks::No, QByteArray("a b, c ")},
-        FieldCase{"plain,rest\r\n", SkipLineBreaks::No, QByteArray("plain")},
-        FieldCase{"plain text  \r\nnext", SkipLineBreaks::No, QByteArray("plain text")},
-        FieldCase{"\"unclosed\r\nmore\"", SkipLineBreaks::No, QByteArray("unclosed")},
-        FieldCase{"", SkipLineBreaks::No, std::nullopt},
-        FieldCase{"    ", SkipLineBreaks::No, std::nullopt},
-        FieldCase{"\r\n\"x\"", SkipLineBreaks::No, std::nullopt},
-        FieldCase{"\r\n \"two\r\nlines\"\r\n", SkipLineBreaks::Yes, QByteArray("two\r\nlines")},
-        FieldCase{"\"say \"hi\"\"\r\n", SkipLineBreaks::Yes, QByteArray("say ")},
-        FieldCase{"\r\n\r\n", SkipLineBreaks::Yes, std::nullopt}));
+    ::testing::Values(FieldCase{"\"secret\"\r\n", SkipLineBreaks::No, QByteArray("secret")},
+                      FieldCase{"\"\"\r\n", SkipLineBreaks::No, QByteArray("")},
+                      FieldCase{"   \"a b, c \"\r\n", SkipLineBreaks::No, QByteArray("a b, c ")},
+                      FieldCase{"plain,rest\r\n", SkipLineBreaks::No, QByteArray("plain")},
+                      FieldCase{"plain text  \r\nnext", SkipLineBreaks::No, QByteArray("plain text")},
+                      FieldCase{"\"unclosed\r\nmore\"", SkipLineBreaks::No, QByteArray("unclosed")},
+                      FieldCase{"", SkipLineBreaks::No, std::nullopt},
+                      FieldCase{"    ", SkipLineBreaks::No, std::nullopt},
+                      FieldCase{"\r\n\"x\"", SkipLineBreaks::No, std::nullopt},
+                      FieldCase{"\r\n \"two\r\nlines\"\r\n", SkipLineBreaks::Yes, QByteArray("two\r\nlines")},
+                      FieldCase{"\"say \"hi\"\"\r\n", SkipLineBreaks::Yes, QByteArray("say ")},
+                      FieldCase{"\r\n\r\n", SkipLineBreaks::Yes, std::nullopt}));
 
 class PasswordStoreTest : public SandboxTest {
 protected:

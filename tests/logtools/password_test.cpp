@@ -6,12 +6,12 @@
 #include "logtools/frmLogViewer.h"
 #include "logtools/frmPassword.h"
 #include "logtools/frmPasswordCancelled.h"
-#include "ui/Information.h"
-#include "ui/NavigationBar.h"
 #include "screens/frmMain.h"
 #include "setup/frmProtection.h"
-#include "ui/modTrayIcon.h"
 #include "support/Sandbox.h"
+#include "ui/Information.h"
+#include "ui/NavigationBar.h"
+#include "ui/modTrayIcon.h"
 
 #include <QDir>
 #include <QFile>

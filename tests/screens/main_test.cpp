@@ -2,21 +2,21 @@
 // single-instance guard and the exit.
 
 #include "lock/PasswordStore.h"
-#include "platform/ProcessFacts.h"
 #include "logtools/frmLogViewer.h"
 #include "logtools/frmPassword.h"
+#include "platform/ProcessFacts.h"
 #include "platform/desktop/InstanceGuard.h"
-#include "ui/Information.h"
-#include "ui/MakerContacts.h"
-#include "ui/NavigationBar.h"
 #include "screens/Options.h"
 #include "screens/frmAbout.h"
 #include "screens/frmMain.h"
-#include "ui/frmRequest.h"
 #include "setup/frmProtection.h"
-#include "ui/modTrayIcon.h"
 #include "support/Sandbox.h"
 #include "support/ScreenEvents.h"
+#include "ui/Information.h"
+#include "ui/MakerContacts.h"
+#include "ui/NavigationBar.h"
+#include "ui/frmRequest.h"
+#include "ui/modTrayIcon.h"
 #include "web/frmOnlineUpdate.h"
 
 #include <QDir>

@@ -4,15 +4,15 @@
 #include "lock/frmNormalLock.h"
 #include "logtools/frmLogViewer.h"
 #include "logtools/frmPassword.h"
-#include "ui/Information.h"
-#include "ui/NavigationBar.h"
-#include "screens/frmMain.h"
-#include "ui/frmRequest.h"
-#include "setup/frmProtection.h"
-#include "ui/modTrayIcon.h"
 #include "platform/desktop/RegStuff.h"
+#include "screens/frmMain.h"
+#include "setup/frmProtection.h"
 #include "support/Sandbox.h"
 #include "support/ScreenEvents.h"
+#include "ui/Information.h"
+#include "ui/NavigationBar.h"
+#include "ui/frmRequest.h"
+#include "ui/modTrayIcon.h"
 
 #include <QDir>
 #include <QTest>

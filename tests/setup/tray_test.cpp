@@ -2,15 +2,15 @@
 // numbers, the busy flag and the menu's items.
 
 #include "lock/frmNormalLock.h"
-#include "ui/NavigationBar.h"
+#include "platform/desktop/RegStuff.h"
 #include "screens/frmAbout.h"
 #include "screens/frmMain.h"
 #include "setup/frmTrayMenu.h"
-#include "ui/modTrayIcon.h"
 #include "startup/CommandLineCode.h"
-#include "platform/desktop/RegStuff.h"
 #include "support/Sandbox.h"
 #include "support/ScreenEvents.h"
+#include "ui/NavigationBar.h"
+#include "ui/modTrayIcon.h"
 
 #include <QTest>
 #include <QtEndian>

@@ -1,6 +1,6 @@
-#include "startup/CommandLineCode.h"
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/RegStuff.h"
+#include "startup/CommandLineCode.h"
 #include "support/Sandbox.h"
 
 #include "ui/WindowServices.h"
@@ -68,9 +68,8 @@ TEST_P(DispatchTest, BringsUpExactlyOneThing)
 INSTANTIATE_TEST_SUITE_P(
     Switches, DispatchTest,
     ::testing::Values(SwitchCase{"/d", "NormalLock", ""}, SwitchCase{"/t", "NormalLock", ""},
-                      SwitchCase{"/b", "NormalLock", "Gardlock.exe /d"},
-                      SwitchCase{"/n", "NtStyleLock", ""}, SwitchCase{"/w", "NtStyleLock", ""},
-                      SwitchCase{"/e", "NtStyleLock", "Gardlock.exe /n"},
+                      SwitchCase{"/b", "NormalLock", "Gardlock.exe /d"}, SwitchCase{"/n", "NtStyleLock", ""},
+                      SwitchCase{"/w", "NtStyleLock", ""}, SwitchCase{"/e", "NtStyleLock", "Gardlock.exe /n"},
                       SwitchCase{"/a", "About", ""}, SwitchCase{"/s", "PasswordSettings", ""},
                       SwitchCase{"/i", "TrayIcon", ""}, SwitchCase{"/u", "Uninstall", ""},
                       SwitchCase{"", "MainScreen", ""}, SwitchCase{"/", "MainScreen", ""},

@@ -30,8 +30,8 @@ Recorders &recorders()
 void ResetRecorders()
 {
     g_recorders = std::make_unique<Recorders>();
-    platform::install({&g_recorders->shell, &g_recorders->dialogs, &g_recorders->launcher,
-                       &g_recorders->session});
+    platform::install(
+        {&g_recorders->shell, &g_recorders->dialogs, &g_recorders->launcher, &g_recorders->session});
 }
 
 } // namespace testing_support

@@ -37,9 +37,18 @@ void SandboxTest::TearDown()
     m_dir.reset();
 }
 
-QString SandboxTest::home() const { return m_dir->path() + "/home"; }
-QString SandboxTest::configHome() const { return m_dir->path() + "/config"; }
-QString SandboxTest::driveC() const { return platform::DriveCFolder(); }
+QString SandboxTest::home() const
+{
+    return m_dir->path() + "/home";
+}
+QString SandboxTest::configHome() const
+{
+    return m_dir->path() + "/config";
+}
+QString SandboxTest::driveC() const
+{
+    return platform::DriveCFolder();
+}
 
 QByteArray SandboxTest::ReadBytes(const QString &path)
 {

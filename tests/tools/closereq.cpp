@@ -61,8 +61,7 @@ int main(int argc, char **argv)
     close.type = Atom(c, "_NET_CLOSE_WINDOW");
     close.data.data32[0] = XCB_CURRENT_TIME;
     close.data.data32[1] = 2; // source: a pager or other direct user action
-    xcb_send_event(c, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char *>(&close));
     xcb_flush(c);
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // round trip: delivered

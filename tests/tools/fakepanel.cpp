@@ -39,14 +39,16 @@ int main(int argc, char **argv)
     const bool tray = mode == "tray";
     const xcb_window_t w = xcb_generate_id(c);
     const std::uint32_t values[] = {screen->white_pixel, tray ? 1u : 0u, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, tray ? 900 : 0, tray ? 0 : 0, tray ? 60 : 1024,
-                      tray ? 20 : 30, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, tray ? 900 : 0, tray ? 0 : 0,
+                      tray ? 60 : 1024, tray ? 20 : 30, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     const std::string name = tray ? "FakeTray" : "FakeDock";
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, name.size(), name.data());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, name.size(),
+                        name.data());
     if (!tray) {
         const xcb_atom_t dock = Atom(c, "_NET_WM_WINDOW_TYPE_DOCK");
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &dock);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1,
+                            &dock);
     }
     xcb_map_window(c, w);
     if (tray) {
@@ -60,7 +62,8 @@ int main(int argc, char **argv)
         m.data.data32[0] = XCB_CURRENT_TIME;
         m.data.data32[1] = selection;
         m.data.data32[2] = w;
-        xcb_send_event(c, 0, screen->root, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char *>(&m));
+        xcb_send_event(c, 0, screen->root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&m));
     }
     xcb_flush(c);
     for (int i = 0; i < 2500; ++i) {

@@ -39,12 +39,18 @@ long long NowNs()
 const char *StatusName(int status)
 {
     switch (status) {
-    case XCB_GRAB_STATUS_SUCCESS: return "Success";
-    case XCB_GRAB_STATUS_ALREADY_GRABBED: return "AlreadyGrabbed";
-    case XCB_GRAB_STATUS_INVALID_TIME: return "InvalidTime";
-    case XCB_GRAB_STATUS_NOT_VIEWABLE: return "NotViewable";
-    case XCB_GRAB_STATUS_FROZEN: return "Frozen";
-    default: return "Error";
+    case XCB_GRAB_STATUS_SUCCESS:
+        return "Success";
+    case XCB_GRAB_STATUS_ALREADY_GRABBED:
+        return "AlreadyGrabbed";
+    case XCB_GRAB_STATUS_INVALID_TIME:
+        return "InvalidTime";
+    case XCB_GRAB_STATUS_NOT_VIEWABLE:
+        return "NotViewable";
+    case XCB_GRAB_STATUS_FROZEN:
+        return "Frozen";
+    default:
+        return "Error";
     }
 }
 
@@ -55,8 +61,8 @@ int TryGrab(bool keep = false)
     if (pointerMode) {
         auto *r = xcb_grab_pointer_reply(conn,
                                          xcb_grab_pointer(conn, 0, root, XCB_EVENT_MASK_BUTTON_PRESS,
-                                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
-                                                          XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+                                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
+                                                          XCB_NONE, XCB_CURRENT_TIME),
                                          nullptr);
         if (r) {
             status = r->status;
@@ -66,7 +72,8 @@ int TryGrab(bool keep = false)
             xcb_ungrab_pointer(conn, XCB_CURRENT_TIME);
     } else {
         auto *r = xcb_grab_keyboard_reply(
-            conn, xcb_grab_keyboard(conn, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            conn,
+            xcb_grab_keyboard(conn, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
             nullptr);
         if (r) {
             status = r->status;

@@ -1,5 +1,5 @@
-#include "ui/Form.h"
 #include "support/Sandbox.h"
+#include "ui/Form.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

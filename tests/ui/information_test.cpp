@@ -1,11 +1,11 @@
 // The shared information window, the About screen and the request window.
 
-#include "ui/Information.h"
-#include "ui/MakerContacts.h"
 #include "screens/frmAbout.h"
-#include "ui/frmRequest.h"
 #include "support/Sandbox.h"
 #include "support/ScreenEvents.h"
+#include "ui/Information.h"
+#include "ui/MakerContacts.h"
+#include "ui/frmRequest.h"
 #include "web/frmOnlineUpdate.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
 #include "formats/RichText.h"
-#include "platform/ProcessFacts.h"
-#include "ui/WindowServices.h"
 #include "formats/WmfReader.h"
+#include "platform/ProcessFacts.h"
 #include "support/Sandbox.h"
+#include "ui/WindowServices.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -58,13 +58,13 @@ QByteArray RedLeftHalfWmf()
                            Le16(100) + Le32(0) + Le16(0);
     QByteArray header = Le16(1) + Le16(9) + Le16(0x0300) + Le32(0) + Le16(2) + Le32(0) + Le16(0);
     QByteArray records;
-    records += Record(0x020B, {0, 0});                    // SetWindowOrg
-    records += Record(0x020C, {100, 100});                // SetWindowExt
-    records += Record(0x02FC, {0, 0x00FF, 0x0000, 0});    // CreateBrushIndirect red
-    records += Record(0x012D, {0});                       // SelectObject
-    records += Record(0x02FA, {5, 0, 0, 0, 0});           // CreatePenIndirect null pen
+    records += Record(0x020B, {0, 0});                 // SetWindowOrg
+    records += Record(0x020C, {100, 100});             // SetWindowExt
+    records += Record(0x02FC, {0, 0x00FF, 0x0000, 0}); // CreateBrushIndirect red
+    records += Record(0x012D, {0});                    // SelectObject
+    records += Record(0x02FA, {5, 0, 0, 0, 0});        // CreatePenIndirect null pen
     records += Record(0x012D, {1});
-    records += Record(0x041B, {100, 50, 0, 0});           // Rectangle(bottom,right,top,left)
+    records += Record(0x041B, {100, 50, 0, 0}); // Rectangle(bottom,right,top,left)
     records += Record(0x0000, {});
     return placeable + header + records;
 }
@@ -121,10 +121,9 @@ TEST_F(WindowServicesTest, MetafileDrawsItsShapesInPlace)
 
 TEST(RichText, RtfIsShownFormatted)
 {
-    const QByteArray rtf =
-        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
-        "{\\*\\generator Hidden;}\\f0\\fs24 Plain {\\b bold} \\i italic\\i0  "
-        "{\\cf1 red}\\par caf\\'e9 \\u8364? end}";
+    const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+                           "{\\*\\generator Hidden;}\\f0\\fs24 Plain {\\b bold} \\i italic\\i0  "
+                           "{\\cf1 red}\\par caf\\'e9 \\u8364? end}";
     ASSERT_TRUE(formats::IsRtf(rtf));
     std::unique_ptr<QTextDocument> doc(formats::RtfToDocument(rtf, nullptr));
     EXPECT_EQ(doc->toPlainText(), QString::fromUtf8("Plain bold italic red\ncafé € end"));
@@ -147,7 +146,8 @@ TEST_F(WindowServicesTest, RichTextBoxShowsPlainFilesAsTheyAre)
     RichTextBox box;
     WriteBytes(home() + "/plain.txt", "{not rtf} \\b stays\r\nline two caf\xe9");
     ASSERT_TRUE(box.LoadFile(home() + "/plain.txt"));
-    EXPECT_EQ(box.toPlainText(), QString::fromUtf8("{not rtf} \\b stays\r\nline two café").replace("\r\n", "\n"));
+    EXPECT_EQ(box.toPlainText(),
+              QString::fromUtf8("{not rtf} \\b stays\r\nline two café").replace("\r\n", "\n"));
 
     WriteBytes(home() + "/news.rtf", "{\\rtf1 {\\b News}\\par}");
     ASSERT_TRUE(box.LoadFile(home() + "/news.rtf"));

@@ -15,17 +15,25 @@
 
 namespace platform {
 
-MsgResult QtDialogs::MessageBox(QWidget *owner, const QString &text, const QString &title,
-                                MsgButtons buttons, MsgIcon icon)
+MsgResult QtDialogs::MessageBox(QWidget *owner, const QString &text, const QString &title, MsgButtons buttons,
+                                MsgIcon icon)
 {
     QMessageBox box(owner);
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     }
     if (buttons == MsgButtons::OKCancel)
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
@@ -35,7 +43,10 @@ MsgResult QtDialogs::MessageBox(QWidget *owner, const QString &text, const QStri
     return box.exec() == QMessageBox::Ok ? MsgResult::OK : MsgResult::Cancel;
 }
 
-void QtDialogs::Beep() { QApplication::beep(); }
+void QtDialogs::Beep()
+{
+    QApplication::beep();
+}
 
 long DesktopLauncher::OpenDocument(const QString &target)
 {

@@ -7,8 +7,8 @@ namespace platform {
 
 class QtDialogs : public Dialogs {
 public:
-    MsgResult MessageBox(QWidget *owner, const QString &text, const QString &title,
-                         MsgButtons buttons, MsgIcon icon) override;
+    MsgResult MessageBox(QWidget *owner, const QString &text, const QString &title, MsgButtons buttons,
+                         MsgIcon icon) override;
     void Beep() override;
 };
 

@@ -74,8 +74,8 @@ InstanceState ClaimInstance()
     server = new QLocalServer(qApp);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(path)) {
-        std::fprintf(stderr, "gardlock: cannot tell whether another copy runs: %s: %s\n",
-                     qPrintable(path), qPrintable(server->errorString()));
+        std::fprintf(stderr, "gardlock: cannot tell whether another copy runs: %s: %s\n", qPrintable(path),
+                     qPrintable(server->errorString()));
         delete server.data();
         return InstanceState::Unavailable;
     }

@@ -9,7 +9,10 @@
 
 namespace {
 
-QString ListName(StartupList list) { return list == StartupList::Services ? "services" : "run"; }
+QString ListName(StartupList list)
+{
+    return list == StartupList::Services ? "services" : "run";
+}
 
 // Every byte outside [A-Za-z0-9.-] becomes _XX, so distinct commands never
 // share a file name.
@@ -91,8 +94,8 @@ void WriteAutostartEntry(StartupList list, const QString &command, const QString
                                          "Terminal=false\n"
                                          "X-Gardlock-Command=%3\n"
                                          "X-Gardlock-List=%4\n")
-                              .arg(EntryValue("Gardlock 2001 (" + command + ")"),
-                                   EntryValue(commandLine), EntryValue(command), ListName(list));
+                              .arg(EntryValue("Gardlock 2001 (" + command + ")"), EntryValue(commandLine),
+                                   EntryValue(command), ListName(list));
     platform::WriteFileAtomically(StartupEntryPath(list, command), entry.toUtf8(), 0644);
 }
 
@@ -106,14 +109,20 @@ void AddServiceStartup(const QString &command)
     WriteAutostartEntry(StartupList::Services, command, StartupCommandLine(command));
 }
 
-void RemoveServiceStartup(const QString &command) { RemoveAutostartEntry(StartupList::Services, command); }
+void RemoveServiceStartup(const QString &command)
+{
+    RemoveAutostartEntry(StartupList::Services, command);
+}
 
 void AddRunStartup(const QString &command)
 {
     WriteAutostartEntry(StartupList::Run, command, StartupCommandLine(command));
 }
 
-void RemoveRunStartup(const QString &command) { RemoveAutostartEntry(StartupList::Run, command); }
+void RemoveRunStartup(const QString &command)
+{
+    RemoveAutostartEntry(StartupList::Run, command);
+}
 
 bool HasStartupEntry(StartupList list, const QString &command)
 {

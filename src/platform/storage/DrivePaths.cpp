@@ -25,8 +25,7 @@ QString DriveCFolder()
 
 QString ResolvePath(const QString &path)
 {
-    const bool hasDrive = path.size() >= 2 && path[1] == ':' && path[0].isLetter() &&
-                          path[0].unicode() < 128;
+    const bool hasDrive = path.size() >= 2 && path[1] == ':' && path[0].isLetter() && path[0].unicode() < 128;
     if (!hasDrive)
         return path;
 

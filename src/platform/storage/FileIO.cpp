@@ -89,8 +89,8 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, unsigned 
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return false;
-    const bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.constData(), bytes.size()) &&
-                    ::fsync(fd) == 0;
+    const bool ok =
+        ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!ok || !closed || ::rename(temp.constData(), target.constData()) != 0) {
         ::unlink(temp.constData());

@@ -8,11 +8,13 @@ namespace {
 QString StoreFile(const QString &appName)
 {
     // GenericConfigLocation honours XDG_CONFIG_HOME and falls back to ~/.config.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/" +
-           appName + ".conf";
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/" + appName + ".conf";
 }
 
-QString KeyPath(const QString &section, const QString &key) { return section + "/" + key; }
+QString KeyPath(const QString &section, const QString &key)
+{
+    return section + "/" + key;
+}
 
 } // namespace
 
@@ -23,8 +25,7 @@ QString GetSetting(const QString &appName, const QString &section, const QString
     return store.value(KeyPath(section, key), defaultValue).toString();
 }
 
-void SaveSetting(const QString &appName, const QString &section, const QString &key,
-                 const QString &value)
+void SaveSetting(const QString &appName, const QString &section, const QString &key, const QString &value)
 {
     QSettings store(StoreFile(appName), QSettings::IniFormat);
     store.setValue(KeyPath(section, key), value);

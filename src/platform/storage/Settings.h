@@ -7,8 +7,7 @@
 
 QString GetSetting(const QString &appName, const QString &section, const QString &key,
                    const QString &defaultValue = QString());
-void SaveSetting(const QString &appName, const QString &section, const QString &key,
-                 const QString &value);
+void SaveSetting(const QString &appName, const QString &section, const QString &key, const QString &value);
 
 // The settings in use, declared once with their defaults.
 namespace settings {

@@ -85,7 +85,10 @@ void Connection::SelectEvents(xcb_window_t window, std::uint32_t mask)
     xcb_change_window_attributes(m_conn, window, XCB_CW_EVENT_MASK, values);
 }
 
-void Connection::ForgetWindow(xcb_window_t window) { m_masks.erase(window); }
+void Connection::ForgetWindow(xcb_window_t window)
+{
+    m_masks.erase(window);
+}
 
 void Connection::CheckAlive()
 {

@@ -17,13 +17,11 @@ class Grab {
 public:
     // chooser: the window the grab belongs on now (may be null).
     // focus: moves the input focus to a window before a grab is tried.
-    Grab(Connection &connection, std::function<QWindow *()> chooser,
-         std::function<void(QWindow *)> focus);
+    Grab(Connection &connection, std::function<QWindow *()> chooser, std::function<void(QWindow *)> focus);
 
     // Takes the grab, or retries one that failed or was lost; free when it is held.
     void Hold();
     void Release();
-    bool Held() const { return m_held; }
 
 private:
     void OnEvent(const xcb_generic_event_t *event);

@@ -8,12 +8,12 @@
 namespace platform::x11 {
 
 struct LockFacts {
-    QString qtPlatform;          // QGuiApplication::platformName()
+    QString qtPlatform;            // QGuiApplication::platformName()
     bool serverIsXwayland = false; // the X server has the XWAYLAND extension
-    QByteArray waylandDisplay;   // $WAYLAND_DISPLAY
-    QByteArray sessionType;      // $XDG_SESSION_TYPE
-    bool noGrabServerSet = false; // QT_XCB_NO_GRAB_SERVER is set
-    long tracerPid = 0;          // TracerPid of /proc/self/status
+    QByteArray waylandDisplay;     // $WAYLAND_DISPLAY
+    QByteArray sessionType;        // $XDG_SESSION_TYPE
+    bool noGrabServerSet = false;  // QT_XCB_NO_GRAB_SERVER is set
+    long tracerPid = 0;            // TracerPid of /proc/self/status
 };
 
 // The empty text when a lock can hold the display, else a sentence for the user.

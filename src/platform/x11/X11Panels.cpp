@@ -40,8 +40,7 @@ bool HasAtom(xcb_get_property_reply_t *reply, xcb_atom_t atom)
 bool IsIcewmTaskBar(xcb_get_property_reply_t *wmClass)
 {
     const std::string text = PropertyText(wmClass);
-    return text.compare(0, 6, std::string("icewm\0", 6)) == 0 &&
-           text.find(std::string("TaskBar\0", 8)) == 6;
+    return text.compare(0, 6, std::string("icewm\0", 6)) == 0 && text.find(std::string("TaskBar\0", 8)) == 6;
 }
 
 } // namespace
@@ -51,7 +50,10 @@ Panels::Panels(Connection &connection, RootWatch &rootWatch) : m_conn(connection
     m_conn.AddListener([this](const xcb_generic_event_t *e) { OnEvent(e); });
 }
 
-void Panels::InvalidateAll() { m_done.fill(false); }
+void Panels::InvalidateAll()
+{
+    m_done.fill(false);
+}
 
 void Panels::OnEvent(const xcb_generic_event_t *event)
 {

@@ -28,8 +28,8 @@ public:
 
 private:
     struct RootChild {
-        xcb_window_t taskBar = 0;          // icewm's "TaskBar" inside this frame
-        std::vector<xcb_window_t> docks;   // dock windows at or below it
+        xcb_window_t taskBar = 0;        // icewm's "TaskBar" inside this frame
+        std::vector<xcb_window_t> docks; // dock windows at or below it
     };
     struct Target {
         xcb_window_t window;
@@ -53,7 +53,7 @@ private:
     std::map<xcb_window_t, RootChild> m_classified;    // root children already looked into
     xcb_window_t m_taskBar = 0;
     bool m_partsKnown = false;
-    std::map<std::string, xcb_window_t> m_parts;       // the task bar's children by name
+    std::map<std::string, xcb_window_t> m_parts; // the task bar's children by name
     bool m_trayOwnerKnown = false;
     xcb_window_t m_trayOwner = 0;
     std::set<xcb_window_t> m_watched;

@@ -5,7 +5,10 @@
 namespace platform::x11 {
 
 namespace {
-QRect RectOf(int x, int y, int w, int h) { return QRect(x, y, w, h); }
+QRect RectOf(int x, int y, int w, int h)
+{
+    return QRect(x, y, w, h);
+}
 } // namespace
 
 RootWatch::RootWatch(Connection &connection) : m_conn(connection)
@@ -71,8 +74,13 @@ void RootWatch::OnEvent(const xcb_generic_event_t *event)
         return;
     const xcb_window_t root = m_conn.Root();
     switch (type) {
-    case XCB_CREATE_NOTIFY: case XCB_DESTROY_NOTIFY: case XCB_MAP_NOTIFY: case XCB_UNMAP_NOTIFY:
-    case XCB_CONFIGURE_NOTIFY: case XCB_REPARENT_NOTIFY: case XCB_CIRCULATE_NOTIFY:
+    case XCB_CREATE_NOTIFY:
+    case XCB_DESTROY_NOTIFY:
+    case XCB_MAP_NOTIFY:
+    case XCB_UNMAP_NOTIFY:
+    case XCB_CONFIGURE_NOTIFY:
+    case XCB_REPARENT_NOTIFY:
+    case XCB_CIRCULATE_NOTIFY:
         break;
     default:
         return;

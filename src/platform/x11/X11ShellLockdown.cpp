@@ -36,8 +36,8 @@ struct Desktop {
         rootWatch.emplace(connection);
         panels.emplace(connection, *rootWatch);
         keeper.emplace(connection, *rootWatch);
-        grab.emplace(connection, [this] { return GrabWindow(); },
-                     [this](QWindow *w) { keeper->Focus(w); });
+        grab.emplace(
+            connection, [this] { return GrabWindow(); }, [this](QWindow *w) { keeper->Focus(w); });
         connection.Flush();
     }
     bool Ready() const { return grab.has_value(); }
@@ -161,6 +161,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<ShellLockdown> CreateX11ShellLockdown() { return std::make_unique<X11ShellLockdown>(); }
+std::unique_ptr<ShellLockdown> CreateX11ShellLockdown()
+{
+    return std::make_unique<X11ShellLockdown>();
+}
 
 } // namespace platform

@@ -45,7 +45,7 @@ private:
         xcb_window_t xid = 0;
         xcb_window_t top = 0; // its ancestor among the root's children
         bool topKnown = false;
-        QRect expected;       // where the program put it, in device pixels
+        QRect expected; // where the program put it, in device pixels
         bool focused = false;
     };
 

@@ -26,7 +26,10 @@ const StackModel::Entry *StackModel::Find(WindowId w) const
     return i < 0 ? nullptr : &m_order[i];
 }
 
-int StackModel::Position(WindowId w) const { return IndexOf(w); }
+int StackModel::Position(WindowId w) const
+{
+    return IndexOf(w);
+}
 
 void StackModel::PutOnTop(Entry entry)
 {
@@ -103,7 +106,10 @@ void StackModel::ReparentedToRoot(WindowId w, const QRect &geometry)
     PutOnTop(e);
 }
 
-void StackModel::ReparentedAway(WindowId w) { Destroyed(w); }
+void StackModel::ReparentedAway(WindowId w)
+{
+    Destroyed(w);
+}
 
 void StackModel::Circulated(WindowId w, bool toTop)
 {

@@ -20,7 +20,10 @@ protected:
     }
 };
 
-TEST_F(LockCapabilityTest, APlainX11SessionCanLock) { EXPECT_TRUE(CannotLockReason(PlainX11()).isEmpty()); }
+TEST_F(LockCapabilityTest, APlainX11SessionCanLock)
+{
+    EXPECT_TRUE(CannotLockReason(PlainX11()).isEmpty());
+}
 
 TEST_F(LockCapabilityTest, EachWayTheKeyboardCouldSlipPastIsNamed)
 {

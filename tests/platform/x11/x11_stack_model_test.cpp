@@ -64,7 +64,8 @@ TEST_F(StackModelTest, NewAndReparentedWindowsArriveOnTopUnmapped)
     EXPECT_TRUE(model.Find(7)->everMapped);
     model.Unmapped(7);
     EXPECT_FALSE(model.Find(7)->mapped);
-    EXPECT_TRUE(model.Find(7)->everMapped) << "a lock window unmapped by someone else is known to have been up";
+    EXPECT_TRUE(model.Find(7)->everMapped)
+        << "a lock window unmapped by someone else is known to have been up";
     model.ReparentedAway(1); // framed by the window manager
     model.Destroyed(8);
     EXPECT_EQ(Ids({2, 7}), Order());
