@@ -27,7 +27,9 @@ public:
     qsizetype size() const { return m_size; }
     qint16 S(qsizetype word) const
     {
-        return word * 2 + 2 <= m_size ? qFromLittleEndian<qint16>(m_data + word * 2) : 0;
+        // A word outside the record (before it too: counts in a hostile file
+        // can drive an offset negative) reads as 0.
+        return word >= 0 && word * 2 + 2 <= m_size ? qFromLittleEndian<qint16>(m_data + word * 2) : 0;
     }
     quint16 U(qsizetype word) const { return quint16(S(word)); }
     quint32 U32(qsizetype word) const { return quint32(U(word)) | (quint32(U(word + 1)) << 16); }
@@ -365,7 +367,7 @@ private:
                 break;
             case 0x0324:
             case 0x0325: {
-                const auto points = Points(p, 1, p.S(0));
+                const auto points = Points(p, 1, p.U(0));
                 if (points.size() < 2)
                     break;
                 if (function == 0x0324)
@@ -375,13 +377,14 @@ private:
                 break;
             }
             case 0x0538: {
-                const int polys = p.S(0);
+                // Counts are unsigned: a negative one would walk backwards.
+                const int polys = p.U(0);
                 QPainterPath path;
                 path.setFillRule(m_state.fill);
                 qsizetype word = 1 + polys;
-                for (int i = 0; i < polys; ++i) {
-                    const auto points = Points(p, word, p.S(1 + i));
-                    word += 2 * p.S(1 + i);
+                for (int i = 0; i < polys && word * 2 < p.size(); ++i) {
+                    const auto points = Points(p, word, p.U(1 + i));
+                    word += 2 * qsizetype(p.U(1 + i));
                     if (points.empty())
                         continue;
                     path.moveTo(points[0]);

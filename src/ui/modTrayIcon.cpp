@@ -47,13 +47,20 @@ void Notify(quint32 hWnd, quint32 number)
 // Windows' numbers for the mouse events over the icon.
 quint32 MessageNumber(const QEvent *event)
 {
-    const auto *mouse = static_cast<const QMouseEvent *>(event);
-    const int base = mouse->button() == Qt::RightButton    ? 0x204
-                     : mouse->button() == Qt::MiddleButton ? 0x207
-                                                           : 0x201;
     switch (event->type()) {
     case QEvent::MouseMove:
-        return WM_MOUSEMOVE;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        break;
+    default:
+        return 0; // only mouse events are looked into as such
+    }
+    const auto *mouse = static_cast<const QMouseEvent *>(event);
+    const quint32 base = mouse->button() == Qt::RightButton    ? 0x204
+                         : mouse->button() == Qt::MiddleButton ? 0x207
+                                                               : 0x201;
+    switch (event->type()) {
     case QEvent::MouseButtonPress:
         return base;
     case QEvent::MouseButtonRelease:
@@ -61,7 +68,7 @@ quint32 MessageNumber(const QEvent *event)
     case QEvent::MouseButtonDblClick:
         return base + 2;
     default:
-        return 0;
+        return WM_MOUSEMOVE;
     }
 }
 

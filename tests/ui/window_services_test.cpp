@@ -117,6 +117,23 @@ TEST_F(WindowServicesTest, MetafileDrawsItsShapesInPlace)
     EXPECT_TRUE(formats::RenderWmf(ReadBytes(path)).isNull());
 }
 
+TEST_F(WindowServicesTest, PolyPolygonCountsNeverReachOutsideTheirRecord)
+{
+    QByteArray wmf = RedLeftHalfWmf();
+    wmf.chop(6); // the end record goes after the new ones
+    // A triangle in the top-left corner, then records whose counts are
+    // negative as signed words or far larger than the record.
+    wmf += Record(0x0538, {1, 3, 0, 0, 100, 0, 0, 100});
+    wmf += Record(0x0538, {0xFFFF, 0x8000, 0xFFFE, 5, 5});
+    wmf += Record(0x0538, {2, 0x7FFF, 0x7FFF, 1, 2});
+    wmf += Record(0x0324, {0x8001, 1, 2, 3, 4});
+    wmf += Record(0x0000, {});
+    const QImage image = formats::RenderWmf(wmf);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelColor(image.width() / 10, image.height() / 10), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(9 * image.width() / 10, 9 * image.height() / 10), QColor(255, 255, 255));
+}
+
 // --- rich text --------------------------------------------------------------
 
 TEST(RichText, RtfIsShownFormatted)

@@ -100,10 +100,8 @@ void StackModel::Configured(WindowId w, WindowId aboveSibling, const QRect &geom
 
 void StackModel::ReparentedToRoot(WindowId w, const QRect &geometry)
 {
-    Entry e;
-    e.id = w;
-    e.geometry = geometry;
-    PutOnTop(e);
+    // A window reparented to the root arrives like a new one: on top, unmapped.
+    Created(w, geometry);
 }
 
 void StackModel::ReparentedAway(WindowId w)
