@@ -3,7 +3,8 @@
 // ending the process would release the grab and uncover the desktop, and
 // only the password may do that. SIGTERM, SIGINT, SIGHUP and SIGQUIT are set
 // to "ignore" for the guard's lifetime and given back their earlier handling
-// afterwards. SIGKILL cannot be refused; the lock's start-up entry then
+// afterwards; so is SIGPIPE, so that a write to a closed pipe (a log-off
+// helper, a launcher) cannot end a lock. SIGKILL cannot be refused; the lock's start-up entry then
 // brings the lock back at the next start.
 
 #include <array>
@@ -16,7 +17,7 @@ public:
     LockSignalGuard(const LockSignalGuard &) = delete;
     LockSignalGuard &operator=(const LockSignalGuard &) = delete;
 
-    static constexpr std::array<int, 4> kSignals = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+    static constexpr std::array<int, 5> kSignals = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE};
 
 private:
     std::array<struct sigaction, kSignals.size()> m_previous{};

@@ -5,11 +5,44 @@
 #include "platform/storage/DrivePaths.h"
 #include "platform/storage/FileIO.h"
 
+#include <algorithm>
+#include <cstring>
+
 using platform::ReadStatus;
 
 namespace {
 // A password is at most 15 characters; the head read only bounds a huge file.
 constexpr qint64 kReadLimit = 64 * 1024;
+
+// Overwrites the copies of a secret this process made, once they are no
+// longer needed, so that they do not linger in freed memory.
+void Wipe(QByteArray &bytes)
+{
+    if (!bytes.isEmpty())
+        ::explicit_bzero(bytes.data(), size_t(bytes.size()));
+    bytes.clear();
+}
+
+void Wipe(QString &text)
+{
+    if (!text.isEmpty())
+        ::explicit_bzero(text.data(), size_t(text.size()) * sizeof(QChar));
+    text.clear();
+}
+
+// Equal texts, compared in a time that depends on the lengths only, not on
+// where the texts first differ.
+bool SameText(const QString &a, const QString &b)
+{
+    const qsizetype length = std::max(a.size(), b.size());
+    unsigned difference = a.size() == b.size() ? 0 : 1;
+    for (qsizetype i = 0; i < length; ++i) {
+        const unsigned x = i < a.size() ? a.at(i).unicode() : 0;
+        const unsigned y = i < b.size() ? b.at(i).unicode() : 0;
+        difference |= x ^ y;
+    }
+    return difference == 0;
+}
 } // namespace
 
 QString PasswordFilePath()
@@ -19,15 +52,18 @@ QString PasswordFilePath()
 
 StoredPassword ReadPassword()
 {
-    const platform::ReadResult read = platform::ReadFileHead(PasswordFilePath(), kReadLimit);
+    platform::ReadResult read = platform::ReadFileHead(PasswordFilePath(), kReadLimit);
     if (read.status == ReadStatus::Missing)
         return {PasswordStatus::NoPassword, {}};
     if (read.status == ReadStatus::Unreadable)
         return {PasswordStatus::Unreadable, {}};
-    const auto field = formats::ReadFirstField(read.bytes, formats::SkipLineBreaks::No);
+    auto field = formats::ReadFirstField(read.bytes, formats::SkipLineBreaks::No);
+    Wipe(read.bytes);
     if (!field)
         return {PasswordStatus::NoPassword, {}};
-    return {PasswordStatus::Stored, formats::FromCp1252(*field)};
+    StoredPassword stored{PasswordStatus::Stored, formats::FromCp1252(*field)};
+    Wipe(*field);
+    return stored;
 }
 
 bool WritePassword(const QString &password)
@@ -58,7 +94,7 @@ bool PasswordFileLoads()
 
 PasswordCheck CheckPassword(const QString &typed)
 {
-    const StoredPassword stored = ReadPassword();
+    StoredPassword stored = ReadPassword();
     switch (stored.status) {
     case PasswordStatus::Unreadable:
         return PasswordCheck::Unavailable;
@@ -67,5 +103,7 @@ PasswordCheck CheckPassword(const QString &typed)
     case PasswordStatus::Stored:
         break;
     }
-    return typed == stored.text ? PasswordCheck::Match : PasswordCheck::Mismatch;
+    const bool same = SameText(typed, stored.text);
+    Wipe(stored.text);
+    return same ? PasswordCheck::Match : PasswordCheck::Mismatch;
 }

@@ -144,6 +144,13 @@ void frmPassword::onApplyClick()
     pages::Load(Page::ProtectDesktop).show();
 }
 
+void frmPassword::hideEvent(QHideEvent *event)
+{
+    for (TextBox *box : {txtpass3, txtpass1, txtpass2})
+        box->clear();
+    Form::hideEvent(event);
+}
+
 void frmPassword::onCancelClick()
 {
     hide();

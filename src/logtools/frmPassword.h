@@ -33,5 +33,8 @@ public:
 
 protected:
     void onLoad() override;
+    // Leaving the page in any way empties its boxes: typed passwords never
+    // wait in a hidden window for whoever comes next.
+    void hideEvent(QHideEvent *event) override;
     void onUnload() override;
 };

@@ -113,9 +113,6 @@ frmMain::frmMain() : Form(CaptionOnlyWindow())
     cmdExit->setToolTip(QStringLiteral("Click here to exit the program"));
     cmdExit->setGeometry(528, 384, 96, 28);
 
-    rtbPasswordFile = new RichTextBox(this);
-    rtbPasswordFile->hide();
-
     connect(navBar->lblMinimize, &LinkLabel::clicked, this, &frmMain::onMinimizeToTrayClick);
     connect(lblAdvancedOptions, &LinkLabel::clicked, this, &frmMain::onAdvancedOptionsClick);
     for (LinkLabel *w : {lblPasswordSettings, imgPasswordSettings})
@@ -260,7 +257,8 @@ void frmMain::onExitClick()
 void frmMain::FirstRunCheck(FirstRunCaller caller)
 {
     // Only whether the file loads matters: an empty file counts as a password.
-    if (rtbPasswordFile->LoadFile(PasswordFilePath())) {
+    // Nothing of it is read into this screen, which stays loaded all day.
+    if (PasswordFileLoads()) {
         HideAndShow(NavPage::ProtectDesktop);
         return;
     }

@@ -62,7 +62,6 @@ public:
     LinkLabel *imgAbout;
     QPushButton *cmdNext;
     QPushButton *cmdExit;
-    RichTextBox *rtbPasswordFile; // never shown: only tries to load the password file
 
 protected:
     void onLoad() override;

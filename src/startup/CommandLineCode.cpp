@@ -1,6 +1,6 @@
 #include "startup/CommandLineCode.h"
 
-#include "platform/Platform.h"
+#include "lock/LockStarter.h"
 #include "platform/desktop/RegStuff.h"
 
 #include <cstdio>
@@ -51,7 +51,7 @@ int Main(const QString &argText, Targets &targets)
     const Dispatch dispatch = ParseSwitch(argText);
 
     if (IsLock(dispatch.target)) {
-        const QString reason = platform::services().shell->CannotLockReason();
+        const QString reason = LockRefusal();
         if (!reason.isEmpty()) {
             // Refuse before anything is placed: a lock that only looks locked is worse than none.
             std::fprintf(stderr, "gardlock: cannot lock this display: %s\n", qPrintable(reason));

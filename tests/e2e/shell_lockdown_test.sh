@@ -56,8 +56,9 @@ check "a task bar mapped again by someone else is hidden again" wait_for 5 eval 
 
 # --- Window layer --------------------------------------------------------
 OUT=$("$T/raiser" --count 5 --interval 50 --timeout 500)
+RC=$?
 echo "$OUT" | tail -1 | sed 's/^/  managed window raised above the lock: /'
-check "a managed window raised above the lock is pushed under (each time within 500 ms)" test $? -eq 0 -a "$(echo "$OUT" | grep -c '^under')" -eq 5
+check "a managed window raised above the lock is pushed under (each time within 500 ms)" test $RC -eq 0 -a "$(echo "$OUT" | grep -c '^under')" -eq 5
 OUT=$("$T/raiser" --override --count 40 --interval 5 --timeout 500)
 RC=$?
 echo "$OUT" | tail -1 | sed 's/^/  override-redirect window raising itself every 5 ms: /'
@@ -115,8 +116,7 @@ kill -9 "${E2E_PIDS[0]}" # Xvfb
 for i in $(seq 1 100); do kill -0 "$DRIVER_PID" 2>/dev/null || break; sleep 0.05; done
 wait "$DRIVER_PID"; RC=$?
 check "the lock ends with a failure status when the display is gone" test "$RC" -ne 0 -a "$RC" -ne 137
-grep -q "display is gone" "$E2E_TMP/driver.err"
-check "and says why" test $? -eq 0
+check "and says why" grep -q "display is gone" "$E2E_TMP/driver.err"
 exec {DRIVER_FD}>&- 2>/dev/null
 
 finish

@@ -221,8 +221,9 @@ TEST_F(NormalLockTest, CloseRequestsAndStopSignalsDoNotEndTheLock)
     EXPECT_EQ(locktest::HandlerOf(SIGTERM), before);
 }
 
-// When the display goes away the program is torn down without unload
-// steps: nothing may restore the shell or drop the lock's start-up entry.
+// Destroying the lock window without unloading it (as when the program is
+// torn down) runs no unload step: nothing may restore the shell or drop the
+// lock's start-up entry. The display going away is tried end to end.
 TEST_F(NormalLockTest, TearingTheWindowDownRunsNothingThatUnlocks)
 {
     AddServiceStartup("Gardlock.exe /d");

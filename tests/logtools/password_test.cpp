@@ -83,6 +83,8 @@ TEST_F(PasswordSettingsTest, ApplyIsEnabledOnlyForEqualNonEmptyTexts)
     frmPassword &form = Open();
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.set) + " / " + c.confirm);
+        // Start from the opposite state, so that only the timer's tick can pass the case.
+        form.cmdApply->setEnabled(!c.enabled);
         Type(form, c.old, c.set, c.confirm);
         EXPECT_TRUE(QTest::qWaitFor([&] { return form.cmdApply->isEnabled() == c.enabled; }, 5000));
     }
@@ -257,10 +259,11 @@ TEST_F(PasswordSettingsTest, UnreadablePasswordFileLeavesEverythingAsItWas)
     EXPECT_TRUE(form.isVisible());
 }
 
-TEST_F(PasswordSettingsTest, CancelKeepsTheTypedTextsForTheNextVisit)
+TEST_F(PasswordSettingsTest, CancelAndNavigationLeaveNoTypedPasswordBehind)
 {
+    StorePassword("\"old\"\r\n");
     frmPassword &form = Open();
-    Type(form, "", "half", "typed");
+    Type(form, "old", "half", "typed");
     form.cmdCancel->click();
     EXPECT_FALSE(form.isVisible());
     frmPasswordCancelled &cancelled = Forms::Get<frmPasswordCancelled>();
@@ -272,8 +275,19 @@ TEST_F(PasswordSettingsTest, CancelKeepsTheTypedTextsForTheNextVisit)
     EXPECT_TRUE(main.isVisible());
     main.lblPasswordSettings->clicked();
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.txtpass1->text(), "half");
-    EXPECT_EQ(form.txtpass2->text(), "typed");
+    for (TextBox *box : {form.txtpass3, form.txtpass1, form.txtpass2})
+        EXPECT_TRUE(box->text().isEmpty());
+
+    // Leaving by the navigation bar empties them too, so nobody coming back
+    // can set a new password with the old one still typed in.
+    Type(form, "old", "new", "new");
+    form.navBar->lblProtect->clicked();
+    EXPECT_FALSE(form.isVisible());
+    for (TextBox *box : {form.txtpass3, form.txtpass1, form.txtpass2})
+        EXPECT_TRUE(box->text().isEmpty());
+    form.show();
+    QTest::qWait(20); // the Apply enabler has run
+    EXPECT_FALSE(form.cmdApply->isEnabled());
 }
 
 TEST_F(PasswordSettingsTest, CancelledPageExitRemovesTheIconAndEnds)

@@ -99,6 +99,24 @@ TEST_F(MainScreenTest, AnEmptyPasswordFileCountsAsSetForStartAndNext)
     EXPECT_TRUE(dialogs().boxes.empty());
 }
 
+TEST_F(MainScreenTest, TheFirstRunCheckKeepsNothingOfThePasswordFile)
+{
+    WriteBytes(PasswordFilePath(), "\"s3cret\"\r\n");
+    frmMain &main = Open();
+    main.cmdNext->click();
+    EXPECT_TRUE(Shown<frmProtection>());
+    for (QWidget *child : main.findChildren<QWidget *>()) {
+        QString held;
+        if (auto *edit = qobject_cast<QTextEdit *>(child))
+            held = edit->toPlainText();
+        else if (auto *line = qobject_cast<QLineEdit *>(child))
+            held = line->text();
+        else if (auto *label = qobject_cast<QLabel *>(child))
+            held = label->text();
+        EXPECT_FALSE(held.contains("s3cret")) << child->metaObject()->className();
+    }
+}
+
 TEST_F(MainScreenTest, LinksAndTheirIconsHideThisScreenAndShowTheirTarget)
 {
     // No password file: the Protection Modes links never run the first-run check.

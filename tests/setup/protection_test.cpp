@@ -151,6 +151,26 @@ TEST_F(ProtectionModesTest, NormalPlacesItsEntryHidesTheScreenAndLocksModally)
     EXPECT_TRUE(sawLock);
 }
 
+TEST_F(ProtectionModesTest, ADisplayThatCannotBeLockedRefusesBothLocksBeforeAnythingIsPlaced)
+{
+    shell().cannotLockReason = QStringLiteral("grabs are turned off");
+    frmProtection &form = Open();
+    for (QPushButton *button :
+         {static_cast<QPushButton *>(form.cmdNormal), static_cast<QPushButton *>(form.cmdNtStyle)}) {
+        SCOPED_TRACE(button->text().toStdString());
+        dialogs().boxes.clear();
+        button->click();
+        ASSERT_EQ(dialogs().boxes.size(), 1u);
+        EXPECT_TRUE(dialogs().boxes[0].text.contains("grabs are turned off"));
+        EXPECT_EQ(dialogs().boxes[0].icon, platform::MsgIcon::Critical);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_FALSE(Forms::IsLoaded<frmNormalLock>());
+        EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /d"));
+        EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /n"));
+        EXPECT_FALSE(shell().calls.contains("DisableSystemKeys"));
+    }
+}
+
 TEST_F(ProtectionModesTest, RequestFillsTheRequestWindowOwnedByThisScreen)
 {
     frmProtection &form = Open();

@@ -191,4 +191,23 @@ TEST_F(TrayIconTest, NormalLockItemPlacesItsEntryAndLocksModally)
     EXPECT_EQ(TrayIconCount(), 1);
 }
 
+TEST_F(TrayIconTest, LockItemsRefuseOnADisplayThatCannotBeLocked)
+{
+    recorders().shell.cannotLockReason = QStringLiteral("no X11 display");
+    AddTrayIcon();
+    frmTrayMenu &tray = Forms::Get<frmTrayMenu>();
+    for (QAction *item : {tray.mnuNormalLock, tray.mnuNTlock}) {
+        SCOPED_TRACE(item->text().toStdString());
+        recorders().dialogs.boxes.clear();
+        item->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !recorders().dialogs.boxes.empty(); }, 5000));
+        ASSERT_EQ(recorders().dialogs.boxes.size(), 1u);
+        EXPECT_TRUE(recorders().dialogs.boxes[0].text.contains("no X11 display"));
+    }
+    EXPECT_FALSE(Forms::IsLoaded<frmNormalLock>());
+    EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /d"));
+    EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /n"));
+    EXPECT_EQ(TrayIconCount(), 1);
+}
+
 } // namespace
