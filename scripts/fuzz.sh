@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Fuzzes the readers of bytes from outside for a bounded time each, with
+# libFuzzer, AddressSanitizer and UBSan, from the seeds in tests/fuzz/seeds/.
+#   scripts/fuzz.sh [seconds-per-reader]     (default 60)
+# A crash fails the run and names the input: copy it into
+# tests/fuzz/regressions/<reader>/, where the unit tests load it from then on.
+# Without clang it says so and does nothing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+
+if ! command -v clang++ >/dev/null; then
+  echo "fuzz: clang++ is not installed; no fuzzing run"
+  exit 0
+fi
+
+build=build-fuzz
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGARDLOCK_FUZZ=ON >/dev/null
+readers=(rtf wmf picture field)
+cmake --build "$build" --parallel "$(nproc)" --target "${readers[@]/#/fuzz_}"
+
+export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
+status=0
+for reader in "${readers[@]}"; do
+  corpus="$build/corpus/$reader" artifacts="$build/crashes/$reader/"
+  mkdir -p "$corpus" "$artifacts"
+  echo "fuzz: $reader for ${seconds}s"
+  # Pictures may declare huge sizes: the loader must refuse them, so a large
+  # allocation is a finding too (-rss_limit_mb, -malloc_limit_mb).
+  if ! "$build/tests/fuzz_$reader" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+       -malloc_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$artifacts" \
+       "$corpus" "tests/fuzz/seeds/$reader" >"$build/fuzz-$reader.log" 2>&1; then
+    echo "fuzz: $reader FAILED; the last lines of $build/fuzz-$reader.log:"
+    tail -30 "$build/fuzz-$reader.log"
+    echo "fuzz: keep the input as a regression: cp $artifacts* tests/fuzz/regressions/$reader/"
+    status=1
+  else
+    grep -E "stat::number_of_executed_units|cov:" "$build/fuzz-$reader.log" | tail -2 | sed 's/^/  /'
+  fi
+done
+exit $status

@@ -1,0 +1,3 @@
+  
+"Two
+lines", rest

@@ -1,0 +1,1 @@
+  unquoted, field
