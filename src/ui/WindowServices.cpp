@@ -134,9 +134,29 @@ PictureBox::PictureBox(QWidget *parent) : QLabel(parent) {}
 
 bool PictureBox::LoadPicture(const QString &path)
 {
-    m_image = ReadPictureFile(path);
-    update();
+    SetPicture(ReadPictureFile(path, m_keepProportions ? size() : QSize()));
     return !m_image.isNull();
+}
+
+void PictureBox::SetPicture(const QImage &image)
+{
+    m_image = image;
+    update();
+}
+
+void PictureBox::SetKeepProportions(bool keep)
+{
+    m_keepProportions = keep;
+    update();
+}
+
+QRect PictureBox::PictureRect() const
+{
+    if (m_image.isNull() || !m_keepProportions)
+        return rect();
+    QRect target(QPoint(), m_image.size().scaled(size(), Qt::KeepAspectRatio));
+    target.moveCenter(rect().center());
+    return target;
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
@@ -146,7 +166,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), m_image);
+    painter.drawImage(PictureRect(), m_image);
 }
 
 RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent) { setAcceptRichText(true); }

@@ -75,13 +75,21 @@ public:
     explicit PictureBox(QWidget *parent = nullptr);
     // False when the file is missing, unreadable or not a picture.
     bool LoadPicture(const QString &path);
+    void SetPicture(const QImage &image);
     bool HasPicture() const { return !m_image.isNull(); }
+    QImage Picture() const { return m_image; }
+    // A preview shows the whole picture as large as it fits, keeping its
+    // proportions, and decodes it no larger than the control.
+    void SetKeepProportions(bool keep);
+    // Where the picture is drawn inside the control.
+    QRect PictureRect() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QImage m_image;
+    bool m_keepProportions = false;
 };
 
 // Rich-text box: a file that is rich text (RTF) is shown formatted, any other
