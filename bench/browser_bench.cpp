@@ -15,6 +15,7 @@
 #include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -39,8 +40,23 @@ long PeakRssKb()
 
 } // namespace
 
+// A 6000 x 4000 JPEG photograph-like gradient.
+int MakePhoto(const char *path)
+{
+    QImage photo(6000, 4000, QImage::Format_RGB32);
+    QPainter painter(&photo);
+    QLinearGradient gradient(0, 0, 6000, 4000);
+    gradient.setColorAt(0, Qt::darkBlue);
+    gradient.setColorAt(1, Qt::yellow);
+    painter.fillRect(photo.rect(), gradient);
+    painter.end();
+    return photo.save(QString::fromLocal8Bit(path), "JPG", 90) ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 3 && qstrcmp(argv[1], "--make-photo") == 0)
+        return MakePhoto(argv[2]);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir sandbox(QDir::tempPath() + "/gardlock-bench-XXXXXX");
     for (const char *sub : {"home", "config", "data"})
@@ -64,16 +80,9 @@ int main(int argc, char **argv)
     }
     const QString photoFolder = sandbox.path() + "/home/photo";
     QDir().mkpath(photoFolder);
-    {
-        QImage photo(6000, 4000, QImage::Format_RGB32);
-        QPainter painter(&photo);
-        QLinearGradient gradient(0, 0, 6000, 4000);
-        gradient.setColorAt(0, Qt::darkBlue);
-        gradient.setColorAt(1, Qt::yellow);
-        painter.fillRect(photo.rect(), gradient);
-        painter.end();
-        photo.save(photoFolder + "/big.jpg", "JPG", 90);
-    }
+    // Made by a child process, so that drawing it does not raise this one's peak memory.
+    if (QProcess::execute(QCoreApplication::applicationFilePath(), {"--make-photo", photoFolder + "/big.jpg"}) != 0)
+        std::printf("could not make the photograph\n");
 
     frmImageBrowser &browser = Forms::Get<frmImageBrowser>();
     browser.show();

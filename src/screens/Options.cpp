@@ -187,12 +187,17 @@ void Options::onNtNoneClick()
 void Options::onEditTextClick()
 {
     EditTextNT &editor = Forms::Get<EditTextNT>();
-    // Beside Options where the screen has room, so both stay in view.
+    // Beside Options, on the side with more room, so that both stay in view
+    // as far as the screen allows.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        const int left = frameGeometry().right() + 8;
-        if (left + editor.width() <= area.right())
-            editor.move(left, y());
+        const QRect mine = frameGeometry();
+        const int roomRight = area.right() - mine.right();
+        const int roomLeft = mine.left() - area.left();
+        const int wide = editor.frameGeometry().width() + 8;
+        const int left = roomRight >= roomLeft ? qMin(mine.right() + 8, area.right() - wide + 8)
+                                               : qMax(mine.left() - wide, area.left());
+        editor.move(left, qMax(y(), area.top()));
     }
     editor.show();
     editor.raise();
