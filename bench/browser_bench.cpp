@@ -81,7 +81,8 @@ int main(int argc, char **argv)
     const QString photoFolder = sandbox.path() + "/home/photo";
     QDir().mkpath(photoFolder);
     // Made by a child process, so that drawing it does not raise this one's peak memory.
-    if (QProcess::execute(QCoreApplication::applicationFilePath(), {"--make-photo", photoFolder + "/big.jpg"}) != 0)
+    if (QProcess::execute(QCoreApplication::applicationFilePath(),
+                          {"--make-photo", photoFolder + "/big.jpg"}) != 0)
         std::printf("could not make the photograph\n");
 
     frmImageBrowser &browser = Forms::Get<frmImageBrowser>();

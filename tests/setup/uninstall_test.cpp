@@ -115,6 +115,7 @@ TEST_F(UninstallTest, UninstallOutcomesForEachPasswordFile)
          "",
          {}},
         {"no password file", File::Missing, {}, "guess", {}, {}, 0, "guess", {}},
+        {"zero-byte password file", File::Stored, "", "guess", {}, {}, 0, "guess", {}},
         {"unreadable password file", File::Directory, {}, "guess", {}, {}, 0, "guess", {}},
     };
     for (const Case &c : cases) {

@@ -59,7 +59,18 @@ QByteArray PngDeclaring(quint32 width, quint32 height)
 
 std::vector<BadPicture> BadPictures()
 {
-    const QByteArray jpeg = SolidPicture(200, 150, QColor(10, 200, 30), "JPG");
+    // Noise, so that the scan is most of the file and the cut falls inside it.
+    QImage noise(200, 150, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            noise.setPixel(x, y, seed >> 8);
+        }
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    noise.save(&buffer, "JPG", 90);
     QByteArray wmf = QByteArray::fromHex("d7cdc69a"
                                          "0000"
                                          "0000000010001000"
@@ -70,7 +81,7 @@ std::vector<BadPicture> BadPictures()
     for (int i = 0; i < 64; ++i)
         wmf += QByteArray::fromHex("ffff7fff4141414141414141");
     return {
-        {"truncated.jpg", jpeg.left(jpeg.size() / 2)},
+        {"truncated.jpg", jpeg.left(jpeg.size() * 3 / 4)},
         {"empty.bmp", {}},
         {"notes.jpg", "These are my notes, not a picture.\r\n"},
         {"huge.png", PngDeclaring(30000, 30000)},
