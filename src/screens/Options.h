@@ -56,6 +56,10 @@ public:
 
 protected:
     void onLoad() override;
+    // The screen has no close button: it is left by "&Exit" or the
+    // navigation bar, never by the window manager's close, which would leave
+    // the program running with its pages hidden.
+    bool acceptsCloseRequest() const override { return false; }
 
 private:
     void Browse(QLineEdit *pathBox, bool normalLock);

@@ -292,7 +292,7 @@ TEST_F(OptionsTest, CancelInTheBrowserLeavesThePathBox)
     EXPECT_EQ(form.txtNormalPath->text(), "kept");
 }
 
-TEST_F(OptionsTest, EditTextOpensTheEditorBesideAndExitEndsTheProgram)
+TEST_F(OptionsTest, EditTextOpensTheEditorCloseIsRefusedAndExitEndsTheProgram)
 {
     Options &form = Open();
     QTest::mouseClick(form.lblEditText, Qt::LeftButton);
@@ -301,6 +301,10 @@ TEST_F(OptionsTest, EditTextOpensTheEditorBesideAndExitEndsTheProgram)
     EXPECT_TRUE(editor->isVisible());
     EXPECT_FALSE(editor->IsModalShowing());
     EXPECT_TRUE(form.isVisible());
+
+    form.close(); // the window manager's close is refused
+    Settle();
+    EXPECT_TRUE(Forms::IsLoaded<Options>());
 
     QTest::mouseClick(form.lblLoadNow, Qt::LeftButton);
     ASSERT_EQ(TrayIconCount(), 1);
