@@ -134,7 +134,9 @@ PictureBox::PictureBox(QWidget *parent) : QLabel(parent) {}
 
 bool PictureBox::LoadPicture(const QString &path)
 {
-    SetPicture(ReadPictureFile(path, m_keepProportions ? size() : QSize()));
+    // Never decoded larger than the control shows it: a photograph behind a
+    // lock costs what the screen holds, not what the camera took.
+    SetPicture(ReadPictureFile(path, size()));
     return !m_image.isNull();
 }
 

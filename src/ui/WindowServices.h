@@ -68,7 +68,8 @@ protected:
 };
 
 // Picture control: loads BMP, DIB, GIF, JPEG, ICO and WMF files stretched to
-// the control. A failed load or the empty path clears the picture.
+// the control, decoded no larger than the control's size at the load. A
+// failed load or the empty path clears the picture.
 class PictureBox : public QLabel {
     Q_OBJECT
 public:

@@ -36,7 +36,8 @@ EDITOR=$(wait_for 20 visible_named "Text Editor - Gardlock 2001")
 check "\"edit text\" opens the text editor" test -n "$EDITOR"
 check "Options stays" shown_named "Options - Gardlock 2001"
 sleep 0.3; screenshot 02-options-and-editor
-xdotool windowclose "$EDITOR" 2>/dev/null || wmctrl -c "Text Editor - Gardlock 2001"
+"$GARDLOCK_TOOLS/closereq" "$EDITOR"
+check "a close request closes the editor" wait_for 10 gone_named "Text Editor - Gardlock 2001"
 
 click_in "$OPTS" 128 98 # Normal "browse..."
 BROWSER=$(wait_for 20 visible_named "Browse for image")

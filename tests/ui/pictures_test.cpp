@@ -4,6 +4,7 @@
 #include "support/PictureFiles.h"
 #include "support/Sandbox.h"
 #include "ui/Pictures.h"
+#include "ui/WindowServices.h"
 
 #include <QDir>
 
@@ -67,6 +68,23 @@ TEST_F(PicturesTest, DecodesNoLargerThanAskedKeepingProportions)
         const QImage image = ReadPictureFile(path, c.fit);
         EXPECT_NEAR(image.width(), c.expected.width(), 1) << c.format;
         EXPECT_NEAR(image.height(), c.expected.height(), 1) << c.format;
+    }
+}
+
+TEST_F(PicturesTest, PictureControlsDecodeNoLargerThanTheyShow)
+{
+    WriteBytes(home() + "/photo.jpg", SolidPicture(2000, 1000, Qt::green, "JPG"));
+    struct Case {
+        bool keepProportions;
+        QRect shownIn;
+    } cases[] = {{false, {0, 0, 400, 400}}, {true, {0, 100, 400, 200}}};
+    for (const Case &c : cases) {
+        PictureBox box;
+        box.resize(400, 400);
+        box.SetKeepProportions(c.keepProportions);
+        ASSERT_TRUE(box.LoadPicture(home() + "/photo.jpg"));
+        EXPECT_EQ(box.Picture().size(), QSize(400, 200));
+        EXPECT_EQ(box.PictureRect(), c.shownIn);
     }
 }
 
