@@ -152,6 +152,11 @@ void frmImageBrowser::onFileListClick()
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     DoEvents();
+    if (Forms::IfLoaded<frmImageBrowser>() != this) {
+        // Accepted or cancelled meanwhile: nothing left to show the picture in.
+        QApplication::restoreOverrideCursor();
+        return;
+    }
     const QImage picture = ReadPictureFile(fullPath, FileImage->size());
     QApplication::restoreOverrideCursor();
     if (picture.isNull()) {

@@ -173,6 +173,10 @@ TEST_F(ImageBrowserTest, DamagedFilesBeepAndSayWhileThePreviewKeepsThePreviousPi
         EXPECT_EQ(form.FileImage->Picture().pixelColor(5, 5), QColor(Qt::red));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
+    // Accept still hands over the file that failed.
+    form.cmdAccept2->show();
+    QTest::mouseClick(form.cmdAccept2, Qt::LeftButton);
+    EXPECT_EQ(Forms::Get<Options>().txtNtPath->text(), "C:\\Windows\\vanishing.bmp");
 }
 
 TEST_F(ImageBrowserTest, DriveRootDoublesTheSeparatorAndTheNormalLockStillFindsThePicture)
