@@ -2,6 +2,7 @@
 // the folder list, the file choice with good and damaged pictures, and the
 // doubled separator at a drive's root that the locks still find.
 
+#include "lock/frmBackground.h"
 #include "lock/frmNormalLock.h"
 #include "platform/storage/DrivePaths.h"
 #include "platform/storage/Settings.h"
@@ -197,10 +198,14 @@ TEST_F(ImageBrowserTest, DriveRootDoublesTheSeparatorAndTheNormalLockStillFindsT
     QTest::mouseClick(options.cmdNormalSave, Qt::LeftButton);
     EXPECT_EQ(settings::Read(settings::Background1), "C:\\\\sky.bmp");
 
-    frmNormalLock &lock = Forms::Get<frmNormalLock>();
-    auto *background = lock.findChild<PictureBox *>("picBackground");
-    ASSERT_NE(background, nullptr);
-    EXPECT_TRUE(background->HasPicture());
+    // Both locks find the picture under the path as it was handed over.
+    settings::Write(settings::Background2, options.txtNormalPath->text());
+    for (Form *lock : {static_cast<Form *>(&Forms::Get<frmNormalLock>()),
+                       static_cast<Form *>(&Forms::Get<frmBackground>())}) {
+        auto *background = lock->findChild<PictureBox *>("picBackground");
+        ASSERT_NE(background, nullptr) << lock->objectName().toStdString();
+        EXPECT_TRUE(background->HasPicture()) << lock->objectName().toStdString();
+    }
 }
 
 TEST_F(ImageBrowserTest, DrivesThatAreNotReadyBeepAndLeaveTheLists)
