@@ -41,7 +41,7 @@ frmImageBrowser::frmImageBrowser() : Form(CaptionOnlyWindow())
     const QColor greys[] = {QColor(232, 232, 232), QColor(208, 208, 208), QColor(176, 176, 176)};
     for (int i = 0; i < 3; ++i) {
         lblBrowse[i] = Caption(QStringLiteral("browse"), this, Verdana(20, true), greys[i]);
-        lblBrowse[i]->setGeometry(232 + i * 6, 330 + i * 6, 200, 40);
+        lblBrowse[i]->setGeometry(224 + i * 120, 336, 116, 40);
     }
 
     DriveList = new DriveListBox(this);
