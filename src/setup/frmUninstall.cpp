@@ -1,11 +1,115 @@
 #include "setup/frmUninstall.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "lock/IntruderLog.h"
+#include "lock/PasswordPrompt.h"
+#include "lock/PasswordStore.h"
+#include "platform/funct.h"
+#include "ui/ScreenKit.h"
 
-frmUninstall::frmUninstall()
+#include <QApplication>
+#include <QPushButton>
+#include <QStyle>
+
+using namespace ui;
+
+frmUninstall::frmUninstall() : Form(CaptionOnlyWindow())
 {
-    setWindowTitle(QStringLiteral("Uninstall"));
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Uninstall"), this));
+    setObjectName("frmUninstall");
+    setWindowTitle(QStringLiteral("Gardlock 2001 Uninstall"));
+    setFixedSize(Twips(5415), Twips(3720));
+    setAutoFillBackground(true);
+
+    // Drawn first so that everything else lies over it.
+    lblDecoration = Caption(QStringLiteral("uninstall"), this, Verdana(36, true), kLighterGrey);
+    lblDecoration->setGeometry(Twips(1500), Twips(2880), Twips(3840), Twips(780));
+    lblDecoration->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+
+    lblHeading = Caption(QStringLiteral("UNINSTALL"), this, Verdana(9.75, true));
+    lblHeading->setGeometry(Twips(240), Twips(180), Twips(4935), Twips(300));
+
+    lblExplanation = Caption(QStringLiteral("Before this application can be uninstalled, you must supply "
+                                            "a password. Use the same password that you used to unlock "
+                                            "this system while locked with Gardlock 2001."),
+                             this, Verdana(8));
+    lblExplanation->setWordWrap(true);
+    lblExplanation->setGeometry(Twips(240), Twips(540), Twips(4935), Twips(900));
+
+    lblPassword = Caption(QStringLiteral("Password:"), this, Verdana(9.75, true));
+    lblPassword->setGeometry(Twips(240), Twips(1560), Twips(4935), Twips(300));
+
+    txtPassword = new TextBox(this, 15, QChar('-'));
+    txtPassword->setObjectName("txtPassword");
+    QFont boxFont(QStringLiteral("MS Sans Serif"));
+    boxFont.setPointSizeF(12);
+    txtPassword->setFont(boxFont);
+    txtPassword->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    txtPassword->setGeometry(Twips(240), Twips(1890), Twips(4935), Twips(420));
+
+    cmdUninstall = new QPushButton(QStringLiteral("&Uninstall"), this);
+    cmdUninstall->setObjectName("cmdUninstall");
+    cmdUninstall->setIcon(QApplication::style()->standardIcon(QStyle::SP_TrashIcon));
+    cmdUninstall->setDefault(true);
+    cmdUninstall->setGeometry(Twips(2040), Twips(2520), Twips(1500), Twips(420));
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel->setObjectName("cmdCancel");
+    cmdCancel->setGeometry(Twips(3675), Twips(2520), Twips(1500), Twips(420));
+
+    setTabOrder(txtPassword, cmdUninstall);
+    setTabOrder(cmdUninstall, cmdCancel);
+    // Enter anywhere in the box presses the default button.
+    connect(txtPassword, &QLineEdit::returnPressed, cmdUninstall, &QPushButton::click);
+    connect(cmdUninstall, &QPushButton::clicked, this, &frmUninstall::onUninstallClick);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmUninstall::onCancelClick);
+
+    tmrKeys = NewTimer(this, 50, false, [] { DisableSystemKeys(); });
+}
+
+void frmUninstall::onLoad()
+{
+    CentreOnScreen();
+    DisableSystemKeys();
+    SetScreenSaverRunning(true);
+    // The task bar and the rest of the shell stay as they are.
+    tmrKeys->start();
+}
+
+void frmUninstall::showEvent(QShowEvent *event)
+{
+    Form::showEvent(event);
+    txtPassword->setFocus();
+}
+
+void frmUninstall::onUninstallClick()
+{
+    const QString typed = txtPassword->text();
+    switch (CheckPassword(typed)) {
+    case PasswordCheck::CreatedEmpty:
+    case PasswordCheck::Unavailable:
+        // No password (the empty one now exists), or a file that cannot be
+        // read: nothing compared, nothing recorded, nothing said.
+        return;
+    case PasswordCheck::Match:
+        tmrKeys->stop();
+        EnableSystemKeys();
+        SetScreenSaverRunning(false);
+        Unload();
+        EndProgram(kUninstallAllowed);
+        return;
+    case PasswordCheck::Mismatch:
+        break;
+    }
+    // The messages come before the record here.
+    Beep();
+    ShowAccessDenied(this, QStringLiteral("Password is incorrect."), QStringLiteral("Access Denied!"),
+                     QStringLiteral("This unauthorized access has been logged."));
+    if (!AppendIntruderRecord(headings::kUninstall, typed))
+        return; // the record is lost; the box keeps its text
+    txtPassword->clear();
+}
+
+// The log-off ends every program of the session; this one does not wait for it.
+void frmUninstall::onCancelClick()
+{
+    ForceLogOff();
+    EndProgram(kUninstallCancelled);
 }

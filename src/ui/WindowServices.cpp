@@ -142,9 +142,31 @@ PictureBox::PictureBox(QWidget *parent) : QLabel(parent) {}
 
 bool PictureBox::LoadPicture(const QString &path)
 {
-    m_image = ReadPictureFile(path);
-    update();
+    // Never decoded larger than the control shows it: a photograph behind a
+    // lock costs what the screen holds, not what the camera took.
+    SetPicture(ReadPictureFile(path, size()));
     return !m_image.isNull();
+}
+
+void PictureBox::SetPicture(const QImage &image)
+{
+    m_image = image;
+    update();
+}
+
+void PictureBox::SetKeepProportions(bool keep)
+{
+    m_keepProportions = keep;
+    update();
+}
+
+QRect PictureBox::PictureRect() const
+{
+    if (m_image.isNull() || !m_keepProportions)
+        return rect();
+    QRect target(QPoint(), m_image.size().scaled(size(), Qt::KeepAspectRatio));
+    target.moveCenter(rect().center());
+    return target;
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
@@ -154,7 +176,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), m_image);
+    painter.drawImage(PictureRect(), m_image);
 }
 
 RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)

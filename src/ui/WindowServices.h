@@ -67,20 +67,29 @@ protected:
 };
 
 // Picture control: loads BMP, DIB, GIF, JPEG, ICO and WMF files stretched to
-// the control. A failed load or the empty path clears the picture.
+// the control, decoded no larger than the control's size at the load. A
+// failed load or the empty path clears the picture.
 class PictureBox : public QLabel {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget *parent = nullptr);
     // False when the file is missing, unreadable or not a picture.
     bool LoadPicture(const QString &path);
+    void SetPicture(const QImage &image);
     bool HasPicture() const { return !m_image.isNull(); }
+    QImage Picture() const { return m_image; }
+    // A preview shows the whole picture as large as it fits, keeping its
+    // proportions, and decodes it no larger than the control.
+    void SetKeepProportions(bool keep);
+    // Where the picture is drawn inside the control.
+    QRect PictureRect() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QImage m_image;
+    bool m_keepProportions = false;
 };
 
 // Rich-text box: a file that is rich text (RTF) is shown formatted, any other

@@ -52,7 +52,7 @@ start_desktop() {
   export DISPLAY=":$(cat "$fd_file")"
   icewm >"$E2E_TMP/icewm.log" 2>&1 &
   E2E_PIDS+=($!)
-  wait_for 10 taskbar_frame >/dev/null || { echo "icewm's task bar did not come up"; exit 1; }
+  wait_for 30 taskbar_frame >/dev/null || { echo "icewm's task bar did not come up"; exit 1; }
 }
 
 # Waits up to $1 seconds for the command to succeed; prints its output.

@@ -1,6 +1,5 @@
 #include "lock/EditTextNT.h"
 #include "lock/NtLockTexts.h"
-#include "screens/Options.h"
 #include "support/Sandbox.h"
 
 #include <QDir>
@@ -173,19 +172,6 @@ TEST_F(EditTextNTTest, TextsTheFilesCannotCarryAreRefusedBeforeWriting)
     EXPECT_TRUE(Forms::IsLoaded<EditTextNT>());
     for (int i = 0; i < 4; ++i)
         EXPECT_FALSE(QFile::exists(file(i)));
-}
-
-TEST_F(EditTextNTTest, OptionsEditTextLinkOpensTheEditorModeless)
-{
-    Options &options = Forms::Get<Options>();
-    options.show();
-    auto *link = options.findChild<QLabel *>("lblEditText");
-    ASSERT_NE(link, nullptr);
-    QTest::mouseClick(link, Qt::LeftButton);
-    EditTextNT *opened = Forms::IfLoaded<EditTextNT>();
-    ASSERT_NE(opened, nullptr);
-    EXPECT_TRUE(opened->isVisible());
-    EXPECT_FALSE(opened->IsModalShowing());
 }
 
 } // namespace
