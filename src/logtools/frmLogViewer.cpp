@@ -4,6 +4,7 @@
 #include "lock/PasswordPrompt.h"
 #include "lock/PasswordStore.h"
 #include "logtools/LogFile.h"
+#include "logtools/LogView.h"
 #include "logtools/frmLogBackup.h"
 #include "logtools/frmPrtDlg.h"
 #include "platform/funct.h"
@@ -62,12 +63,7 @@ frmLogViewer::frmLogViewer() : Form(PageWindow())
     lblExplanation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblExplanation->setGeometry(12, 96, 150, 200);
 
-    // A 20 MB log must come up at once: the text is set in one go into a
-    // plain-text view that lays out only the lines on the screen.
-    rtbLog = new QPlainTextEdit(this);
-    rtbLog->setReadOnly(true);
-    rtbLog->setLineWrapMode(QPlainTextEdit::NoWrap);
-    rtbLog->setUndoRedoEnabled(false); // a locked screen must not keep the log anywhere
+    rtbLog = new LogView(this);
     rtbLog->setGeometry(176, 90, 448, 254);
 
     cmdClearLog = LogButton(QStringLiteral("&Clear Log"),
@@ -252,16 +248,16 @@ void frmLogViewer::onUnload()
 
 bool frmLogViewer::LoadLogFile()
 {
-    const std::optional<QString> text = logtools::ReadLogText();
-    if (!text)
+    std::optional<QByteArray> bytes = logtools::ReadLogBytes();
+    if (!bytes)
         return false;
-    SetLogText(*text);
+    rtbLog->SetLog(std::move(*bytes));
     return true;
 }
 
 void frmLogViewer::SetLogText(const QString &text)
 {
-    rtbLog->setPlainText(text);
+    rtbLog->SetText(text);
 }
 
 void frmLogViewer::ShowUnlockedArrangement()

@@ -8,9 +8,9 @@
 #include "ui/Form.h"
 #include "ui/WindowServices.h"
 
-#include <QPlainTextEdit>
 #include <QPushButton>
 
+class LogView;
 class NavigationBar;
 
 class frmLogViewer : public Form {
@@ -37,7 +37,7 @@ public:
     bool IsLocked() const { return lblUnlockScreen->isVisibleTo(this); }
 
     NavigationBar *navBar;
-    QPlainTextEdit *rtbLog; // the log view: plain text, read-only
+    LogView *rtbLog; // the log view: plain text, read-only
     QPushButton *cmdClearLog;
     QPushButton *cmdRefresh;
     QPushButton *cmdBackup;

@@ -7,6 +7,7 @@
 #include "lock/IntruderLog.h"
 #include "lock/PasswordStore.h"
 #include "logtools/frmLogBackup.h"
+#include "logtools/LogView.h"
 #include "logtools/frmLogViewer.h"
 #include "logtools/frmPassword.h"
 #include "logtools/frmPrtDlg.h"
@@ -19,6 +20,7 @@
 #include "ui/NavigationBar.h"
 #include "ui/modTrayIcon.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -80,7 +82,7 @@ protected:
         EXPECT_TRUE(form.lblUnlockScreen->isVisible());
         EXPECT_TRUE(form.lblPassword->isVisible());
         EXPECT_TRUE(form.txtPassword->isVisible());
-        EXPECT_EQ(form.rtbLog->toPlainText(), kNotice);
+        EXPECT_EQ(form.rtbLog->Text(), kNotice);
         EXPECT_TRUE(form.IsLocked());
     }
 
@@ -113,7 +115,8 @@ TEST_F(LogViewerTest, ControlsCarryTheirCaptionsAndTips)
     EXPECT_EQ(form.lblUnlockScreen->geometry(), form.lblLockScreen->geometry());
     EXPECT_EQ(form.lblPassword->text(), "Password:");
     EXPECT_TRUE(form.lblExplanation->text().startsWith("In the window that appears next to this text"));
-    EXPECT_TRUE(form.rtbLog->isReadOnly());
+    EXPECT_TRUE(form.rtbLog->txtMessage->isReadOnly());
+    EXPECT_EQ(form.rtbLog->lstLines->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(form.navBar->lblViewLog->text(), "View log  |");
     EXPECT_EQ(form.navBar->lblHelp->toolTip(), "displays program information");
 }
@@ -135,7 +138,7 @@ TEST_F(LogViewerTest, PasswordBoxMasksWithDashesAndHasNoLengthLimit)
 TEST_F(LogViewerTest, NoLogFileShowsEmptyInTheUnlockedArrangement)
 {
     frmLogViewer &form = Open();
-    EXPECT_EQ(form.rtbLog->toPlainText(), "[Empty]");
+    EXPECT_EQ(form.rtbLog->Text(), "[Empty]");
     ExpectUnlocked(form);
     EXPECT_EQ(State(), "Unlocked"); // read with its default, not written
     EXPECT_FALSE(QFile::exists(configHome() + "/DW2001.conf"));
@@ -145,7 +148,7 @@ TEST_F(LogViewerTest, LoadShowsTheWholeFileInFileOrderDecodedFromWindows1252)
 {
     WriteLog("first\r\n\x80 caf\xe9\r\n\r\nlast line\r\n");
     frmLogViewer &form = Open();
-    EXPECT_EQ(form.rtbLog->toPlainText(), QString::fromUtf8("first\n€ café\n\nlast line\n"));
+    EXPECT_EQ(form.rtbLog->Text(), QString::fromUtf8("first\n€ café\n\nlast line\n"));
     ExpectUnlocked(form);
 }
 
@@ -154,7 +157,7 @@ TEST_F(LogViewerTest, RecordsAppendedByThePasswordChecksShowWithTheNewestAtTheBo
     ASSERT_TRUE(AppendIntruderRecord(headings::kLock, "one"));
     ASSERT_TRUE(AppendIntruderRecord(headings::kUninstall, "two"));
     frmLogViewer &form = Open();
-    const QStringList lines = form.rtbLog->toPlainText().split('\n');
+    const QStringList lines = form.rtbLog->Text().split('\n');
     ASSERT_EQ(lines.size(), 7);
     EXPECT_EQ(lines[0], headings::kLock);
     EXPECT_TRUE(lines[1].startsWith("one On "));
@@ -190,7 +193,7 @@ TEST_F(LogViewerTest, AnyOtherStoredStateMeansUnlocked)
         settings::Write(settings::ViewLogStatus, stored);
         frmLogViewer &form = Open();
         ExpectUnlocked(form);
-        EXPECT_EQ(form.rtbLog->toPlainText(), "record\n");
+        EXPECT_EQ(form.rtbLog->Text(), "record\n");
     }
 }
 
@@ -242,7 +245,7 @@ TEST_F(LogViewerTest, RightPasswordUnlocksAndShowsTheLog)
     form.txtPassword->setText("Secret");
     QTest::mouseClick(form.lblUnlockScreen, Qt::LeftButton);
     ExpectUnlocked(form);
-    EXPECT_EQ(form.rtbLog->toPlainText(), "record\n");
+    EXPECT_EQ(form.rtbLog->Text(), "record\n");
     EXPECT_EQ(State(), "Unlocked");
     EXPECT_TRUE(dialogs().boxes.empty());
     EXPECT_EQ(dialogs().beeps, 0);
@@ -392,7 +395,7 @@ TEST_F(LogViewerTest, UnlockingWithoutALogFileShowsEmpty)
     form.txtPassword->setText("pw");
     form.onUnlockScreenClick();
     ExpectUnlocked(form);
-    EXPECT_EQ(form.rtbLog->toPlainText(), "[Empty]");
+    EXPECT_EQ(form.rtbLog->Text(), "[Empty]");
 }
 
 TEST_F(LogViewerTest, EnterInThePasswordBoxDoesNothing)
@@ -437,11 +440,11 @@ TEST_F(LogViewerTest, ClearAsksThenDeletesTheFileAndShowsEmpty)
     EXPECT_EQ(dialogs().boxes[0].buttons, MsgButtons::OKCancel);
     EXPECT_EQ(dialogs().boxes[0].icon, MsgIcon::None);
     EXPECT_FALSE(QFile::exists(IntruderLogPath()));
-    EXPECT_EQ(form.rtbLog->toPlainText(), "[Empty]");
+    EXPECT_EQ(form.rtbLog->Text(), "[Empty]");
     // The next record creates the file again.
     ASSERT_TRUE(AppendIntruderRecord(headings::kLock, "again"));
     form.onRefreshClick();
-    EXPECT_TRUE(form.rtbLog->toPlainText().startsWith(headings::kLock));
+    EXPECT_TRUE(form.rtbLog->Text().startsWith(headings::kLock));
 }
 
 TEST_F(LogViewerTest, CancelLeavesTheFileAndTheView)
@@ -451,7 +454,7 @@ TEST_F(LogViewerTest, CancelLeavesTheFileAndTheView)
     dialogs().answers.push_back(MsgResult::Cancel);
     form.onClearLogClick();
     EXPECT_EQ(ReadBytes(IntruderLogPath()), "record\r\n");
-    EXPECT_EQ(form.rtbLog->toPlainText(), "record\n");
+    EXPECT_EQ(form.rtbLog->Text(), "record\n");
 }
 
 TEST_F(LogViewerTest, ClearWithoutALogFileKeepsTheView)
@@ -461,7 +464,7 @@ TEST_F(LogViewerTest, ClearWithoutALogFileKeepsTheView)
     QFile::remove(IntruderLogPath());
     form.onClearLogClick();
     EXPECT_EQ(dialogs().boxes.size(), 1u);
-    EXPECT_EQ(form.rtbLog->toPlainText(), "record\n");
+    EXPECT_EQ(form.rtbLog->Text(), "record\n");
 }
 
 TEST_F(LogViewerTest, RefreshShowsARecordAppendedElsewhereAtTheBottom)
@@ -469,15 +472,15 @@ TEST_F(LogViewerTest, RefreshShowsARecordAppendedElsewhereAtTheBottom)
     ASSERT_TRUE(AppendIntruderRecord(headings::kLock, "first"));
     frmLogViewer &form = Open();
     ASSERT_TRUE(AppendIntruderRecord(headings::kUninstall, "second"));
-    EXPECT_FALSE(form.rtbLog->toPlainText().contains("second"));
+    EXPECT_FALSE(form.rtbLog->Text().contains("second"));
     QTest::mouseClick(form.cmdRefresh, Qt::LeftButton);
-    const QStringList lines = form.rtbLog->toPlainText().split('\n');
+    const QStringList lines = form.rtbLog->Text().split('\n');
     ASSERT_EQ(lines.size(), 7);
     EXPECT_TRUE(lines[4].startsWith("second On "));
     // A log that is gone leaves the view as it was.
     QFile::remove(IntruderLogPath());
     form.onRefreshClick();
-    EXPECT_EQ(form.rtbLog->toPlainText().split('\n'), lines);
+    EXPECT_EQ(form.rtbLog->Text().split('\n'), lines);
     EXPECT_TRUE(dialogs().boxes.empty());
 }
 
@@ -573,20 +576,56 @@ TEST_F(LogViewerTest, PrintLoadsThePrintDialogModallyOverTheViewer)
     EXPECT_TRUE(printers.jobs.empty());
 }
 
-TEST_F(LogViewerTest, ALargeLogLoadsQuickly)
+TEST_F(LogViewerTest, ATwentyMegabyteLogComesUpAtOnce)
 {
-    // 2 MB of records; the benchmark measures 20 MB.
     QByteArray log;
-    for (int i = 0; log.size() < (2 << 20); ++i)
+    for (int i = 0; log.size() < (20 << 20); ++i)
         log += headings::kLock.toLatin1() + "\r\nguess" + QByteArray::number(i) +
                " On 1/2/2003 4:05:06 AM.\r\n\r\n";
     WriteLog(log);
     QElapsedTimer timer;
     timer.start();
     frmLogViewer &form = Open();
-    EXPECT_LT(timer.elapsed(), 3000);
-    EXPECT_EQ(form.rtbLog->document()->blockCount(), log.count('\n') + 1);
-    EXPECT_TRUE(form.rtbLog->toPlainText().endsWith(" AM.\n\n"));
+    QCoreApplication::processEvents(); // lay out and paint
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(form.rtbLog->LineCount(), log.count('\n') + 1);
+    EXPECT_TRUE(form.rtbLog->Text().endsWith(" AM.\n\n"));
+    timer.restart();
+    form.onRefreshClick();
+    QCoreApplication::processEvents();
+    EXPECT_LT(timer.elapsed(), 2000);
+}
+
+TEST_F(LogViewerTest, LinesAreShownWholeAndCopiedWithoutTheirLineEnds)
+{
+    const QByteArray longLine = "x" + QByteArray(600, 'w') + "y";
+    WriteLog("first\r\n" + longLine + "\r\n\x80uro\r\n");
+    frmLogViewer &form = Open();
+    QListView *list = form.rtbLog->lstLines;
+    ASSERT_TRUE(form.rtbLog->ShowsLog());
+    EXPECT_EQ(list->model()->rowCount(), 4);
+    EXPECT_EQ(list->model()->index(2, 0).data().toString(), QString::fromUtf8("€uro"));
+    // The widest line fits its row: nothing is cut off with an ellipsis.
+    const int wanted = list->fontMetrics().horizontalAdvance(QString::fromLatin1(longLine));
+    EXPECT_GE(list->sizeHintForIndex(list->model()->index(0, 0)).width(), wanted);
+    EXPECT_EQ(list->textElideMode(), Qt::ElideNone);
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              "first\n" + QString::fromLatin1(longLine) + QString::fromUtf8("\n€uro\n"));
+}
+
+TEST_F(LogViewerTest, LockingDropsTheLogFromTheView)
+{
+    WriteLog("secret record\r\n");
+    frmLogViewer &form = Open();
+    ASSERT_EQ(form.rtbLog->LineCount(), 2);
+    form.onLockScreenClick();
+    EXPECT_FALSE(form.rtbLog->ShowsLog());
+    EXPECT_EQ(form.rtbLog->lstLines->model()->rowCount(), 0);
+    EXPECT_EQ(form.rtbLog->Text(), kNotice);
 }
 
 } // namespace
