@@ -25,7 +25,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScrollBar>
 #include <QStyle>
+#include <QAbstractTextDocumentLayout>
 #include <QTest>
 
 using namespace testing_support;
@@ -626,6 +628,22 @@ TEST_F(LogViewerTest, LockingDropsTheLogFromTheView)
     EXPECT_FALSE(form.rtbLog->ShowsLog());
     EXPECT_EQ(form.rtbLog->lstLines->model()->rowCount(), 0);
     EXPECT_EQ(form.rtbLog->Text(), kNotice);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LogViewerTest, TheLockNoticeIsWrappedToTheViewsWidth)
+{
+    WriteLog("record\r\n");
+    settings::Write(settings::ViewLogStatus, "Locked");
+    frmLogViewer &form = Open();
+    QCoreApplication::processEvents();
+    QPlainTextEdit *message = form.rtbLog->txtMessage;
+    EXPECT_EQ(message->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(message->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(message->document()->documentLayout()->documentSize().height(), 1.5);
 }
 
 } // namespace
