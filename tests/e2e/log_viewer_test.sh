@@ -1,6 +1,6 @@
 #!/bin/bash
 # The Log Viewer as a user meets it: the log shown in file order, Refresh
-# after a record was added elsewhere, Lock, the locked state after a restart,
+# after a record was added elsewhere, a backup to the desktop, Lock, the locked state after a restart,
 # a wrong and then the right password at "Unlock screen", Clear Log and Exit.
 # What the view shows is read the way a user would take it: select all, copy,
 # and read the clipboard.
@@ -15,7 +15,7 @@ status_is() { grep -qx "Status=$1" "$XDG_CONFIG_HOME/DW2001.conf" 2>/dev/null; }
 # Places in the viewer (its layout in src/logtools/frmLogViewer.cpp).
 NAV_Y=11 NAV_VIEWLOG=172
 VIEW_X=300 VIEW_Y=200
-CLEAR_X=226 REFRESH_X=342 BUTTONS_Y=366
+CLEAR_X=226 REFRESH_X=342 BACKUP_X=458 BUTTONS_Y=366
 LOCK_X=216 LOCK_Y=408
 PASSWORD_X=350 PASSWORD_Y=366
 EXIT_X=577 EXIT_Y=412
@@ -64,9 +64,25 @@ sleep 0.3
 LAST=$(view_text | tail -1)
 check "Refresh shows a record added elsewhere at the bottom" test "$LAST" = newest
 
+# Backup to the desktop: the box comes up with "C:\Windows\Desktop"; Enter is OK.
+click_in "$LOG" $BACKUP_X $BUTTONS_Y
+BACKUP=$(wait_for 20 visible_window "Log Backup - Gardlock 2001")
+check "Backup... opens the backup screen" test -n "$BACKUP"
+click_in "$BACKUP" 75 146 # "Backup to &Desktop"
+DEST=$(wait_for 20 visible_window "Backup - Gardlock 2001")
+check "the destination box comes up" test -n "$DEST"
+wait_for 10 is_active "$DEST" >/dev/null
+sleep 0.3; screenshot 02-backup-destination
+xdotool key Return
+check "the backup lands on the desktop" wait_for 10 cmp -s "$DRIVE_C/intruder.log" "$HOME/Desktop/intruder.log"
+check "the box closes" wait_for 10 gone "Backup - Gardlock 2001"
+sleep 0.3; screenshot 03-backup-done
+click_in "$BACKUP" 457 362 # "&Exit"
+check "Exit closes the backup screen" wait_for 10 gone "Log Backup - Gardlock 2001"
+
 click_in "$LOG" $LOCK_X $LOCK_Y
 check "Lock screen stores Locked" wait_for 10 status_is Locked
-sleep 0.5; screenshot 02-locked
+sleep 0.5; screenshot 04-locked
 check "the locked view shows the notice" view_is "This information is not available because this screen has been locked. Unlock this screen to display this information."
 click_in "$LOG" $CLEAR_X $BUTTONS_Y
 sleep 1
@@ -84,7 +100,7 @@ check "a locked viewer comes up locked after a restart" view_is "This informatio
 click_in "$LOG" $PASSWORD_X $PASSWORD_Y
 xdotool type --delay 30 "nope"
 click_in "$LOG" $LOCK_X $LOCK_Y # "Unlock screen" lies where "Lock screen" was
-sleep 0.5; screenshot 03-access-denied
+sleep 0.5; screenshot 05-access-denied
 check "a wrong password brings Access Denied!" answer_box "Access Denied!"
 check "then the note that it was logged" answer_box "Gardlock 2001"
 check "the wrong password is recorded" bash -c "tail -n 3 '$DRIVE_C/intruder.log' | head -1 | grep -qx \$'A user tried to unlock the VIEW LOG screen by typing as a password:\r'"
@@ -95,14 +111,14 @@ click_in "$LOG" $PASSWORD_X $PASSWORD_Y
 xdotool type --delay 30 "pw"
 click_in "$LOG" $LOCK_X $LOCK_Y
 check "the right password unlocks" wait_for 10 status_is Unlocked
-sleep 0.5; screenshot 04-unlocked
+sleep 0.5; screenshot 06-unlocked
 check "the log shows again, with the new record at the bottom" view_has_line "nope On .*"
 
 click_in "$LOG" $CLEAR_X $BUTTONS_Y
 check "Clear Log asks first" answer_box "Confirm Action"
 check "OK deletes the log file" wait_for 10 test ! -e "$DRIVE_C/intruder.log"
 check "the view shows [Empty]" view_is "[Empty]"
-sleep 0.3; screenshot 05-cleared
+sleep 0.3; screenshot 07-cleared
 
 click_in "$LOG" $EXIT_X $EXIT_Y
 wait_exit 20
