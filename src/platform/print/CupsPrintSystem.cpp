@@ -183,7 +183,7 @@ private:
         text.replace(QChar('\r'), QChar('\n'));
         QTextDocument document;
         QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSizeF(10);
+        font.setPointSizeF(9); // a whole record heading fits an A4 or Letter line
         document.setDefaultFont(font);
         document.setPlainText(text);
         document.print(&pdf);
