@@ -18,8 +18,11 @@ frmPrinting::frmPrinting() : Form(Qt::Window | Qt::CustomizeWindowHint)
     cmdCancel->setGeometry(150, 70, 94, 28);
     cmdCancel->setEnabled(false);
 
-    Timer1 = NewTimer(this, kShowMs, true, [this] { onTimer(); });
+    Timer1 = NewTimer(this, kShowMs, false, [this] { onTimer(); });
     Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer); // a coarse timer may end the 3 seconds 5% early
+    Timer1->start();                         // running from load
+
     CentreOnScreen();
 }
 

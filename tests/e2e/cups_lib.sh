@@ -7,12 +7,22 @@
 #   Second                   -> $PRINT_OUT/Second.out
 #
 # The queues take PDF and hand it on unchanged (the filter gziptoany), so an
-# output file is the PDF the program sent. Source after lib.sh; call
+# output file is the PDF the program sent. Source it with E2E_TMP set (lib.sh
+# sets it; the unit tests of the print system set it themselves) and call
 # start_private_cups, which returns non-zero with CUPS_PROBLEM set when the
 # server cannot be had.
 
+: "${E2E_TMP:?E2E_TMP must name a temporary folder for the server}"
 CUPS_DIR="$E2E_TMP/cups"
 PRINT_OUT="$CUPS_DIR/out"
+
+# Waits up to $1 seconds for the command to succeed.
+_cups_wait() {
+  local timeout=$1 i; shift
+  for i in $(seq 1 $((timeout * 20))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.05; done
+  return 1
+}
+_cups_running() { lpstat -r 2>/dev/null | grep -q "is running"; }
 
 start_private_cups() {
   CUPS_PROBLEM=""
@@ -60,9 +70,9 @@ FileDevice Yes
 CONF
   cupsd -f -c "$CUPS_DIR/etc/cupsd.conf" -s "$CUPS_DIR/etc/cups-files.conf" >"$CUPS_DIR/cupsd.out" 2>&1 &
   CUPSD_PID=$!
-  E2E_PIDS+=($CUPSD_PID)
+  declare -p E2E_PIDS >/dev/null 2>&1 && E2E_PIDS+=($CUPSD_PID) # ended by lib.sh's clean-up
   export CUPS_SERVER="$CUPS_DIR/cups.sock"
-  if ! wait_for 15 lpstat -r >/dev/null || ! lpstat -r 2>/dev/null | grep -q "is running"; then
+  if ! _cups_wait 15 _cups_running; then
     CUPS_PROBLEM="cupsd did not start: $(tail -n 3 "$CUPS_DIR/cupsd.out" "$CUPS_DIR/log/error_log" 2>/dev/null | tr '\n' ' ')"
     return 1
   fi

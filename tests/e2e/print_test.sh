@@ -54,14 +54,15 @@ printf 'added while open\r\n' >>"$DRIVE_C/intruder.log"
 click_in "$DLG" $COPIES_X $COPIES_Y # the focus selects the whole "1"
 sleep 0.3
 xdotool type "2"
+STARTED=$(now_ms) # before the click: the window cannot have started earlier
 click_in "$DLG" $OK_X $OK_Y
-STARTED=$(now_ms)
 check "OK closes the dialog at once" wait_for 5 gone "Printer Settings - Gardlock 2001"
 sleep 1; screenshot 02-printing
 check "nothing reaches the printer during the first second" test ! -e "$PRINT_OUT/GardlockTest.out"
 check "the job reaches the default queue" wait_for 30 test -s "$PRINT_OUT/GardlockTest.out"
 ARRIVED=$(now_ms)
-check "the printing window stood for 3 seconds before the job was sent" test $((ARRIVED - STARTED)) -ge 2900
+echo "the job arrived $((ARRIVED - STARTED)) ms after OK was clicked"
+check "the printing window stood for 3 seconds before the job was sent" test $((ARRIVED - STARTED)) -ge 3000
 check "the queue received a PDF" bash -c "head -c 5 '$PRINT_OUT/GardlockTest.out' | grep -q '%PDF-'"
 cp "$PRINT_OUT/GardlockTest.out" "$E2E_OUT/printed.pdf"
 TEXT=$(pdftotext -layout "$PRINT_OUT/GardlockTest.out" - 2>/dev/null)
