@@ -32,7 +32,9 @@ void LogLines::SetBytes(QByteArray bytes)
     if (size - start > longest)
         m_longestRow = int(m_starts.size() - 1);
     if (m_bytes.isEmpty())
-        m_starts.clear(); // an empty log shows no line at all
+        std::vector<qsizetype>().swap(m_starts); // an empty log shows no line at all; free the index
+    else
+        m_starts.shrink_to_fit();
     endResetModel();
 }
 

@@ -5,9 +5,9 @@
 #include <QFontDatabase>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QPainter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
-#include <QTextDocument>
 
 #include <cups/cups.h>
 
@@ -164,30 +164,13 @@ public:
     }
 
 private:
-    // Lays the text out on the printer's pages (its page size and margins,
-    // changed by its properties dialog) in a fixed-pitch font, from the top
-    // of the first page; long lines wrap and pages break where they fill.
-    bool Render(const QString &printerName, QString text, const QString &pdfPath)
+    // The printer's pages: its own page size and margins, or those its
+    // properties dialog set.
+    bool Render(const QString &printerName, const QString &text, const QString &pdfPath)
     {
         QPrinter native(QPrinter::HighResolution);
         native.setPrinterName(printerName);
-        const QPageLayout layout = m_layout ? *m_layout : native.pageLayout();
-
-        QPrinter pdf(QPrinter::HighResolution);
-        pdf.setOutputFormat(QPrinter::PdfFormat);
-        pdf.setOutputFileName(pdfPath);
-        pdf.setPageLayout(layout);
-        pdf.setDocName(QStringLiteral("intruder.log"));
-
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(QChar('\r'), QChar('\n'));
-        QTextDocument document;
-        QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSizeF(9); // a whole record heading fits an A4 or Letter line
-        document.setDefaultFont(font);
-        document.setPlainText(text);
-        document.print(&pdf);
-        return pdf.printerState() != QPrinter::Error && QFileInfo(pdfPath).size() > 0;
+        return RenderPlainTextPdf(text, m_layout ? *m_layout : native.pageLayout(), pdfPath);
     }
 
     QString m_current;
@@ -196,6 +179,83 @@ private:
 };
 
 } // namespace
+
+namespace {
+
+// The visual lines of one text line: wrapped where the next character would
+// pass the width, after the last blank when there is one on the line.
+QStringList WrapLine(const QString &line, const QFontMetricsF &metrics, qreal width)
+{
+    QStringList pieces;
+    qsizetype start = 0;
+    while (start < line.size()) {
+        qreal used = 0;
+        qsizetype end = start;
+        qsizetype lastBlank = -1;
+        while (end < line.size()) {
+            const qreal advance = metrics.horizontalAdvance(line[end]);
+            if (used + advance > width && end > start)
+                break;
+            used += advance;
+            if (line[end] == ' ')
+                lastBlank = end;
+            ++end;
+        }
+        if (end < line.size() && lastBlank > start)
+            end = lastBlank + 1; // the blank stays at the end of the piece
+        pieces << line.mid(start, end - start);
+        start = end;
+    }
+    if (pieces.isEmpty())
+        pieces << QString();
+    return pieces;
+}
+
+} // namespace
+
+bool RenderPlainTextPdf(QString text, const QPageLayout &layout, const QString &pdfPath)
+{
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(pdfPath);
+    pdf.setPageLayout(layout);
+    pdf.setDocName(QStringLiteral("intruder.log"));
+
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar('\n'));
+    text.replace(QChar('\t'), QStringLiteral("        "));
+
+    // Lines are laid out here, one after another, rather than as one rich
+    // text document: a document of a few thousand pages outgrows the text
+    // layout's coordinates and comes out as a single empty page.
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(9); // a whole record heading fits an A4 or Letter line
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, &pdf);
+    const QRectF area(QPointF(0, 0), QSizeF(pdf.width(), pdf.height()));
+    const qreal lineHeight = metrics.lineSpacing();
+    const int linesPerPage = qMax(1, int(area.height() / lineHeight));
+    int row = 0;
+    bool ok = true;
+    for (const QString &line : text.split(QChar('\n'))) {
+        for (const QString &piece : WrapLine(line, metrics, area.width())) {
+            if (row == linesPerPage) {
+                if (!pdf.newPage()) {
+                    ok = false;
+                    break;
+                }
+                row = 0;
+            }
+            painter.drawText(QPointF(0, row * lineHeight + metrics.ascent()), piece);
+            ++row;
+        }
+    }
+    ok = painter.end() && ok;
+    return ok && pdf.printerState() != QPrinter::Error && QFileInfo(pdfPath).size() > 0;
+}
 
 std::unique_ptr<PrintSystem> CreateCupsPrintSystem()
 {

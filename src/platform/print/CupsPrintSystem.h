@@ -8,10 +8,20 @@
 
 #include "platform/Printing.h"
 
+#include <QPageLayout>
+#include <QString>
+
 #include <memory>
 
 namespace platform {
 
 std::unique_ptr<PrintSystem> CreateCupsPrintSystem();
+
+// How a job's text is laid out: on the pages of layout, in a 9-point
+// fixed-pitch font from the top of the first page, long lines wrapped (after
+// a blank where there is one) and pages broken where they fill; CR LF and
+// lone CRs end lines, a tab is eight blanks. False when the PDF could not be
+// written.
+bool RenderPlainTextPdf(QString text, const QPageLayout &layout, const QString &pdfPath);
 
 } // namespace platform

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -176,6 +178,92 @@ TEST_F(CupsPrintSystemTest, WithoutTheServerThereAreNoPrintersAndNoJob)
     EXPECT_FALSE(system->PrintText("text", 1));
     EXPECT_EQ(system->QueryRegistryString(RegistryRoot::LocalMachine, kKey + "\\GardlockTest", "Port").status,
               Status::NoKey);
+}
+
+} // namespace
+
+namespace {
+
+// The layout of a job's text needs no server.
+class PrintLayoutTest : public SandboxTest {
+protected:
+    static QString PdfText(const QString &path)
+    {
+        QProcess text;
+        text.start("pdftotext", {"-layout", path, "-"});
+        if (!text.waitForFinished(30000) || text.exitCode() != 0)
+            return {};
+        return QString::fromLocal8Bit(text.readAllStandardOutput());
+    }
+    static int PdfPages(const QString &path)
+    {
+        QProcess info;
+        info.start("pdfinfo", {path});
+        if (!info.waitForFinished(30000))
+            return -1;
+        for (const QByteArray &line : info.readAllStandardOutput().split('\n'))
+            if (line.startsWith("Pages:"))
+                return line.mid(6).trimmed().toInt();
+        return -1;
+    }
+    QString Pdf() const { return home() + "/out.pdf"; }
+};
+
+TEST_F(PrintLayoutTest, LinesRunOnOntoNewPagesInOrder)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const QPageLayout small(QPageSize(QPageSize::A7), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
+                            QPageLayout::Millimeter);
+    QString text;
+    for (int i = 0; i < 600; ++i)
+        text += QStringLiteral("line %1\r\n").arg(i, 4, 10, QChar('0'));
+    ASSERT_TRUE(platform::RenderPlainTextPdf(text, small, Pdf()));
+    EXPECT_GT(PdfPages(Pdf()), 10);
+    const QString printed = PdfText(Pdf());
+    qsizetype at = 0;
+    for (int i = 0; i < 600; ++i) {
+        at = printed.indexOf(QStringLiteral("line %1").arg(i, 4, 10, QChar('0')), at);
+        ASSERT_GE(at, 0) << i;
+    }
+}
+
+TEST_F(PrintLayoutTest, ALongLineWrapsAfterABlankAndLosesNothing)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
+                         QPageLayout::Millimeter);
+    QStringList words;
+    for (int i = 0; i < 80; ++i)
+        words << QStringLiteral("w%1").arg(i);
+    const QString unbroken(300, QChar('x'));
+    ASSERT_TRUE(platform::RenderPlainTextPdf(words.join(' ') + "\n" + unbroken + "\tend\n", a4, Pdf()));
+    const QString printed = PdfText(Pdf());
+    QStringList lines = printed.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_TRUE(lines[0].trimmed().startsWith("w0 w1 "));
+    // Broken between two words: the next line starts with the word after the last one.
+    const QString last = lines[0].trimmed().split(' ').last();
+    ASSERT_TRUE(QRegularExpression("^w\\d+$").match(last).hasMatch()) << last.toStdString();
+    EXPECT_TRUE(lines[1].trimmed().startsWith(QStringLiteral("w%1 ").arg(last.mid(1).toInt() + 1)));
+    QString joined = printed;
+    joined.remove(QRegularExpression("\\s"));
+    EXPECT_TRUE(joined.contains(words.join(QString()) + unbroken + "end"));
+}
+
+TEST_F(PrintLayoutTest, AThousandPageLogIsLaidOutWhole)
+{
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    // A rich text document of this size comes out as one empty page.
+    const QPageLayout small(QPageSize(QPageSize::A7), QPageLayout::Portrait, QMarginsF(5, 5, 5, 5),
+                            QPageLayout::Millimeter);
+    QString text;
+    for (int i = 0; i < 30000; ++i)
+        text += QStringLiteral("record %1\r\n").arg(i);
+    ASSERT_TRUE(platform::RenderPlainTextPdf(text, small, Pdf()));
+    EXPECT_GT(PdfPages(Pdf()), 1000);
 }
 
 } // namespace
