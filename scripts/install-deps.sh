@@ -12,7 +12,7 @@ packages=(
   # end-to-end tests and benchmarks
   xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick i3lock xauth xclip
   # printing end-to-end test: a private CUPS server and a reader for the PDF it receives
-  cups-daemon cups-client poppler-utils
+  cups-daemon cups-core-drivers cups-client poppler-utils
 )
 
 missing=()

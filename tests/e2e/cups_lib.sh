@@ -23,6 +23,8 @@ _cups_wait() {
   return 1
 }
 _cups_running() { lpstat -r 2>/dev/null | grep -q "is running"; }
+# Running, or ended (so there is no point waiting longer).
+_cups_settled() { _cups_running || ! kill -0 "$CUPSD_PID" 2>/dev/null; }
 
 start_private_cups() {
   CUPS_PROBLEM=""
@@ -72,7 +74,8 @@ CONF
   CUPSD_PID=$!
   declare -p E2E_PIDS >/dev/null 2>&1 && E2E_PIDS+=($CUPSD_PID) # ended by lib.sh's clean-up
   export CUPS_SERVER="$CUPS_DIR/cups.sock"
-  if ! _cups_wait 15 _cups_running; then
+  _cups_wait 15 _cups_settled
+  if ! _cups_running; then
     CUPS_PROBLEM="cupsd did not start: $(tail -n 3 "$CUPS_DIR/cupsd.out" "$CUPS_DIR/log/error_log" 2>/dev/null | tr '\n' ' ')"
     return 1
   fi
