@@ -18,8 +18,8 @@
 // temporary one, and no job is sent anywhere.
 
 #include "lock/IntruderLog.h"
-#include "logtools/frmLogViewer.h"
 #include "logtools/LogView.h"
+#include "logtools/frmLogViewer.h"
 #include "platform/Platform.h"
 #include "platform/Printing.h"
 #include "platform/print/CupsPrintSystem.h"
@@ -124,7 +124,8 @@ void Settle()
 
 QString SizeName(qint64 bytes)
 {
-    return bytes >= (1 << 20) ? QStringLiteral("%1 MB").arg(bytes >> 20) : QStringLiteral("%1 KB").arg(bytes >> 10);
+    return bytes >= (1 << 20) ? QStringLiteral("%1 MB").arg(bytes >> 20)
+                              : QStringLiteral("%1 KB").arg(bytes >> 10);
 }
 
 int PdfPages(const QString &path)
@@ -151,7 +152,8 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", (sandbox.path() + "/config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (sandbox.path() + "/data").toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", (sandbox.path() + "/runtime").toLocal8Bit());
-    QFile::setPermissions(sandbox.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(sandbox.path() + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -199,9 +201,8 @@ int main(int argc, char **argv)
             edit.setPlainText(text);
             Settle();
         });
-        const double backup = MedianMs(5, [&] {
-            CopyFileWithShell(QStringLiteral("C:\\intruder.log"), backupFolder, false, true);
-        });
+        const double backup = MedianMs(
+            5, [&] { CopyFileWithShell(QStringLiteral("C:\\intruder.log"), backupFolder, false, true); });
         std::printf("%-8s %9lld %10.1f %11.1f %10.1f %13.1f %10.1f\n", qPrintable(SizeName(size)),
                     static_cast<long long>(log.count('\n') / 3), load, refresh, bottom, textEdit, backup);
         Forms::Unload<frmLogViewer>();
@@ -216,7 +217,8 @@ int main(int argc, char **argv)
         const QString text = QStringLiteral("Gardlock 2001\n____________________\n") +
                              QString::fromLatin1(MakeLog(size)) + QStringLiteral("\n");
         const QString pdf = sandbox.path() + "/print.pdf";
-        const double ms = MedianMs(size >= (5LL << 20) ? 1 : 3, [&] { platform::RenderPlainTextPdf(text, a4, pdf); });
+        const double ms =
+            MedianMs(size >= (5LL << 20) ? 1 : 3, [&] { platform::RenderPlainTextPdf(text, a4, pdf); });
         std::printf("%-8s %10.1f %8d %10lld\n", qPrintable(SizeName(size)), ms, PdfPages(pdf),
                     static_cast<long long>(QFileInfo(pdf).size() >> 10));
     }

@@ -15,7 +15,8 @@ const QString frmBackupDest::kDesktopDescription =
     QStringLiteral("This will backup the Deskward log files into the desire directory as a file. Make sure "
                    "that the directory path below is correct and point to the desire destination.");
 
-frmBackupDest::frmBackupDest() : Form(CaptionOnlyWindow() | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint)
+frmBackupDest::frmBackupDest()
+    : Form(CaptionOnlyWindow() | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint)
 {
     setWindowTitle(QStringLiteral("Backup - Gardlock 2001"));
     setFixedSize(420, 200);
@@ -56,9 +57,10 @@ void frmBackupDest::onOkClick()
     const bool copied = CopyFileWithShell(QStringLiteral("C:\\intruder.log"), destination, false, true);
     frmLogBackup *backup = Forms::IfLoaded<frmLogBackup>();
     if (!copied) {
-        MsgBox(QStringLiteral("POSSIBLE CAUSES:\nThe log file doesn't exist.\nThe floppy disk may be damaged or "
-                              "may need formatting, or there is no floppy disk in the drive."),
-               MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Error making backup!"), this);
+        MsgBox(
+            QStringLiteral("POSSIBLE CAUSES:\nThe log file doesn't exist.\nThe floppy disk may be damaged or "
+                           "may need formatting, or there is no floppy disk in the drive."),
+            MsgButtons::OK, MsgIcon::Critical, QStringLiteral("Error making backup!"), this);
         Unload();
         if (backup)
             backup->ShowFailure();

@@ -26,7 +26,8 @@ QLabel *OutcomeLine(const QString &text, QWidget *parent)
 
 } // namespace
 
-frmLogBackup::frmLogBackup() : Form(CaptionOnlyWindow() | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint)
+frmLogBackup::frmLogBackup()
+    : Form(CaptionOnlyWindow() | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint)
 {
     setWindowTitle(QStringLiteral("Log Backup - Gardlock 2001"));
     setFixedSize(520, 390);
@@ -35,14 +36,16 @@ frmLogBackup::frmLogBackup() : Form(CaptionOnlyWindow() | Qt::WindowCloseButtonH
     Caption(QStringLiteral("backup"), this, Verdana(14, true), kLighterGrey)->setGeometry(12, 300, 130, 30);
     Caption(QStringLiteral("Backup Creation"), this, Verdana(12, true), kNavy)->setGeometry(150, 56, 350, 26);
 
-    Paragraph(QStringLiteral("You can create a backup of the log file by reading the information below and "
-                             "following the instructions. You will need a blank, formated floppy disk, or you "
-                             "can use a floppy disk with sufficient disk space to make the backup. Approx. "
-                             "10kb."),
-              this, 90, 64);
-    Paragraph(QStringLiteral("This feature will backup your existing log file to a floppy disk. You can also "
-                             "backup your existing log file by clicking on the \"Backup to Desktop\" button."),
-              this, 158, 44);
+    Paragraph(
+        QStringLiteral("You can create a backup of the log file by reading the information below and "
+                       "following the instructions. You will need a blank, formated floppy disk, or you "
+                       "can use a floppy disk with sufficient disk space to make the backup. Approx. "
+                       "10kb."),
+        this, 90, 64);
+    Paragraph(
+        QStringLiteral("This feature will backup your existing log file to a floppy disk. You can also "
+                       "backup your existing log file by clicking on the \"Backup to Desktop\" button."),
+        this, 158, 44);
     Paragraph(QStringLiteral("If you decide to make the backup to a floppy disk, you can later open the file "
                              "by using a text viewer such as Notepad."),
               this, 206, 44);

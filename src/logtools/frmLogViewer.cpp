@@ -69,8 +69,9 @@ frmLogViewer::frmLogViewer() : Form(PageWindow())
     cmdClearLog = LogButton(QStringLiteral("&Clear Log"),
                             QStringLiteral("this will clean and delete the existing log file in hard drive"),
                             this, 176);
-    cmdRefresh = LogButton(QStringLiteral("&Refresh"),
-                           QStringLiteral("this will refresh the existing log file in hard drive"), this, 292);
+    cmdRefresh =
+        LogButton(QStringLiteral("&Refresh"),
+                  QStringLiteral("this will refresh the existing log file in hard drive"), this, 292);
     cmdBackup = LogButton(
         QStringLiteral("&Backup..."),
         QStringLiteral("this will help you make a backup of the existing log file in hard drive"), this, 408);

@@ -29,7 +29,7 @@ public:
     void onPrintClick();
     void onLockScreenClick();
     void onUnlockScreenClick();
-    void onExitClick();      // "Click here to exit the program": removes the tray icon first
+    void onExitClick();       // "Click here to exit the program": removes the tray icon first
     void onExitAtOnceClick(); // "Click here to exit."
     void onInformationClick();
 

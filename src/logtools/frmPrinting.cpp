@@ -21,7 +21,7 @@ frmPrinting::frmPrinting() : Form(Qt::Window | Qt::CustomizeWindowHint)
     Timer1 = NewTimer(this, kShowMs, false, [this] { onTimer(); });
     Timer1->setSingleShot(true);
     Timer1->setTimerType(Qt::PreciseTimer); // a coarse timer may end the 3 seconds 5% early
-    Timer1->start();                         // running from load
+    Timer1->start();                        // running from load
 
     CentreOnScreen();
 }

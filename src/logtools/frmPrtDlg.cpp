@@ -223,10 +223,11 @@ void frmPrtDlg::onOkClick()
     // The Part validates the number of copies but sends one; the job carries
     // the number the user entered.
     if (!platform::printSystem().PrintText(text, int(copies))) {
-        MsgBox(QStringLiteral("The log file cannot be printed because the printer is not ready.\nPlease check if "
-                              "your printer is turned on. If your printer is on, the printer drivers maybe "
-                              "corrupted or the printer drivers were not installed correctly. If this problem "
-                              "persists contact the software developer (") +
+        MsgBox(QStringLiteral(
+                   "The log file cannot be printed because the printer is not ready.\nPlease check if "
+                   "your printer is turned on. If your printer is on, the printer drivers maybe "
+                   "corrupted or the printer drivers were not installed correctly. If this problem "
+                   "persists contact the software developer (") +
                    maker::kSupportEmail + QStringLiteral(") of this program.\nSupport E-mail: ") +
                    maker::kSupportEmail,
                MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Corvane Printer Service"), owner);

@@ -33,7 +33,8 @@ public:
     // The registry read of the Part: "" when the key cannot be opened,
     // "--Not String--" when the value is missing, not a string, or longer than
     // its 256-byte buffer; else the value.
-    static QString RegistryStringRead(platform::RegistryRoot root, const QString &key, const QString &valueName);
+    static QString RegistryStringRead(platform::RegistryRoot root, const QString &key,
+                                      const QString &valueName);
     // The leading number of a text, as the original's Val() reads it: an
     // empty or non-numeric text reads as 0.
     static long CopiesValue(const QString &text);

@@ -18,6 +18,9 @@ PrintSystem &printSystem()
     return *g_printSystem;
 }
 
-void installPrintSystem(PrintSystem *system) { g_printSystem = system; }
+void installPrintSystem(PrintSystem *system)
+{
+    g_printSystem = system;
+}
 
 } // namespace platform

@@ -114,12 +114,12 @@ int SHFileOperation(ShFileOpStruct &op)
         if (targetInfo.exists() && targetInfo.canonicalFilePath() == sourceInfo.canonicalFilePath())
             return shellop::kSameFile;
         if (targetInfo.exists() && !(op.fFlags & FOF_NOCONFIRMATION)) {
-            const platform::MsgResult answer = MsgBox(
-                QStringLiteral("This folder already contains a file named '%1'.\n\nWould you like to "
-                               "replace the existing file?")
-                    .arg(sourceInfo.fileName()),
-                platform::MsgButtons::OKCancel, platform::MsgIcon::Exclamation,
-                QStringLiteral("Confirm File Replace"), op.hwnd);
+            const platform::MsgResult answer =
+                MsgBox(QStringLiteral("This folder already contains a file named '%1'.\n\nWould you like to "
+                                      "replace the existing file?")
+                           .arg(sourceInfo.fileName()),
+                       platform::MsgButtons::OKCancel, platform::MsgIcon::Exclamation,
+                       QStringLiteral("Confirm File Replace"), op.hwnd);
             if (answer != platform::MsgResult::OK) {
                 op.fAnyOperationsAborted = true;
                 return shellop::kCancelled;

@@ -34,12 +34,12 @@ struct ShFileOpStruct {
 // The shell's results: 0 on success.
 namespace shellop {
 inline constexpr int kOk = 0;
-inline constexpr int kSourceMissing = 2;       // ERROR_FILE_NOT_FOUND
-inline constexpr int kDestinationMissing = 3;  // ERROR_PATH_NOT_FOUND: no such folder, drive not ready
-inline constexpr int kWriteFailed = 5;         // ERROR_ACCESS_DENIED: the folder cannot be written
-inline constexpr int kSameFile = 0x71;         // DE_SAMEFILE
-inline constexpr int kBadOperation = 0x7C;     // DE_INVALIDFILES: an operation or list it does not know
-inline constexpr int kCancelled = 1223;        // ERROR_CANCELLED: the user stopped it
+inline constexpr int kSourceMissing = 2;      // ERROR_FILE_NOT_FOUND
+inline constexpr int kDestinationMissing = 3; // ERROR_PATH_NOT_FOUND: no such folder, drive not ready
+inline constexpr int kWriteFailed = 5;        // ERROR_ACCESS_DENIED: the folder cannot be written
+inline constexpr int kSameFile = 0x71;        // DE_SAMEFILE
+inline constexpr int kBadOperation = 0x7C;    // DE_INVALIDFILES: an operation or list it does not know
+inline constexpr int kCancelled = 1223;       // ERROR_CANCELLED: the user stopped it
 } // namespace shellop
 
 // Carries out the operation; 0 when every file was copied.

@@ -61,8 +61,14 @@ protected:
         ASSERT_TRUE(shown);
         EXPECT_FALSE(Forms::IsLoaded<frmBackupDest>());
     }
-    static bool Succeeded(frmLogBackup &form) { return form.lblDone->isVisible() && !form.lblFailed->isVisible(); }
-    static bool Failed(frmLogBackup &form) { return form.lblFailed->isVisible() && !form.lblDone->isVisible(); }
+    static bool Succeeded(frmLogBackup &form)
+    {
+        return form.lblDone->isVisible() && !form.lblFailed->isVisible();
+    }
+    static bool Failed(frmLogBackup &form)
+    {
+        return form.lblFailed->isVisible() && !form.lblDone->isVisible();
+    }
 };
 
 TEST_F(LogBackupTest, BackupScreenCarriesItsTextsAndStartsWithNoOutcome)

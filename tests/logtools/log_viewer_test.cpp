@@ -6,8 +6,8 @@
 
 #include "lock/IntruderLog.h"
 #include "lock/PasswordStore.h"
-#include "logtools/frmLogBackup.h"
 #include "logtools/LogView.h"
+#include "logtools/frmLogBackup.h"
 #include "logtools/frmLogViewer.h"
 #include "logtools/frmPassword.h"
 #include "logtools/frmPrtDlg.h"
@@ -20,6 +20,7 @@
 #include "ui/NavigationBar.h"
 #include "ui/modTrayIcon.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,7 +28,6 @@
 #include <QFileInfo>
 #include <QScrollBar>
 #include <QStyle>
-#include <QAbstractTextDocumentLayout>
 #include <QTest>
 
 using namespace testing_support;
@@ -37,8 +37,9 @@ using platform::MsgResult;
 
 namespace {
 
-const QString kNotice = QStringLiteral("This information is not available because this screen has been locked. "
-                                       "Unlock this screen to display this information.");
+const QString kNotice =
+    QStringLiteral("This information is not available because this screen has been locked. "
+                   "Unlock this screen to display this information.");
 
 class LogViewerTest : public SandboxTest {
 protected:
@@ -101,7 +102,8 @@ TEST_F(LogViewerTest, ControlsCarryTheirCaptionsAndTips)
     } cases[] = {
         {form.cmdClearLog, "&Clear Log", "this will clean and delete the existing log file in hard drive"},
         {form.cmdRefresh, "&Refresh", "this will refresh the existing log file in hard drive"},
-        {form.cmdBackup, "&Backup...", "this will help you make a backup of the existing log file in hard drive"},
+        {form.cmdBackup, "&Backup...",
+         "this will help you make a backup of the existing log file in hard drive"},
         {form.cmdPrint, "&Print...", "this will bring the print options dialog box"},
         {form.cmdExit, "&Exit", "Click here to exit the program"},
         {form.cmdExitAtOnce, "&Exit", "Click here to exit."},
@@ -528,7 +530,8 @@ TEST_F(LogViewerTest, Navigation)
         std::function<Form *()> target;
     } cases[] = {
         {&NavigationBar::lblHome, [] { return static_cast<Form *>(Forms::IfLoaded<frmMain>()); }},
-        {&NavigationBar::lblPasswordSettings, [] { return static_cast<Form *>(Forms::IfLoaded<frmPassword>()); }},
+        {&NavigationBar::lblPasswordSettings,
+         [] { return static_cast<Form *>(Forms::IfLoaded<frmPassword>()); }},
         {&NavigationBar::lblProtect, [] { return static_cast<Form *>(Forms::IfLoaded<frmProtection>()); }},
     };
     for (const Case &c : cases) {

@@ -67,7 +67,7 @@ protected:
         WhenModal<frmPrinting>([&](frmPrinting &window) {
             shown = true;
             EXPECT_FALSE(Forms::IsLoaded<frmPrtDlg>()); // the dialog goes first
-            EXPECT_TRUE(printers.jobs.empty());          // nothing printed while it stands
+            EXPECT_TRUE(printers.jobs.empty());         // nothing printed while it stands
             if (inspect)
                 inspect(window);
         });
@@ -103,8 +103,9 @@ TEST_F(PrintTest, DialogCarriesItsControlsAndStartingValues)
     QStringList texts;
     for (QLabel *label : dialog.findChildren<QLabel *>())
         texts << label->text();
-    for (const char *text : {"Printer Settings", "Read the settings below and make any changes that you want.",
-                             "Name:", "Status:", "Port:", "Number of copies:"})
+    for (const char *text :
+         {"Printer Settings", "Read the settings below and make any changes that you want.",
+          "Name:", "Status:", "Port:", "Number of copies:"})
         EXPECT_TRUE(texts.contains(text)) << text;
 }
 
@@ -128,7 +129,8 @@ TEST_F(PrintTest, WithoutACurrentPrinterTheBoxShowsTheRegistrysDefault)
         QString text, port;
     } cases[] = {
         {"default value present",
-         [](FakePrintSystem &p) { p.SetValue(RegistryRoot::CurrentConfig, kKey, "Default", "gone"); }, "gone", ""},
+         [](FakePrintSystem &p) { p.SetValue(RegistryRoot::CurrentConfig, kKey, "Default", "gone"); }, "gone",
+         ""},
         {"default value missing", [](FakePrintSystem &p) { p.values.clear(); }, "--Not String--", ""},
         {"no key at all",
          [](FakePrintSystem &p) {
@@ -234,10 +236,10 @@ TEST_F(PrintTest, OnlyDigitsAndBackspaceReachTheCopiesBox)
         QString after;
         bool refused;
     } cases[] = {
-        {Qt::Key_5, "5", "15", false},        {Qt::Key_0, "0", "10", false},
-        {Qt::Key_A, "a", "1", true},          {Qt::Key_Minus, "-", "1", true},
-        {Qt::Key_Space, " ", "1", true},      {Qt::Key_Return, "\r", "1", true},
-        {Qt::Key_Enter, "\r", "1", true},     {Qt::Key_Backspace, "\b", "", false},
+        {Qt::Key_5, "5", "15", false},       {Qt::Key_0, "0", "10", false},
+        {Qt::Key_A, "a", "1", true},         {Qt::Key_Minus, "-", "1", true},
+        {Qt::Key_Space, " ", "1", true},     {Qt::Key_Return, "\r", "1", true},
+        {Qt::Key_Enter, "\r", "1", true},    {Qt::Key_Backspace, "\b", "", false},
         {Qt::Key_Escape, "\x1b", "1", true},
     };
     for (const Case &c : cases) {
@@ -289,8 +291,17 @@ TEST_F(PrintTest, CopiesValueReadsTheLeadingNumber)
     struct Case {
         const char *text;
         long value;
-    } cases[] = {{"1", 1}, {"9", 9}, {"10", 10}, {"0", 0}, {"", 0}, {"abc", 0},
-                 {" 3", 3}, {"3abc", 3}, {"-2", -2}, {"007", 7}, {"999999999", 999999999}};
+    } cases[] = {{"1", 1},
+                 {"9", 9},
+                 {"10", 10},
+                 {"0", 0},
+                 {"", 0},
+                 {"abc", 0},
+                 {" 3", 3},
+                 {"3abc", 3},
+                 {"-2", -2},
+                 {"007", 7},
+                 {"999999999", 999999999}};
     for (const Case &c : cases)
         EXPECT_EQ(frmPrtDlg::CopiesValue(c.text), c.value) << c.text;
 }
@@ -306,7 +317,8 @@ TEST_F(PrintTest, AnInvalidNumberOfCopiesKeepsTheDialogAndPrintsNothing)
         dialog.CmdOK->setFocus();
         QTest::mouseClick(dialog.CmdOK, Qt::LeftButton);
         ASSERT_EQ(dialogs().boxes.size(), 1u);
-        EXPECT_EQ(dialogs().boxes[0].text, "You entered an invalid number of copies.\nEnter a number between 1-9");
+        EXPECT_EQ(dialogs().boxes[0].text,
+                  "You entered an invalid number of copies.\nEnter a number between 1-9");
         EXPECT_EQ(dialogs().boxes[0].title, "Invalid number of copies");
         EXPECT_EQ(dialogs().boxes[0].icon, MsgIcon::Exclamation);
         EXPECT_TRUE(Forms::IsLoaded<frmPrtDlg>());

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QPageSetupDialog>
-#include <QPrinter>
 #include <QPainter>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
 
@@ -152,7 +152,8 @@ public:
         cups_option_t *options = nullptr;
         for (int i = 0; i < dest->num_options; ++i)
             if (qstrcmp(dest->options[i].name, "device-uri") != 0)
-                numOptions = cupsAddOption(dest->options[i].name, dest->options[i].value, numOptions, &options);
+                numOptions =
+                    cupsAddOption(dest->options[i].name, dest->options[i].value, numOptions, &options);
         cupsFreeDests(1, dest);
         numOptions = cupsAddOption("copies", QByteArray::number(qBound(1, copies, 9)).constData(), numOptions,
                                    &options);

@@ -34,11 +34,13 @@ protected:
         s_dir = new QTemporaryDir(QDir::tempPath() + "/gardlock-cups-XXXXXX");
         QProcess start;
         start.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        start.start("bash", {"-c",
-                             "E2E_TMP=\"$1\"; source \"$2\"; start_private_cups || { echo \"PROBLEM=$CUPS_PROBLEM\"; "
-                             "exit 1; }; echo \"SERVER=$CUPS_SERVER\"; echo \"PID=$CUPSD_PID\"; echo \"OUT=$PRINT_OUT\"; "
-                             "echo \"LOG=$CUPS_DIR/log/error_log\"",
-                             "_", s_dir->path(), QStringLiteral(GARDLOCK_TESTS_DIR "/e2e/cups_lib.sh")});
+        start.start(
+            "bash",
+            {"-c",
+             "E2E_TMP=\"$1\"; source \"$2\"; start_private_cups || { echo \"PROBLEM=$CUPS_PROBLEM\"; "
+             "exit 1; }; echo \"SERVER=$CUPS_SERVER\"; echo \"PID=$CUPSD_PID\"; echo \"OUT=$PRINT_OUT\"; "
+             "echo \"LOG=$CUPS_DIR/log/error_log\"",
+             "_", s_dir->path(), QStringLiteral(GARDLOCK_TESTS_DIR "/e2e/cups_lib.sh")});
         start.waitForFinished(60000);
         for (const QString &line : QString::fromLocal8Bit(start.readAllStandardOutput()).split('\n')) {
             const QString value = line.section('=', 1);
@@ -54,7 +56,8 @@ protected:
                 s_log = value;
         }
         if (s_server.isEmpty() && s_problem.isEmpty())
-            s_problem = "the start script said nothing: " + QString::fromLocal8Bit(start.readAllStandardError());
+            s_problem =
+                "the start script said nothing: " + QString::fromLocal8Bit(start.readAllStandardError());
         if (!s_problem.isEmpty()) // ctest reports the run as skipped on this line
             std::printf("SKIPPED: no private CUPS server could be started: %s\n", qPrintable(s_problem));
         // libcups reads the server from the environment when it is first asked.
@@ -88,7 +91,8 @@ protected:
         QFile log(s_log);
         if (!log.open(QIODevice::ReadOnly))
             return {};
-        const QByteArray marker = "[Job " + QByteArray::number(job) + "] argv[" + QByteArray::number(argument) + "]=\"";
+        const QByteArray marker =
+            "[Job " + QByteArray::number(job) + "] argv[" + QByteArray::number(argument) + "]=\"";
         for (const QByteArray &line : log.readAll().split('\n')) {
             const qsizetype at = line.indexOf(marker);
             if (at >= 0)
