@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the source folders depend one way only:
-#   - only src/platform/x11/ includes X11 or xcb headers;
+#   - only src/platform/x11/ includes X11 or xcb headers, and only
+#     src/platform/print/ includes CUPS headers;
 #   - every #include "folder/..." goes to a folder the including folder may use;
 #   - the folder include graph has no cycle.
 # With --graph, prints the folder dependency graph (one "from -> to" a line).
@@ -16,6 +17,7 @@ declare -A allowed=(
   [platform/storage]="platform formats"
   [platform/desktop]="platform platform/storage formats"
   [platform/x11]="platform"
+  [platform/print]="platform"
   [ui]="platform platform/storage platform/desktop formats"
   [lock]="ui platform platform/storage platform/desktop formats"
   [setup]="lock ui platform platform/storage platform/desktop formats"
@@ -40,6 +42,11 @@ while IFS= read -r -d '' file; do
   if [ "$folder" != "platform/x11" ] &&
      grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](xcb/|X11/)' "$file"; then
     echo "layers: $file includes an X11 header outside platform/x11/" >&2
+    status=1
+  fi
+  if [ "$folder" != "platform/print" ] &&
+     grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]cups/' "$file"; then
+    echo "layers: $file includes a CUPS header outside platform/print/" >&2
     status=1
   fi
   while IFS= read -r target; do

@@ -6,11 +6,13 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libxcb1-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libcups2-dev
   # running on a desktop without one (private virtual display)
   xvfb icewm x11vnc fonts-dejavu-core
   # end-to-end tests and benchmarks
-  xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick i3lock xauth
+  xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick i3lock xauth xclip
+  # printing end-to-end test: a private CUPS server and a reader for the PDF it receives
+  cups-daemon cups-core-drivers cups-client poppler-utils
 )
 
 missing=()

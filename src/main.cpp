@@ -4,6 +4,7 @@
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/x11/X11ShellLockdown.h"
+#include "platform/print/CupsPrintSystem.h"
 #include "startup/CommandLineCode.h"
 #include "startup/ProgramPages.h"
 #include "ui/WindowServices.h"
@@ -58,6 +59,8 @@ int main(int argc, char **argv)
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;
     platform::install({shell.get(), &dialogs, &launcher, &session});
+    const std::unique_ptr<platform::PrintSystem> printers = platform::CreateCupsPrintSystem();
+    platform::installPrintSystem(printers.get());
 
     RegisterProgramPages();
     const int refused = CommandLineCode::Main(argText, CommandLineCode::ProgramTargets());
