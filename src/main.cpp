@@ -3,6 +3,7 @@
 
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/DesktopServices.h"
+#include "platform/desktop/QtHttp.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
 #include "startup/ProgramPages.h"
@@ -58,6 +59,8 @@ int main(int argc, char **argv)
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;
     platform::install({shell.get(), &dialogs, &launcher, &session});
+    platform::QtHttpClient http;
+    platform::installHttp(&http);
 
     RegisterProgramPages();
     const int refused = CommandLineCode::Main(argText, CommandLineCode::ProgramTargets());
