@@ -11,6 +11,8 @@ packages=(
   xvfb icewm x11vnc fonts-dejavu-core
   # end-to-end tests and benchmarks
   xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick i3lock xauth
+  # the local download host of the update-check tests and benchmark
+  python3
 )
 
 missing=()

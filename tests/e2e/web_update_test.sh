@@ -94,6 +94,21 @@ sleep 0.3; screenshot 04-rich-news
 click_in "$NEWS" $CLOSE_X $CLOSE_Y
 wait_for 3 gone "$NEWS_TITLE" >/dev/null
 
+# Files of 100 MB: only the bytes that matter are read, the news is cut and
+# the program stays small.
+{ printf '9'; head -c 104857600 /dev/zero; } >"$FILES/application.ver"
+{ printf '{\\rtf1 '; head -c 104857600 /dev/zero | tr '\0' '{'; } >"$FILES/news2.txt"
+open_update
+NEWS=$(wait_for 15 visible_window "$NEWS_TITLE")
+check "100 MB files: the news viewer opens" test -n "$NEWS"
+check "100 MB files: the disk copy is the news cut at 512 KiB, and CR LF" \
+  test "$(stat -c %s "$DRIVE_C/news2.txt")" -eq $((512 * 1024 + 2))
+rss_kb=$(awk '/^VmHWM/{print $2}' "/proc/$GARDLOCK_PID/status")
+check "100 MB files: the program's peak memory stays small (${rss_kb} kB)" test "$rss_kb" -lt 300000
+click_in "$NEWS" $CLOSE_X $CLOSE_Y
+check "100 MB files: \"&Close\" closes the viewer" wait_for 5 gone "$NEWS_TITLE"
+rm -f "$FILES/application.ver" "$FILES/news2.txt"
+
 # No server: one message, and the window is gone.
 CLOSED_PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 set_folder "http://127.0.0.1:$CLOSED_PORT/files/"
