@@ -9,6 +9,7 @@ The chosen port is written to PORTFILE; each request is logged on stderr.
 """
 import http.server
 import os
+import socket
 import sys
 import time
 
@@ -17,6 +18,12 @@ ROOT, PORTFILE = sys.argv[1], sys.argv[2]
 
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+
+    def setup(self):
+        super().setup()
+        # Headers and body go out in two writes; without this a kept-alive
+        # connection waits for the client's delayed acknowledgement.
+        self.request.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
 
     def do_GET(self):
         if self.path.startswith("/hang/"):
