@@ -9,6 +9,8 @@ namespace web {
 
 bool IsNewerVersion(const QByteArray &published, const QByteArray &own)
 {
+    // Bytes compare as the characters they stand for: ours are ASCII, and every
+    // byte above 127 stands for a character above ASCII in Windows-1252.
     const auto byCode = [](char a, char b) {
         return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
     };

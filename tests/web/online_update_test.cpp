@@ -245,14 +245,17 @@ TEST_F(OnlineUpdateTest, CancelDuringAHangingFetchClosesTheWindowAtOnceAndOpensN
     http().replies[kNewsUrl] = FakeReply{"News", 0, {}, false};
     frmOnlineUpdate &form = Open();
     bool closedAtOnce = false;
+    int progress = 0;
     http().duringFetch = [&](const QString &) {
-        QTimer::singleShot(30, [&] {
+        QTimer::singleShot(350, [&] {
+            progress = form.prgDownload->value(); // the bar moves while the fetch runs
             form.cmdCancel->click();
             closedAtOnce = !form.isVisible() && !Forms::IsLoaded<frmOnlineUpdate>();
         });
     };
     QTRY_VERIFY(!http().cancelledFetches.empty());
     EXPECT_TRUE(closedAtOnce);
+    EXPECT_GE(progress, 2);
     EXPECT_TRUE(http().cancelledFetches[0]);
     QTest::qWait(20);
     EXPECT_FALSE(Forms::IsLoaded<frmOnlineUpdate>());
