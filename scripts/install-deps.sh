@@ -13,6 +13,8 @@ packages=(
   xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick i3lock xauth xclip
   # printing end-to-end test: a private CUPS server and a reader for the PDF it receives
   cups-daemon cups-core-drivers cups-client poppler-utils
+  # the local download host of the update-check tests and benchmark
+  python3
 )
 
 missing=()

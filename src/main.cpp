@@ -3,6 +3,7 @@
 
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/DesktopServices.h"
+#include "platform/desktop/QtHttp.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "platform/print/CupsPrintSystem.h"
 #include "startup/CommandLineCode.h"
@@ -61,6 +62,8 @@ int main(int argc, char **argv)
     platform::install({shell.get(), &dialogs, &launcher, &session});
     const std::unique_ptr<platform::PrintSystem> printers = platform::CreateCupsPrintSystem();
     platform::installPrintSystem(printers.get());
+    platform::QtHttpClient http;
+    platform::installHttp(&http);
 
     RegisterProgramPages();
     const int refused = CommandLineCode::Main(argText, CommandLineCode::ProgramTargets());

@@ -10,12 +10,22 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cctype>
+#include <limits>
 #include <vector>
 
 namespace formats {
 
 namespace {
+
+// Bounds that keep hostile input from costing memory or time: groups nested
+// deeper share the state of the deepest kept one; sizes, fallback counts and
+// the colour table are held to what real documents use.
+constexpr size_t kMaxDepth = 1000;
+constexpr size_t kMaxColours = 4096;
+constexpr int kMaxHalfPoints = 800; // 400 pt
+constexpr int kMaxUcSkip = 8;
 
 struct GroupState {
     bool bold = false;
@@ -72,18 +82,27 @@ public:
 
     void Run()
     {
+        // One edit block: the document is laid out once at the end, not after
+        // every insertion (which costs the square of the length).
+        m_cursor.beginEditBlock();
         m_states.push_back(GroupState{});
         while (m_pos < m_rtf.size()) {
             const char c = m_rtf[m_pos];
             if (c == '{') {
                 ++m_pos;
                 Flush();
+                if (m_states.size() >= kMaxDepth) {
+                    ++m_excessDepth;
+                    continue;
+                }
                 m_states.push_back(m_states.back());
                 m_states.back().colourTable = false;
             } else if (c == '}') {
                 ++m_pos;
                 Flush();
-                if (m_states.size() > 1)
+                if (m_excessDepth > 0)
+                    --m_excessDepth;
+                else if (m_states.size() > 1)
                     m_states.pop_back();
             } else if (c == '\\') {
                 ControlWord();
@@ -95,6 +114,7 @@ public:
             }
         }
         Flush();
+        m_cursor.endEditBlock();
     }
 
 private:
@@ -104,7 +124,7 @@ private:
     {
         if (State().colourTable) {
             for (char c : bytes)
-                if (c == ';') {
+                if (c == ';' && m_colours.size() < kMaxColours) {
                     m_colours.push_back(m_pendingColour);
                     m_pendingColour = QColor(0, 0, 0);
                 }
@@ -179,18 +199,27 @@ private:
         bool hasParam = false;
         int param = 0;
         const qsizetype numStart = m_pos;
-        if (m_pos < m_rtf.size() && m_rtf[m_pos] == '-')
+        const bool negative = m_pos < m_rtf.size() && m_rtf[m_pos] == '-';
+        if (negative)
             ++m_pos;
-        while (m_pos < m_rtf.size() && std::isdigit(static_cast<unsigned char>(m_rtf[m_pos])))
+        long long value = 0; // saturates: a huge number reads as the largest int
+        while (m_pos < m_rtf.size() && std::isdigit(static_cast<unsigned char>(m_rtf[m_pos]))) {
+            value = qMin<long long>(value * 10 + (m_rtf[m_pos] - '0'), std::numeric_limits<int>::max());
             ++m_pos;
-        if (m_pos > numStart && !(m_pos == numStart + 1 && m_rtf[numStart] == '-')) {
+        }
+        if (m_pos > numStart + (negative ? 1 : 0)) {
             hasParam = true;
-            param = m_rtf.mid(numStart, m_pos - numStart).toInt();
+            param = int(negative ? -value : value);
         } else {
             m_pos = numStart;
         }
         if (m_pos < m_rtf.size() && m_rtf[m_pos] == ' ')
             ++m_pos; // the delimiter belongs to the word
+        if (word == "bin") {
+            // Raw bytes follow; they are data, never text or control words.
+            m_pos += std::clamp<qsizetype>(hasParam ? param : 0, 0, m_rtf.size() - m_pos);
+            return;
+        }
         Apply(word, hasParam, param);
     }
 
@@ -261,10 +290,11 @@ private:
                 {"rdblquote", QChar(0x201D)}};
             AppendText(QString(symbols.value(word)));
         } else if (word == "u" && hasParam) {
-            AppendText(QString(QChar(char16_t(param < 0 ? param + 65536 : param))));
+            const int code = qBound(-32768, param, 65535);
+            AppendText(QString(QChar(char16_t(code < 0 ? code + 65536 : code))));
             m_skipFallback = s.ucSkip;
         } else if (word == "uc" && hasParam) {
-            s.ucSkip = qMax(0, param);
+            s.ucSkip = qBound(0, param, kMaxUcSkip);
         } else if (word == "b" || word == "i" || word == "ul" || word == "ulnone" || word == "fs" ||
                    word == "cf" || word == "plain") {
             Flush();
@@ -277,7 +307,7 @@ private:
             else if (word == "ulnone")
                 s.underline = false;
             else if (word == "fs" && hasParam)
-                s.halfPoints = param;
+                s.halfPoints = qBound(1, param, kMaxHalfPoints);
             else if (word == "cf")
                 s.colour = param;
             else if (word == "plain") {
@@ -310,6 +340,7 @@ private:
     QColor m_pendingColour{0, 0, 0};
     QByteArray m_pending;
     int m_skipFallback = 0;
+    size_t m_excessDepth = 0;
 };
 
 } // namespace
@@ -322,6 +353,7 @@ bool IsRtf(const QByteArray &bytes)
 QTextDocument *RtfToDocument(const QByteArray &rtf, QObject *parent)
 {
     auto *doc = new QTextDocument(parent);
+    doc->setUndoRedoEnabled(false);
     RtfReader(rtf, doc).Run();
     return doc;
 }

@@ -12,6 +12,9 @@ NAV_Y=11 NAV_HOME=24 NAV_VIEWLOG=172 NAV_PROTECT=268
 
 start_desktop
 mkdir -p "$DRIVE_C"; printf '"pw"\r\n' > "$DRIVE_C/cslckrt.sys"
+# The update check reads a local download folder that holds our own version.
+mkdir -p "$E2E_TMP/files"; printf '2.0' > "$E2E_TMP/files/application.ver"
+printf '[Web]\nDownloadFolder=file://%s/files/\n' "$E2E_TMP" > "$XDG_CONFIG_HOME/DW2001.conf"
 start_gardlock
 MAIN=$(wait_for 20 visible_window "Gardlock 2001")
 check "the main screen comes up" test -n "$MAIN"

@@ -1,4 +1,5 @@
 #include "support/Recorders.h"
+#include "support/FakeHttp.h"
 
 #include <memory>
 
@@ -32,6 +33,7 @@ void ResetRecorders()
     g_recorders = std::make_unique<Recorders>();
     platform::install(
         {&g_recorders->shell, &g_recorders->dialogs, &g_recorders->launcher, &g_recorders->session});
+    ResetFakeHttp();
 }
 
 } // namespace testing_support

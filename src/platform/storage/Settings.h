@@ -23,6 +23,9 @@ inline constexpr Setting Background1{"Options", "Background1", ""};
 inline constexpr Setting Background2{"Options", "Background2", ""};
 inline constexpr Setting TrayIcon{"Options", "TrayIcon", "Disabled"};
 inline constexpr Setting ViewLogStatus{"ViewLog", "Status", "Unlocked"};
+// The URL of the folder holding "application.ver" and "news2.txt"; empty
+// means the maker's own download folder.
+inline constexpr Setting DownloadFolder{"Web", "DownloadFolder", ""};
 
 QString Read(const Setting &setting);
 void Write(const Setting &setting, const QString &value);
