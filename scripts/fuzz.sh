@@ -14,6 +14,15 @@ if ! command -v clang++ >/dev/null; then
   exit 0
 fi
 
+# libFuzzer's runtime comes in a package of its own; without it, say so.
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char *, unsigned long) { return 0; }' >"$probe/p.cpp"
+if ! clang++ -fsanitize=fuzzer,address "$probe/p.cpp" -o "$probe/p" 2>"$probe/err"; then
+  echo "fuzz: clang++ cannot build a libFuzzer target here ($(head -1 "$probe/err")); no fuzzing run"
+  exit 0
+fi
+
 build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGARDLOCK_FUZZ=ON >/dev/null

@@ -15,6 +15,8 @@ packages=(
   cups-daemon cups-core-drivers cups-client poppler-utils
   # the local download host of the update-check tests and benchmark
   python3
+  # the fuzz targets of the readers (libFuzzer, sanitizers)
+  clang libclang-rt-14-dev
 )
 
 missing=()
