@@ -43,16 +43,28 @@ e2e_cleanup() {
 trap e2e_cleanup EXIT
 
 # Starts Xvfb on a free display and icewm with its task bar; exports DISPLAY.
+# icewm now and then comes up without its task bar (or dies starting); it is
+# then started again, up to three times, and its log shown.
 start_desktop() {
   local fd_file="$E2E_TMP/display"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
   E2E_PIDS+=($!)
   local i
-  for i in $(seq 1 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
+  for i in $(seq 1 200); do [ -s "$fd_file" ] && break; sleep 0.05; done
+  [ -s "$fd_file" ] || { echo "Xvfb did not start:"; cat "$E2E_TMP/xvfb.log"; exit 1; }
   export DISPLAY=":$(cat "$fd_file")"
-  icewm >"$E2E_TMP/icewm.log" 2>&1 &
-  E2E_PIDS+=($!)
-  wait_for 30 taskbar_frame >/dev/null || { echo "icewm's task bar did not come up"; exit 1; }
+  local attempt icewm_pid
+  for attempt in 1 2 3; do
+    icewm >"$E2E_TMP/icewm.log" 2>&1 &
+    icewm_pid=$!
+    E2E_PIDS+=($icewm_pid)
+    wait_for 15 taskbar_frame >/dev/null && return 0
+    echo "icewm's task bar did not come up (attempt $attempt); icewm said:"
+    sed 's/^/  /' "$E2E_TMP/icewm.log" | tail -20
+    kill -9 "$icewm_pid" 2>/dev/null
+    wait "$icewm_pid" 2>/dev/null
+  done
+  exit 1
 }
 
 # Waits up to $1 seconds for the command to succeed; prints its output.
