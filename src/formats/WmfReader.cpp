@@ -237,11 +237,28 @@ private:
         return f;
     }
 
+    // A point of the drawing, held to a margin around the window: a point far
+    // off the picture draws nothing there, but huge coordinates make the
+    // painter's outlines (and so its time) grow without bound.
+    QPointF At(qint16 x, qint16 y) const
+    {
+        const QSizeF ext = m_state.windowExt;
+        if (ext.width() == 0 || ext.height() == 0)
+            return QPointF(x, y);
+        const QPointF org = m_state.windowOrg;
+        const double marginX = 2 * qAbs(ext.width()), marginY = 2 * qAbs(ext.height());
+        const double left = qMin(org.x(), org.x() + ext.width()) - marginX;
+        const double right = qMax(org.x(), org.x() + ext.width()) + marginX;
+        const double top = qMin(org.y(), org.y() + ext.height()) - marginY;
+        const double bottom = qMax(org.y(), org.y() + ext.height()) + marginY;
+        return QPointF(qBound(left, double(x), right), qBound(top, double(y), bottom));
+    }
+
     std::vector<QPointF> Points(const Params &p, qsizetype firstWord, int count) const
     {
         std::vector<QPointF> points;
         for (int i = 0; i < count && (firstWord + 2 * i + 1) * 2 < p.size() + 1; ++i)
-            points.emplace_back(p.S(firstWord + 2 * i), p.S(firstWord + 2 * i + 1));
+            points.push_back(At(p.S(firstWord + 2 * i), p.S(firstWord + 2 * i + 1)));
         return points;
     }
 
@@ -249,7 +266,9 @@ private:
     {
         const Font &f = m_state.font;
         QFont font(f.face.isEmpty() ? QStringLiteral("Sans Serif") : f.face);
-        font.setPixelSize(qMax(1, f.height));
+        // A glyph taller than twice the window draws nothing more, only slower.
+        const int tallest = qMax(1, 2 * int(qAbs(m_state.windowExt.height())));
+        font.setPixelSize(qBound(1, f.height, qMax(tallest, 16)));
         font.setWeight(f.weight >= 600 ? QFont::Bold : QFont::Normal);
         font.setItalic(f.italic);
         font.setUnderline(f.underline);
@@ -347,23 +366,23 @@ private:
                 }
                 break;
             case 0x0214:
-                m_state.position = QPointF(p.S(1), p.S(0));
+                m_state.position = At(p.S(1), p.S(0));
                 break;
             case 0x0213: {
-                const QPointF to(p.S(1), p.S(0));
+                const QPointF to = At(p.S(1), p.S(0));
                 g.drawLine(m_state.position, to);
                 m_state.position = to;
                 break;
             }
             case 0x041B:
-                g.drawRect(QRectF(QPointF(p.S(3), p.S(2)), QPointF(p.S(1), p.S(0))).normalized());
+                g.drawRect(QRectF(At(p.S(3), p.S(2)), At(p.S(1), p.S(0))).normalized());
                 break;
             case 0x0418:
-                g.drawEllipse(QRectF(QPointF(p.S(3), p.S(2)), QPointF(p.S(1), p.S(0))).normalized());
+                g.drawEllipse(QRectF(At(p.S(3), p.S(2)), At(p.S(1), p.S(0))).normalized());
                 break;
             case 0x061C:
-                g.drawRoundedRect(QRectF(QPointF(p.S(5), p.S(4)), QPointF(p.S(3), p.S(2))).normalized(),
-                                  p.S(1) / 2.0, p.S(0) / 2.0);
+                g.drawRoundedRect(QRectF(At(p.S(5), p.S(4)), At(p.S(3), p.S(2))).normalized(), p.S(1) / 2.0,
+                                  p.S(0) / 2.0);
                 break;
             case 0x0324:
             case 0x0325: {
