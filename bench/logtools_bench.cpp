@@ -17,6 +17,7 @@
 // Nothing here touches the user's files or printers: every folder is a
 // temporary one, and no job is sent anywhere.
 
+#include "QuietShell.h"
 #include "lock/IntruderLog.h"
 #include "logtools/LogView.h"
 #include "logtools/frmLogViewer.h"
@@ -42,23 +43,6 @@
 namespace {
 
 // Stand-ins for the desktop: the log tools ask it for nothing during these runs.
-class QuietShell : public platform::ShellLockdown {
-public:
-    void HideTaskBar() override {}
-    void ShowTaskBar() override {}
-    void HideStartButton() override {}
-    void ShowStartButton() override {}
-    void HideTrayArea() override {}
-    void ShowTrayArea() override {}
-    void HideTaskTabs() override {}
-    void ShowTaskTabs() override {}
-    void DisableSystemKeys() override {}
-    void EnableSystemKeys() override {}
-    void SetScreenSaverRunning(bool) override {}
-    void SetWindowLayer(QWidget *, bool) override {}
-    void SkipTaskBar(QWidget *) override {}
-    QString CannotLockReason() override { return {}; }
-};
 class QuietDialogs : public platform::Dialogs {
 public:
     platform::MsgResult MessageBox(QWidget *, const QString &, const QString &, platform::MsgButtons,

@@ -7,6 +7,7 @@
 //
 //   build/bench/web_update_bench [RUNS]      (default 20; offscreen without DISPLAY)
 
+#include "QuietShell.h"
 #include "platform/HttpFetch.h"
 #include "platform/Platform.h"
 #include "platform/desktop/QtHttp.h"
@@ -29,23 +30,6 @@
 
 namespace {
 
-class NoShell : public platform::ShellLockdown {
-public:
-    void HideTaskBar() override {}
-    void ShowTaskBar() override {}
-    void HideStartButton() override {}
-    void ShowStartButton() override {}
-    void HideTrayArea() override {}
-    void ShowTrayArea() override {}
-    void HideTaskTabs() override {}
-    void ShowTaskTabs() override {}
-    void DisableSystemKeys() override {}
-    void EnableSystemKeys() override {}
-    void SetScreenSaverRunning(bool) override {}
-    void SetWindowLayer(QWidget *, bool) override {}
-    void SkipTaskBar(QWidget *) override {}
-    QString CannotLockReason() override { return {}; }
-};
 // A message box here is a failed run: counted, never shown.
 class CountingDialogs : public platform::Dialogs {
 public:
@@ -157,7 +141,7 @@ int main(int argc, char **argv)
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    NoShell shell;
+    QuietShell shell;
     CountingDialogs dialogs;
     NoLauncher launcher;
     StaySession session;
