@@ -20,4 +20,5 @@ public:
     void SetWindowLayer(QWidget *, bool) override {}
     void SkipTaskBar(QWidget *) override {}
     QString CannotLockReason() override { return {}; }
+    bool HoldsInput() override { return true; }
 };

@@ -7,6 +7,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libxcb1-dev
   libgtest-dev libgmock-dev libcups2-dev
+  libxcb-xtest0-dev
   # running on a desktop without one (private virtual display)
   xvfb icewm x11vnc fonts-dejavu-core
   # end-to-end tests and benchmarks

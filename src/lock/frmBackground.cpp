@@ -1,5 +1,6 @@
 #include "lock/frmBackground.h"
 
+#include "lock/InputHeldNotice.h"
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
 #include "platform/funct.h"
@@ -25,6 +26,7 @@ frmBackground::frmBackground() : Form(kLockWindowFlags)
     picBackground->setObjectName("picBackground");
 
     tmrShell = NewTimer(this, 3, true, [this] { onShellTimer(); });
+    m_notHeld = new InputHeldNotice(this);
 }
 
 frmBackground::~frmBackground() = default;
@@ -43,6 +45,7 @@ void frmBackground::onLoad()
 void frmBackground::onShellTimer()
 {
     RunHidingSteps();
+    m_notHeld->Check();
 }
 
 void frmBackground::onUnload()

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class InputHeldNotice;
 class LockSignalGuard;
 class PictureBox;
 class QTimer;
@@ -27,5 +28,6 @@ private:
 
     PictureBox *picBackground;
     QTimer *tmrShell;
+    InputHeldNotice *m_notHeld;
     std::unique_ptr<LockSignalGuard> m_signalGuard;
 };

@@ -1,6 +1,7 @@
 #include "lock/frmNormalLock.h"
 
 #include "lock/GeneralDate.h"
+#include "lock/InputHeldNotice.h"
 #include "lock/IntruderLog.h"
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
@@ -106,6 +107,8 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
 
     txtPassword = new TextBox(fraPanel, 15, QChar('l'));
     txtPassword->setObjectName("txtPassword");
+    // A context menu would take the grab for itself and give it up on closing.
+    txtPassword->setContextMenuPolicy(Qt::NoContextMenu);
     txtPassword->setFont(small);
     txtPassword->setGeometry(Twips(615), Twips(150), Twips(540), Twips(225));
     txtPassword->setTextMargins(0, 0, 0, 0);
@@ -137,6 +140,7 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
     tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); });
     tmrNotice1 = NewTimer(this, 10, false, [this] { onNoticeTimer1(); });
     tmrNotice2 = NewTimer(this, 1, false, [this] { onNoticeTimer2(); });
+    m_notHeld = new InputHeldNotice(this);
 }
 
 frmNormalLock::~frmNormalLock() = default;
@@ -191,6 +195,7 @@ void frmNormalLock::onClockTimer()
 void frmNormalLock::onShellTimer()
 {
     RunHidingSteps();
+    m_notHeld->Check();
 }
 
 void frmNormalLock::onLayerTimer()

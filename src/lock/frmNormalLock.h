@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class InputHeldNotice;
 class LockSignalGuard;
 class PictureBox;
 class QFrame;
@@ -49,6 +50,7 @@ private:
     QTimer *tmrClock;
     QTimer *tmrShell;
     QTimer *tmrLayer;
+    InputHeldNotice *m_notHeld;
     QTimer *tmrNotice1;
     QTimer *tmrNotice2;
 

@@ -26,6 +26,8 @@ frmVery::frmVery() : Form(kLockWindowFlags)
 
     txtPassword = new TextBox(client, 15, QChar('-'));
     txtPassword->setObjectName("txtPassword");
+    // A context menu would take the grab for itself and give it up on closing.
+    txtPassword->setContextMenuPolicy(Qt::NoContextMenu);
     txtPassword->setFont(QFont(QStringLiteral("MS Sans Serif"), 12));
     txtPassword->setStyleSheet("color: rgb(255, 0, 0);");
     txtPassword->setGeometry(16, 40, client->width() - 32, 30);

@@ -46,6 +46,10 @@ public:
     // server run by a Wayland compositor, grabs turned off), or the empty
     // text when it can. A lock refuses to come up rather than only look locked.
     virtual QString CannotLockReason() = 0;
+    // Whether the keyboard and pointer are held now (after DisableSystemKeys);
+    // false while another program keeps them, so a lock can say it is not
+    // really locked yet.
+    virtual bool HoldsInput() = 0;
 };
 
 // Message boxes and the bell.

@@ -24,6 +24,7 @@ class RecordingShell : public platform::ShellLockdown {
 public:
     QStringList calls; // "HideTaskBar", "SetWindowLayer", ...
     QString cannotLockReason;
+    bool holdsInput = true;
     void HideTaskBar() override { calls << "HideTaskBar"; }
     void ShowTaskBar() override { calls << "ShowTaskBar"; }
     void HideStartButton() override { calls << "HideStartButton"; }
@@ -41,6 +42,7 @@ public:
     void SetWindowLayer(QWidget *, bool) override { calls << "SetWindowLayer"; }
     void SkipTaskBar(QWidget *) override {}
     QString CannotLockReason() override { return cannotLockReason; }
+    bool HoldsInput() override { return holdsInput; }
 };
 
 class RecordingDialogs : public platform::Dialogs {

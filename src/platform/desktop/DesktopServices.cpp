@@ -20,6 +20,14 @@ MsgResult QtDialogs::MessageBox(QWidget *owner, const QString &text, const QStri
 {
     QMessageBox box(owner);
     box.setWindowTitle(title);
+    if (owner && owner->window()->windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
+        // A box of a lock is part of the lock: above it, out of the window
+        // manager's hands (which would frame it and, once it closed, hand
+        // the focus to another program's window), its keys going only to it.
+        box.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                           Qt::WindowStaysOnTopHint);
+        box.setStyleSheet(QStringLiteral("QMessageBox { border: 2px outset #c0c0c0; }"));
+    }
     box.setText(text);
     switch (icon) {
     case MsgIcon::None:

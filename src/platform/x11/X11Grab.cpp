@@ -1,6 +1,31 @@
 #include "platform/x11/X11Grab.h"
 
+#include <cstdlib>
+
 namespace platform::x11 {
+
+namespace {
+
+constexpr std::uint16_t kPointerEvents =
+    XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
+
+bool Granted(xcb_connection_t *conn, xcb_grab_keyboard_cookie_t cookie)
+{
+    xcb_grab_keyboard_reply_t *reply = xcb_grab_keyboard_reply(conn, cookie, nullptr);
+    const bool ok = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    return ok;
+}
+
+bool Granted(xcb_connection_t *conn, xcb_grab_pointer_cookie_t cookie)
+{
+    xcb_grab_pointer_reply_t *reply = xcb_grab_pointer_reply(conn, cookie, nullptr);
+    const bool ok = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    return ok;
+}
+
+} // namespace
 
 Grab::Grab(Connection &connection, std::function<QWindow *()> chooser, std::function<void(QWindow *)> focus)
     : m_conn(connection), m_chooser(std::move(chooser)), m_focus(std::move(focus))
@@ -10,56 +35,69 @@ Grab::Grab(Connection &connection, std::function<QWindow *()> chooser, std::func
 
 void Grab::OnEvent(const xcb_generic_event_t *event)
 {
-    if (!m_held)
+    if (!m_active)
         return;
+    // Only this program can end a grab on the root window; these say it did
+    // (a popup of Qt's taking and giving back the grab, say), so the next
+    // Hold() takes it again.
     const std::uint8_t type = event->response_type & 0x7f;
-    // The server drops a grab whose window stops being viewable.
-    if (type == XCB_UNMAP_NOTIFY) {
-        auto *e = reinterpret_cast<const xcb_unmap_notify_event_t *>(event);
-        if (e->window == m_xid)
-            m_held = false;
-    } else if (type == XCB_DESTROY_NOTIFY) {
-        auto *e = reinterpret_cast<const xcb_destroy_notify_event_t *>(event);
-        if (e->window == m_xid)
-            m_held = false;
-    } else if (type == XCB_FOCUS_IN || type == XCB_FOCUS_OUT) {
+    if (type == XCB_FOCUS_IN || type == XCB_FOCUS_OUT) {
         auto *e = reinterpret_cast<const xcb_focus_in_event_t *>(event);
-        if (e->event == m_xid && e->mode == XCB_NOTIFY_MODE_UNGRAB)
-            m_held = false;
+        if (e->event == m_conn.Root() && e->mode == XCB_NOTIFY_MODE_UNGRAB)
+            m_keyboard = false;
+    } else if (type == XCB_ENTER_NOTIFY || type == XCB_LEAVE_NOTIFY) {
+        auto *e = reinterpret_cast<const xcb_enter_notify_event_t *>(event);
+        if (e->event == m_conn.Root() && e->mode == XCB_NOTIFY_MODE_UNGRAB)
+            m_pointer = false;
     }
 }
 
 void Grab::Hold()
 {
-    QWindow *window = m_chooser();
-    if (!window)
+    xcb_connection_t *qt = QtConnection();
+    if (!qt)
         return;
-    if (m_held && window == m_window)
-        return; // held on the right window: nothing to ask the server
-    const auto xid = static_cast<xcb_window_t>(window->winId());
-    // Hear an ungrab (and unmap) of the grab window on this connection.
-    m_conn.SelectEvents(xid, XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-    m_conn.Flush();
-    m_focus(window);
-    // Both on Qt's connection; each answers whether the server granted it.
-    const bool keyboard = window->setKeyboardGrabEnabled(true);
-    const bool pointer = keyboard && window->setMouseGrabEnabled(true);
-    m_window = window;
-    m_xid = xid;
-    m_held = keyboard && pointer;
+    m_active = true;
+    if (!m_watching) {
+        m_conn.SelectEvents(m_conn.Root(), XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_ENTER_WINDOW |
+                                               XCB_EVENT_MASK_LEAVE_WINDOW);
+        m_conn.Flush();
+        m_watching = true;
+    }
+    if (!m_keyboard || !m_pointer) {
+        // Both requests go out before either answer is awaited: one round trip.
+        const xcb_window_t root = m_conn.Root();
+        xcb_grab_keyboard_cookie_t keyboard{};
+        xcb_grab_pointer_cookie_t pointer{};
+        if (!m_keyboard)
+            keyboard = xcb_grab_keyboard(qt, 1, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        if (!m_pointer)
+            pointer = xcb_grab_pointer(qt, 1, root, kPointerEvents, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
+                                       XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
+        if (!m_keyboard)
+            m_keyboard = Granted(qt, keyboard);
+        if (!m_pointer)
+            m_pointer = Granted(qt, pointer);
+    }
+    QWindow *window = m_chooser();
+    if (window && window != m_focused) {
+        m_focus(window);
+        m_focused = window;
+    }
     m_conn.DispatchQueued();
 }
 
 void Grab::Release()
 {
-    QWindow *window = m_window ? m_window.data() : m_chooser();
-    if (window && window->handle()) {
-        window->setKeyboardGrabEnabled(false);
-        window->setMouseGrabEnabled(false);
+    if (xcb_connection_t *qt = QtConnection(); qt && m_active) {
+        xcb_ungrab_keyboard(qt, XCB_CURRENT_TIME);
+        xcb_ungrab_pointer(qt, XCB_CURRENT_TIME);
+        xcb_flush(qt);
     }
-    m_held = false;
-    m_window = nullptr;
-    m_xid = 0;
+    m_active = false;
+    m_keyboard = false;
+    m_pointer = false;
+    m_focused = nullptr;
 }
 
 } // namespace platform::x11

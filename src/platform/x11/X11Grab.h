@@ -1,8 +1,15 @@
 #pragma once
-// The keyboard and pointer grab that keeps window-manager bindings (Alt+Tab,
-// Ctrl+Alt+Del, Super) from firing while a lock is up. The grab is taken on
-// Qt's own connection through QWindow, so keys still reach the focused
-// widget; this connection only watches for the grab being lost.
+// The keyboard and pointer grab that keeps every key and click away from the
+// rest of the desktop while a lock is up (window-manager bindings such as
+// Alt+Tab and Alt+Ctrl+T included).
+//
+// Both grabs are taken on the root window, on Qt's own connection, with
+// owner events: a key still reaches the focused lock window, and a key that
+// arrives while the focus is anywhere else is reported to the root window,
+// which no other program can receive. The root window never stops being
+// viewable, so no window of the lock coming or going, and nothing another
+// client does to the lock's windows, can drop the grab: it lasts from Hold()
+// to Release(). The program's own connection only watches for it being lost.
 
 #include "platform/x11/X11Connection.h"
 
@@ -15,13 +22,16 @@ namespace platform::x11 {
 
 class Grab {
 public:
-    // chooser: the window the grab belongs on now (may be null).
-    // focus: moves the input focus to a window before a grab is tried.
+    // chooser: the lock window that should have the input focus now (may be null).
+    // focus: moves the input focus to a window.
     Grab(Connection &connection, std::function<QWindow *()> chooser, std::function<void(QWindow *)> focus);
 
-    // Takes the grab, or retries one that failed or was lost; free when it is held.
+    // Takes whichever grab is not held yet, and gives the focus to the chosen
+    // window when that changed; sends nothing when both hold and the focus is
+    // where it belongs.
     void Hold();
     void Release();
+    bool Held() const { return m_keyboard && m_pointer; }
 
 private:
     void OnEvent(const xcb_generic_event_t *event);
@@ -29,9 +39,11 @@ private:
     Connection &m_conn;
     std::function<QWindow *()> m_chooser;
     std::function<void(QWindow *)> m_focus;
-    QPointer<QWindow> m_window;
-    xcb_window_t m_xid = 0;
-    bool m_held = false;
+    QPointer<QWindow> m_focused;
+    bool m_active = false; // between Hold() and Release()
+    bool m_watching = false;
+    bool m_keyboard = false;
+    bool m_pointer = false;
 };
 
 } // namespace platform::x11

@@ -37,15 +37,15 @@ struct Desktop {
         panels.emplace(connection, *rootWatch);
         keeper.emplace(connection, *rootWatch);
         grab.emplace(
-            connection, [this] { return GrabWindow(); }, [this](QWindow *w) { keeper->Focus(w); });
+            connection, [this] { return FocusWindow(); }, [this](QWindow *w) { keeper->Focus(w); });
         connection.Flush();
     }
     bool Ready() const { return grab.has_value(); }
 
-    // The window the grab belongs on: a shown modal window, else the layered
+    // The window the keys belong to: a shown modal window, else the layered
     // window, else the top-most shown window that bypasses the window
     // manager, else the top-most shown window of the program.
-    QWindow *GrabWindow()
+    QWindow *FocusWindow()
     {
         QWindow *modal = QGuiApplication::modalWindow();
         if (modal && modal->isVisible() && modal->handle())
@@ -131,6 +131,12 @@ public:
             facts.serverIsXwayland = m_xwayland;
         }
         return x11::CannotLockReason(facts);
+    }
+
+    bool HoldsInput() override
+    {
+        Desktop *d = Get();
+        return d && d->grab->Held();
     }
 
 private:

@@ -1,0 +1,22 @@
+#pragma once
+// A line across the top of a lock's screen that says plainly when the lock
+// does not hold the keyboard and pointer (another program keeps them), so
+// that nobody walks away from a desktop that only looks locked. The lock
+// keeps trying meanwhile; the line goes once the grab is held.
+
+#include <QElapsedTimer>
+#include <QLabel>
+
+class InputHeldNotice : public QLabel {
+    Q_OBJECT
+public:
+    // How long a lock may go without the grab before it says so.
+    static constexpr int kGraceMs = 1000;
+
+    explicit InputHeldNotice(QWidget *lockWindow);
+    // Call on every shell tick while the lock is up.
+    void Check();
+
+private:
+    QElapsedTimer m_sinceHeld;
+};
