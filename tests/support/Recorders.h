@@ -24,6 +24,11 @@ class RecordingShell : public platform::ShellLockdown {
 public:
     QStringList calls; // "HideTaskBar", "SetWindowLayer", ...
     QString cannotLockReason;
+    // The desktop reported to the locks; empty areas mean Qt's screen. A test
+    // that changes them moves desktopGeneration, as the display server would.
+    QRect desktopArea;
+    QRect primaryArea;
+    unsigned long desktopGeneration = 0;
     void HideTaskBar() override { calls << "HideTaskBar"; }
     void ShowTaskBar() override { calls << "ShowTaskBar"; }
     void HideStartButton() override { calls << "HideStartButton"; }
@@ -41,6 +46,15 @@ public:
     void SetWindowLayer(QWidget *, bool) override { calls << "SetWindowLayer"; }
     void SkipTaskBar(QWidget *) override {}
     QString CannotLockReason() override { return cannotLockReason; }
+    QRect DesktopArea() override
+    {
+        return desktopArea.isEmpty() ? ShellLockdown::DesktopArea() : desktopArea;
+    }
+    QRect PrimaryArea() override
+    {
+        return primaryArea.isEmpty() ? ShellLockdown::PrimaryArea() : primaryArea;
+    }
+    unsigned long DesktopGeneration() override { return desktopGeneration; }
 };
 
 class RecordingDialogs : public platform::Dialogs {

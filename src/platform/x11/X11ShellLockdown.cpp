@@ -3,6 +3,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Grab.h"
 #include "platform/x11/X11LockCapability.h"
+#include "platform/x11/X11Monitors.h"
 #include "platform/x11/X11Panels.h"
 #include "platform/x11/X11RootWatch.h"
 #include "platform/x11/X11StackKeeper.h"
@@ -28,6 +29,7 @@ struct Desktop {
     std::optional<Panels> panels;
     std::optional<StackKeeper> keeper;
     std::optional<Grab> grab;
+    std::optional<Monitors> monitors;
 
     Desktop()
     {
@@ -38,6 +40,7 @@ struct Desktop {
         keeper.emplace(connection, *rootWatch);
         grab.emplace(
             connection, [this] { return GrabWindow(); }, [this](QWindow *w) { keeper->Focus(w); });
+        monitors.emplace(connection);
         connection.Flush();
     }
     bool Ready() const { return grab.has_value(); }
@@ -115,6 +118,22 @@ public:
     }
 
     void SkipTaskBar(QWidget *window) override { x11::SkipTaskBar(window); }
+
+    QRect DesktopArea() override
+    {
+        Desktop *d = Get();
+        return d ? d->monitors->Desktop() : ShellLockdown::DesktopArea();
+    }
+    QRect PrimaryArea() override
+    {
+        Desktop *d = Get();
+        return d ? d->monitors->Primary() : ShellLockdown::PrimaryArea();
+    }
+    unsigned long DesktopGeneration() override
+    {
+        Desktop *d = Get();
+        return d ? d->monitors->Generation() : 0;
+    }
 
     QString CannotLockReason() override
     {
