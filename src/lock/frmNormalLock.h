@@ -1,8 +1,10 @@
 #pragma once
-// The Normal lock: one borderless black window over the whole screen with the
-// background picture, the clock and a small panel asking for the password.
+// The Normal lock: one borderless black window over every monitor with the
+// background picture, the clock and a small panel asking for the password on
+// the primary one.
 // Only the right password ends it (and with it the program).
 
+#include "lock/LockWindow.h"
 #include "ui/Form.h"
 
 #include <memory>
@@ -35,6 +37,7 @@ private:
     void onLayerTimer();
     void onNoticeTimer1();
     void onNoticeTimer2();
+    void FollowDesktop();
 
     PictureBox *picBackground;
     QLabel *lblClockBlack;
@@ -51,6 +54,7 @@ private:
     QTimer *tmrLayer;
     QTimer *tmrNotice1;
     QTimer *tmrNotice2;
+    DesktopFollower m_desktop;
 
     std::unique_ptr<LockSignalGuard> m_signalGuard;
 };
