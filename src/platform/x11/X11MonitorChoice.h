@@ -18,4 +18,9 @@ struct MonitorArea {
 // none is left.
 QRect ChoosePrimary(const std::vector<MonitorArea> &monitors, QRect root);
 
+// An area in the server's device pixels as Qt's scaled coordinates for the
+// given device pixel ratio, rounded outwards: a window covering the result
+// covers the whole area.
+QRect ToLogical(QRect device, double ratio);
+
 } // namespace platform::x11

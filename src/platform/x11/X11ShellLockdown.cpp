@@ -3,6 +3,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Grab.h"
 #include "platform/x11/X11LockCapability.h"
+#include "platform/x11/X11MonitorChoice.h"
 #include "platform/x11/X11Monitors.h"
 #include "platform/x11/X11Panels.h"
 #include "platform/x11/X11RootWatch.h"
@@ -20,6 +21,12 @@ namespace platform {
 namespace {
 
 using namespace platform::x11;
+
+// The server counts device pixels; widgets are placed in Qt's scaled ones.
+QRect Logical(QRect device)
+{
+    return ToLogical(device, qGuiApp->devicePixelRatio());
+}
 
 // The X11 parts, made on first use so that a program that never locks (or
 // runs on another Qt platform) opens no second connection.
@@ -122,12 +129,12 @@ public:
     QRect DesktopArea() override
     {
         Desktop *d = Get();
-        return d ? d->monitors->Desktop() : ShellLockdown::DesktopArea();
+        return d ? Logical(d->monitors->Desktop()) : ShellLockdown::DesktopArea();
     }
     QRect PrimaryArea() override
     {
         Desktop *d = Get();
-        return d ? d->monitors->Primary() : ShellLockdown::PrimaryArea();
+        return d ? Logical(d->monitors->Primary()) : ShellLockdown::PrimaryArea();
     }
     unsigned long DesktopGeneration() override
     {

@@ -6,6 +6,7 @@
 
 using platform::x11::ChoosePrimary;
 using platform::x11::MonitorArea;
+using platform::x11::ToLogical;
 
 namespace {
 
@@ -37,6 +38,25 @@ TEST(MonitorChoiceTest, ThePrimaryElseTheFirstShownElseTheRoot)
     };
     for (const Case &c : cases)
         EXPECT_EQ(ChoosePrimary(c.monitors, c.root), c.expected) << c.what;
+}
+
+TEST(MonitorChoiceTest, DevicePixelsBecomeScaledOnesRoundedOutwards)
+{
+    struct Case {
+        QRect device;
+        double ratio;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {QRect(1024, 0, 1024, 768), 1.0, QRect(1024, 0, 1024, 768)},
+        {QRect(1024, 0, 1024, 768), 2.0, QRect(512, 0, 512, 384)},
+        // 1365 device pixels at 1.5 are 910 scaled ones; an odd edge is kept inside the cover.
+        {QRect(0, 0, 1365, 767), 1.5, QRect(0, 0, 910, 512)},
+        {QRect(1, 1, 3, 3), 2.0, QRect(0, 0, 2, 2)},
+        {QRect(0, 0, 800, 600), 0.0, QRect(0, 0, 800, 600)}, // no ratio known: unchanged
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ToLogical(c.device, c.ratio), c.expected) << c.ratio;
 }
 
 } // namespace
