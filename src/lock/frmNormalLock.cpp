@@ -186,8 +186,8 @@ void frmNormalLock::onLayerTimer()
 }
 
 // The window covers the whole root; the picture, the panel and the clock are
-// laid out on the primary monitor ("the screen"). Again whenever a monitor
-// or the root changes.
+// laid out on the primary monitor. Again whenever a monitor or the root
+// changes.
 void frmNormalLock::FollowDesktop()
 {
     if (!m_desktop.Changed())
