@@ -1,5 +1,6 @@
 #include "lock/LockWindow.h"
 
+#include "platform/funct.h"
 #include "ui/ProgramIcon.h"
 
 #include <QPainter>
@@ -53,4 +54,25 @@ void PaintWindowEdge(QWidget *window)
     painter.setPen(QColor(128, 128, 128));
     painter.drawLine(inner.bottomLeft(), inner.bottomRight());
     painter.drawLine(inner.topRight(), inner.bottomRight());
+}
+
+bool DesktopFollower::Changed()
+{
+    const unsigned long now = DesktopGeneration();
+    if (m_seen == now)
+        return false;
+    m_seen = now;
+    return true;
+}
+
+QRect PrimaryInsideDesktop()
+{
+    return PrimaryArea().translated(-DesktopArea().topLeft());
+}
+
+void CentreOnPrimary(QWidget *window)
+{
+    const QRect area = PrimaryArea();
+    window->move(area.x() + (area.width() - window->width()) / 2,
+                 area.y() + (area.height() - window->height()) / 2);
 }

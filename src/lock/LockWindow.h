@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 inline constexpr Qt::WindowFlags kLockWindowFlags =
     Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
 
@@ -36,3 +38,20 @@ QRect LayOutBox(QWidget *window, CaptionBar *caption, QSize client);
 
 // Paints the raised window edge around the whole window.
 void PaintWindowEdge(QWidget *window);
+
+// Tells a lock window when to place itself again: on the first call, then
+// whenever the root window or a monitor changed since the last call. Cheap
+// enough for every timer tick.
+class DesktopFollower {
+public:
+    bool Changed();
+
+private:
+    std::optional<unsigned long> m_seen;
+};
+
+// The primary monitor in the coordinates of a window that covers the desktop.
+QRect PrimaryInsideDesktop();
+
+// Centres a box on the primary monitor: the lock's "centre on the screen".
+void CentreOnPrimary(QWidget *window);

@@ -7,9 +7,6 @@
 #include "platform/storage/Settings.h"
 #include "ui/WindowServices.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 frmBackground::frmBackground() : Form(kLockWindowFlags)
 {
     setObjectName("frmBackground");
@@ -18,9 +15,6 @@ frmBackground::frmBackground() : Form(kLockWindowFlags)
     QPalette black = palette();
     black.setColor(QPalette::Window, QColor(0, 0, 0));
     setPalette(black);
-    // Maximized: the window manager is bypassed, so the window takes the screen itself.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->geometry());
 
     picBackground = new PictureBox(this);
     picBackground->setObjectName("picBackground");
@@ -35,17 +29,26 @@ void frmBackground::onLoad()
 {
     m_signalGuard = std::make_unique<LockSignalGuard>();
     RunHidingSteps();
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->geometry().size() : this->size();
-    picBackground->setGeometry(0, 0, size.width(), size.height());
+    FollowDesktop();
     // A missing or unreadable picture leaves the background plain black.
     picBackground->LoadPicture(settings::Read(settings::Background2));
 }
 
 void frmBackground::onShellTimer()
 {
+    FollowDesktop();
     RunHidingSteps();
     m_notHeld->Check();
+}
+
+// Maximized: the window manager is bypassed, so the window takes the whole
+// root itself, again whenever a monitor or the root changes.
+void frmBackground::FollowDesktop()
+{
+    if (!m_desktop.Changed())
+        return;
+    setGeometry(DesktopArea());
+    picBackground->setGeometry(PrimaryInsideDesktop());
 }
 
 void frmBackground::onUnload()

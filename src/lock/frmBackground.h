@@ -1,7 +1,9 @@
 #pragma once
 // The NT-style lock's black full-screen background. It owns the box and the
-// prompt and keeps the shell hidden for as long as it exists.
+// prompt and keeps the shell hidden for as long as it exists. It covers every
+// monitor; the picture fills the primary one.
 
+#include "lock/LockWindow.h"
 #include "ui/Form.h"
 
 #include <memory>
@@ -25,9 +27,11 @@ protected:
 
 private:
     void onShellTimer();
+    void FollowDesktop();
 
     PictureBox *picBackground;
     QTimer *tmrShell;
     InputHeldNotice *m_notHeld;
+    DesktopFollower m_desktop;
     std::unique_ptr<LockSignalGuard> m_signalGuard;
 };

@@ -1,18 +1,14 @@
 #include "lock/frmLock.h"
 
-#include "lock/LockWindow.h"
 #include "lock/NtLockTexts.h"
-#include "lock/frmBackground.h"
 #include "platform/funct.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowServices.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRandomGenerator>
-#include <QScreen>
 
 namespace {
 
@@ -82,7 +78,7 @@ frmLock::frmLock() : Form(kLockWindowFlags)
 void frmLock::onLoad()
 {
     RunHidingSteps();
-    CentreOnScreen();
+    FollowDesktop();
     // All four texts or none: a half-read set never shows.
     if (const std::optional<NtLockTexts> texts = ReadNtLockTexts()) {
         setWindowTitle(texts->caption);
@@ -125,24 +121,30 @@ void frmLock::onKeyDown(int shift)
     Unload();
 }
 
+// The background covers every monitor; the box hops on the primary one.
 void frmLock::onHopTimer()
 {
-    QSize area;
-    if (const frmBackground *background = Forms::IfLoaded<frmBackground>())
-        area = background->size();
-    else if (const QScreen *screen = QGuiApplication::primaryScreen())
-        area = screen->geometry().size();
+    const QRect area = PrimaryArea();
     // y is drawn before x; both stay inside the upper-left quarter.
     const double r1 = RandomSource()();
     const int y = int(r1 * area.height() / 2);
     const double r2 = RandomSource()();
     const int x = int(r2 * area.width() / 2);
-    move(x, y);
+    move(area.x() + x, area.y() + y);
 }
 
 void frmLock::onLayerTimer()
 {
+    FollowDesktop();
     SetWindowLayer(this, true);
+}
+
+// Centred at load, and again when the monitors change, so that the box
+// never stays where no monitor shows it.
+void frmLock::FollowDesktop()
+{
+    if (m_desktop.Changed())
+        CentreOnPrimary(this);
 }
 
 void frmLock::paintEvent(QPaintEvent *event)

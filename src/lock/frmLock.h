@@ -2,11 +2,11 @@
 // The NT-style lock's "System Locked" box. It asks for nothing: holding
 // Ctrl, Shift and Alt with any key makes it give way to the prompt.
 
+#include "lock/LockWindow.h"
 #include "ui/Form.h"
 
 #include <functional>
 
-class CaptionBar;
 class QLabel;
 class QTimer;
 
@@ -30,6 +30,7 @@ private:
     void onKeyDown(int shift);
     void onHopTimer();
     void onLayerTimer();
+    void FollowDesktop();
 
     CaptionBar *lblCaption;
     QLabel *imgIcon;
@@ -38,4 +39,5 @@ private:
     QLabel *lblLine3;
     QTimer *tmrHop;
     QTimer *tmrLayer;
+    DesktopFollower m_desktop;
 };

@@ -12,11 +12,9 @@
 #include "ui/WindowServices.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -50,12 +48,6 @@ QFont ClockFont(const QFont &base, int width)
             break;
     }
     return font;
-}
-
-QRect ScreenArea()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
 
 } // namespace
@@ -148,13 +140,7 @@ frmNormalLock::~frmNormalLock() = default;
 void frmNormalLock::onLoad()
 {
     m_signalGuard = std::make_unique<LockSignalGuard>();
-    const QRect screen = ScreenArea();
-    setGeometry(screen);
-
-    picBackground->setGeometry(0, 0, screen.width(), screen.height());
-    fraPanel->move(int((screen.width() - fraPanel->width()) / 1.01), fraPanel->y());
-    lblClockBlack->move(screen.width() - lblClockWhite->width(), lblClockBlack->y());
-    lblClockWhite->move(screen.width() - lblClockWhite->width(), lblClockWhite->y());
+    FollowDesktop();
     RunHidingSteps();
     // A missing or unreadable picture simply leaves the screen black.
     if (!picBackground->LoadPicture(settings::Read(settings::Background1)))
@@ -200,7 +186,24 @@ void frmNormalLock::onShellTimer()
 
 void frmNormalLock::onLayerTimer()
 {
+    FollowDesktop();
     SetWindowLayer(this, true);
+}
+
+// The window covers the whole root; the picture, the panel and the clock are
+// laid out on the primary monitor. Again whenever a monitor or the root
+// changes.
+void frmNormalLock::FollowDesktop()
+{
+    if (!m_desktop.Changed())
+        return;
+    setGeometry(DesktopArea());
+    const QRect screen = PrimaryInsideDesktop();
+    picBackground->setGeometry(screen);
+    fraPanel->move(screen.x() + int((screen.width() - fraPanel->width()) / 1.01), screen.y() + Twips(285));
+    const int clockLeft = screen.x() + screen.width() - lblClockWhite->width();
+    lblClockBlack->move(clockLeft, screen.y() + Twips(45));
+    lblClockWhite->move(clockLeft, screen.y() + Twips(30));
 }
 
 void frmNormalLock::onNoticeTimer1()

@@ -1,8 +1,10 @@
 #pragma once
-// The Normal lock: one borderless black window over the whole screen with the
-// background picture, the clock and a small panel asking for the password.
+// The Normal lock: one borderless black window over every monitor with the
+// background picture, the clock and a small panel asking for the password on
+// the primary one.
 // Only the right password ends it (and with it the program).
 
+#include "lock/LockWindow.h"
 #include "ui/Form.h"
 
 #include <memory>
@@ -36,6 +38,7 @@ private:
     void onLayerTimer();
     void onNoticeTimer1();
     void onNoticeTimer2();
+    void FollowDesktop();
 
     PictureBox *picBackground;
     QLabel *lblClockBlack;
@@ -53,6 +56,7 @@ private:
     InputHeldNotice *m_notHeld;
     QTimer *tmrNotice1;
     QTimer *tmrNotice2;
+    DesktopFollower m_desktop;
 
     std::unique_ptr<LockSignalGuard> m_signalGuard;
 };

@@ -53,7 +53,15 @@ frmVery::frmVery() : Form(kLockWindowFlags)
 
 void frmVery::onLoad()
 {
-    CentreOnScreen();
+    FollowDesktop();
+}
+
+// Centred at load, and again when the monitors change, so that the prompt
+// never stays where no monitor shows it.
+void frmVery::FollowDesktop()
+{
+    if (m_desktop.Changed())
+        CentreOnPrimary(this);
 }
 
 void frmVery::showEvent(QShowEvent *event)
@@ -92,6 +100,7 @@ void frmVery::onCancelClicked()
 
 void frmVery::onLayerTimer()
 {
+    FollowDesktop();
     SetWindowLayer(this, true);
 }
 

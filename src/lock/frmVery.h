@@ -2,9 +2,9 @@
 // The NT-style lock's "Start Logon" prompt: the password, "&Verify" and
 // "&Cancel" (back to the box).
 
+#include "lock/LockWindow.h"
 #include "ui/Form.h"
 
-class CaptionBar;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -27,6 +27,7 @@ private:
     void onVerifyClicked();
     void onCancelClicked();
     void onLayerTimer();
+    void FollowDesktop();
 
     CaptionBar *lblCaption;
     QLabel *lblPassword;
@@ -34,4 +35,5 @@ private:
     QPushButton *cmdVerify;
     QPushButton *cmdCancel;
     QTimer *tmrLayer;
+    DesktopFollower m_desktop;
 };

@@ -1,11 +1,27 @@
 #include "platform/Platform.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <cstdlib>
 
 namespace platform {
 
 namespace {
 Services g_services;
+}
+
+// Without a display server to ask, Qt's idea of the screens is the best there is.
+QRect ShellLockdown::DesktopArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->virtualGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QRect ShellLockdown::PrimaryArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
 
 Services &services()

@@ -4,6 +4,7 @@
 // free functions in funct.h / WindowServices.h, which forward to the services
 // installed here. main() installs the real X11 ones; tests install recorders.
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -50,6 +51,16 @@ public:
     // false while another program keeps them, so a lock can say it is not
     // really locked yet.
     virtual bool HoldsInput() = 0;
+
+    // The whole root window, every monitor included: what a lock must cover.
+    virtual QRect DesktopArea();
+    // The primary monitor, or the whole root when the display names none:
+    // where a lock places its picture and its boxes.
+    virtual QRect PrimaryArea();
+    // Counts changes of the two areas (a monitor added, removed or resized,
+    // the root resized). Cheap enough to ask on every timer tick; the areas
+    // are worth reading again only when it moved.
+    virtual unsigned long DesktopGeneration() { return 0; }
 };
 
 // Message boxes and the bell.

@@ -52,6 +52,18 @@ void SetWindowLayer(QWidget *window, bool flag)
 {
     services().shell->SetWindowLayer(window, flag);
 }
+QRect DesktopArea()
+{
+    return services().shell->DesktopArea();
+}
+QRect PrimaryArea()
+{
+    return services().shell->PrimaryArea();
+}
+unsigned long DesktopGeneration()
+{
+    return services().shell->DesktopGeneration();
+}
 
 long OpenDocument(const QString &target)
 {

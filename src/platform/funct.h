@@ -2,6 +2,7 @@
 // The shell helpers under the names the screens use, and the two fixed
 // sequences every lock runs: the hiding steps and the restoring steps.
 
+#include <QRect>
 #include <QString>
 
 class QWidget;
@@ -19,6 +20,10 @@ void DisableSystemKeys();
 void EnableSystemKeys();
 void SetScreenSaverRunning(bool running);
 void SetWindowLayer(QWidget *window, bool flag);
+// The root window, the primary monitor, and a counter of their changes.
+QRect DesktopArea();
+QRect PrimaryArea();
+unsigned long DesktopGeneration();
 
 // Launcher and session.
 long OpenDocument(const QString &target);

@@ -43,11 +43,12 @@ e2e_cleanup() {
 trap e2e_cleanup EXIT
 
 # Starts Xvfb on a free display and icewm with its task bar; exports DISPLAY.
-# icewm now and then comes up without its task bar (or dies starting); it is
-# then started again, up to three times, and its log shown.
+# The screen is 1024x768 unless a size (WxH) is given; Xvfb never grows the
+# root beyond it later. icewm now and then comes up without its task bar (or
+# dies starting); it is then started again, up to three times, and its log shown.
 start_desktop() {
-  local fd_file="$E2E_TMP/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
+  local fd_file="$E2E_TMP/display" size=${1:-1024x768}
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
   E2E_PIDS+=($!)
   local i
   for i in $(seq 1 200); do [ -s "$fd_file" ] && break; sleep 0.05; done

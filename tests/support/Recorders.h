@@ -25,6 +25,11 @@ public:
     QStringList calls; // "HideTaskBar", "SetWindowLayer", ...
     QString cannotLockReason;
     bool holdsInput = true;
+    // The desktop reported to the locks; empty areas mean Qt's screen. A test
+    // that changes them moves desktopGeneration, as the display server would.
+    QRect desktopArea;
+    QRect primaryArea;
+    unsigned long desktopGeneration = 0;
     void HideTaskBar() override { calls << "HideTaskBar"; }
     void ShowTaskBar() override { calls << "ShowTaskBar"; }
     void HideStartButton() override { calls << "HideStartButton"; }
@@ -43,6 +48,15 @@ public:
     void SkipTaskBar(QWidget *) override {}
     QString CannotLockReason() override { return cannotLockReason; }
     bool HoldsInput() override { return holdsInput; }
+    QRect DesktopArea() override
+    {
+        return desktopArea.isEmpty() ? ShellLockdown::DesktopArea() : desktopArea;
+    }
+    QRect PrimaryArea() override
+    {
+        return primaryArea.isEmpty() ? ShellLockdown::PrimaryArea() : primaryArea;
+    }
+    unsigned long DesktopGeneration() override { return desktopGeneration; }
 };
 
 class RecordingDialogs : public platform::Dialogs {

@@ -3,6 +3,8 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Grab.h"
 #include "platform/x11/X11LockCapability.h"
+#include "platform/x11/X11MonitorChoice.h"
+#include "platform/x11/X11Monitors.h"
 #include "platform/x11/X11Panels.h"
 #include "platform/x11/X11RootWatch.h"
 #include "platform/x11/X11StackKeeper.h"
@@ -20,6 +22,12 @@ namespace {
 
 using namespace platform::x11;
 
+// The server counts device pixels; widgets are placed in Qt's scaled ones.
+QRect Logical(QRect device)
+{
+    return ToLogical(device, qGuiApp->devicePixelRatio());
+}
+
 // The X11 parts, made on first use so that a program that never locks (or
 // runs on another Qt platform) opens no second connection.
 struct Desktop {
@@ -28,6 +36,7 @@ struct Desktop {
     std::optional<Panels> panels;
     std::optional<StackKeeper> keeper;
     std::optional<Grab> grab;
+    std::optional<Monitors> monitors;
 
     Desktop()
     {
@@ -38,6 +47,7 @@ struct Desktop {
         keeper.emplace(connection, *rootWatch);
         grab.emplace(
             connection, [this] { return FocusWindow(); }, [this](QWindow *w) { keeper->Focus(w); });
+        monitors.emplace(connection);
         connection.Flush();
     }
     bool Ready() const { return grab.has_value(); }
@@ -115,6 +125,22 @@ public:
     }
 
     void SkipTaskBar(QWidget *window) override { x11::SkipTaskBar(window); }
+
+    QRect DesktopArea() override
+    {
+        Desktop *d = Get();
+        return d ? Logical(d->monitors->Desktop()) : ShellLockdown::DesktopArea();
+    }
+    QRect PrimaryArea() override
+    {
+        Desktop *d = Get();
+        return d ? Logical(d->monitors->Primary()) : ShellLockdown::PrimaryArea();
+    }
+    unsigned long DesktopGeneration() override
+    {
+        Desktop *d = Get();
+        return d ? d->monitors->Generation() : 0;
+    }
 
     QString CannotLockReason() override
     {
