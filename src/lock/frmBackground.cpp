@@ -2,6 +2,7 @@
 
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
+#include "platform/LockSupervision.h"
 #include "platform/funct.h"
 #include "platform/storage/Settings.h"
 #include "ui/WindowServices.h"
@@ -36,6 +37,9 @@ void frmBackground::onLoad()
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->geometry().size() : this->size();
     picBackground->setGeometry(0, 0, size.width(), size.height());
+    // Relaunched after a crash at load, the lock stays black: its picture may be what crashed it.
+    if (!platform::lockSupervision().PicturesAllowed())
+        return;
     // A missing or unreadable picture leaves the background plain black.
     picBackground->LoadPicture(settings::Read(settings::Background2));
 }
@@ -51,4 +55,5 @@ void frmBackground::onUnload()
     RunRestoringSteps();
     SetScreenSaverRunning(false);
     m_signalGuard.reset();
+    platform::lockSupervision().LockEnded();
 }

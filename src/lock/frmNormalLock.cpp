@@ -5,6 +5,7 @@
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
 #include "lock/PasswordPrompt.h"
+#include "platform/LockSupervision.h"
 #include "platform/desktop/RegStuff.h"
 #include "platform/funct.h"
 #include "platform/storage/Settings.h"
@@ -152,6 +153,9 @@ void frmNormalLock::onLoad()
     lblClockBlack->move(screen.width() - lblClockWhite->width(), lblClockBlack->y());
     lblClockWhite->move(screen.width() - lblClockWhite->width(), lblClockWhite->y());
     RunHidingSteps();
+    // Relaunched after a crash at load, the lock stays black: its picture may be what crashed it.
+    if (!platform::lockSupervision().PicturesAllowed())
+        return;
     // A missing or unreadable picture simply leaves the screen black.
     if (!picBackground->LoadPicture(settings::Read(settings::Background1)))
         return;
@@ -219,4 +223,5 @@ void frmNormalLock::onUnload()
     RunRestoringSteps();
     SetScreenSaverRunning(false);
     m_signalGuard.reset();
+    platform::lockSupervision().LockEnded();
 }
