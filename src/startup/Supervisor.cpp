@@ -128,6 +128,10 @@ private:
             if (size == 0) { // the child closed its end: it is ending
                 ::close(m_fd);
                 m_fd = -1;
+                // Its X connection closes at the same moment: cover now, not
+                // only once it has been reaped.
+                if (m_state.phase != Phase::None)
+                    Cover();
             }
             return;
         }
@@ -248,19 +252,25 @@ private:
         }
     }
 
-    void Relock(const ChildEnd &end)
+    // Shows the cover and takes the grabs (again, when a lock died in a
+    // hand-over after they were let go here).
+    void Cover()
     {
         if (!m_covering) {
             m_covering = true;
             m_cover.Show();
         }
-        // Also when it died in a hand-over, after the grabs were let go here.
+        m_handOverAt = -1;
         if (!m_keyboardHeld || !m_pointerHeld)
             TryGrabs();
+    }
+
+    void Relock(const ChildEnd &end)
+    {
+        Cover();
         const RelaunchPlan::Step step = m_plan.AfterCrash(m_state.phase);
         m_noPictures = step.noPictures;
         m_relaunchAt = MonotonicNanoseconds() + std::int64_t(step.delayMs) * kMs;
-        m_handOverAt = -1;
         // Until the new lock reports, it is loading.
         m_state.phase = Phase::Starting;
         if (end.bySignal)
