@@ -22,9 +22,9 @@ public:
     virtual ~LockSupervision() = default;
     // A lock is about to load (its picture is read next).
     virtual void LockStarting(SupervisedLock lock) = 0;
-    // The lock's window is shown. When the supervisor holds the keyboard
-    // (a relaunched lock), waits until it lets go, then takes the grab at
-    // once (DisableSystemKeys) and says so.
+    // The lock's window is shown: takes the grab at once (DisableSystemKeys)
+    // and says so. A relaunched lock first waits until the supervisor, which
+    // holds the grab then, lets go of it.
     virtual void LockShown() = 0;
     // The right password ended the lock.
     virtual void LockEnded() = 0;
@@ -51,7 +51,7 @@ inline constexpr char kNoPictures[] = "no-pictures";
 enum class Kind {
     StartingNormal,  // child: a Normal lock loads
     StartingNtStyle, // child: an NT-style lock loads
-    Shown,           // child: its window is shown; waits for Go
+    Shown,           // child: its window is shown (a relaunched lock then waits for Go)
     Held,            // child: it took the grab (at `nanoseconds`, CLOCK_MONOTONIC)
     Ended,           // child: the right password ended the lock
     Go,              // supervisor: it let go of the grab; take it now

@@ -162,15 +162,16 @@ private:
     }
 
     // Lets go of the grabs (the lock cannot take them while they are held
-    // here) and tells the lock to take them.
+    // here) and tells the lock to take them. Without a cover up the lock
+    // took them already.
     void HandOver()
     {
-        if (m_covering) {
-            m_grabAt = -1;
-            m_cover.ReleaseGrabs();
-            m_keyboardHeld = m_pointerHeld = false;
-            m_releasedAt = MonotonicNanoseconds();
-        }
+        if (!m_covering)
+            return;
+        m_grabAt = -1;
+        m_cover.ReleaseGrabs();
+        m_keyboardHeld = m_pointerHeld = false;
+        m_releasedAt = MonotonicNanoseconds();
         if (m_fd >= 0)
             SendTo(m_fd, {Kind::Go});
     }

@@ -86,25 +86,72 @@ TEST_F(SupervisorLinkTest, ALockReportsItsKindItsWindowAndItsEnd)
     EXPECT_EQ(shell().calls, QStringList{"DisableSystemKeys"});
 }
 
-TEST_F(SupervisorLinkTest, TheGrabIsTakenOnlyAfterTheSupervisorLetGo)
+TEST_F(SupervisorLinkTest, ARelaunchedLockTakesTheGrabOnlyAfterTheSupervisorLetGo)
 {
-    SupervisorLink link(Linked(), 300);
-    link.LockStarting(SupervisedLock::Normal);
-    // No answer yet: the lock waits for it, then takes the grab anyway.
-    QElapsedTimer waited;
-    waited.start();
-    link.LockShown();
-    EXPECT_GE(waited.elapsed(), 250);
-    EXPECT_EQ(shell().calls, QStringList{"DisableSystemKeys"});
-    EXPECT_EQ(Kinds(Received()), (std::vector<Kind>{Kind::StartingNormal, Kind::Shown, Kind::Held}));
+    struct Case {
+        const char *name;
+        bool relaunched;
+        bool secondLock; // a lock shown before in this process
+        bool goQueued;
+        bool waits; // for the whole wait, as no Go came
+    };
+    const Case cases[] = {
+        {"relaunched, the supervisor let go", true, false, true, false},
+        {"relaunched, no answer", true, false, false, true},
+        {"first start: nothing to wait for", false, false, false, false},
+        {"relaunched, a later lock", true, true, false, false},
+    };
+    for (const Case &c : cases) {
+        shell().calls.clear();
+        int pair[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+        std::swap(m_pair[0], pair[0]);
+        {
+            SupervisorLink link({pair[1], c.relaunched, false}, 300);
+            if (c.secondLock) {
+                Answer({Kind::Go});
+                link.LockStarting(SupervisedLock::Normal);
+                link.LockShown();
+                link.LockEnded();
+                Received();
+                shell().calls.clear();
+            }
+            if (c.goQueued)
+                Answer({Kind::Go});
+            link.LockStarting(SupervisedLock::Normal);
+            QElapsedTimer waited;
+            waited.start();
+            link.LockShown();
+            if (c.waits) {
+                EXPECT_GE(waited.elapsed(), 250) << c.name;
+            } else {
+                EXPECT_LT(waited.elapsed(), 250) << c.name;
+            }
+            EXPECT_EQ(shell().calls, QStringList{"DisableSystemKeys"}) << c.name;
+            EXPECT_EQ(Kinds(Received()), (std::vector<Kind>{Kind::StartingNormal, Kind::Shown, Kind::Held}))
+                << c.name;
+        }
+        std::swap(m_pair[0], pair[0]);
+        ::close(pair[0]);
+    }
+}
 
-    // The supervisor found the grab not taken and let go again: taken again.
+TEST_F(SupervisorLinkTest, AGrabFoundNotTakenIsTakenAgainWhenOffered)
+{
+    SupervisorLink link(Linked());
+    Answer({Kind::Go});
+    link.LockStarting(SupervisedLock::Normal);
+    link.LockShown();
+    Received();
+    // The supervisor found the grab not taken and let go again.
     Answer({Kind::Go});
     QTRY_COMPARE_WITH_TIMEOUT(shell().calls.size(), 2, 2000);
     EXPECT_EQ(Kinds(Received()), std::vector<Kind>{Kind::Held});
-    // Other packets change nothing.
+    // Other packets change nothing, and without a lock neither does Go.
     Answer({Kind::Shown});
     Answer({Kind::Ended});
+    link.LockEnded();
+    Answer({Kind::Go});
     QTest::qWait(50);
     EXPECT_EQ(shell().calls.size(), 2);
 }

@@ -41,7 +41,8 @@ SupervisorEnvironment TakeSupervisorEnvironment()
 }
 
 SupervisorLink::SupervisorLink(SupervisorEnvironment environment, int waitMs)
-    : m_fd(environment.fd), m_noPictures(environment.noPictures), m_waitMs(waitMs)
+    : m_fd(environment.fd), m_relaunched(environment.relaunched), m_noPictures(environment.noPictures),
+      m_waitMs(waitMs)
 {
     if (m_fd < 0)
         return;
@@ -76,6 +77,14 @@ void SupervisorLink::LockShown()
     if (m_fd < 0)
         return;
     Send({Kind::Shown});
+    // Only the first lock of a relaunched process finds the supervisor
+    // holding the grab; any other takes it at once.
+    const bool handedOver = m_relaunched && !m_shownBefore;
+    m_shownBefore = true;
+    if (!handedOver) {
+        TakeGrab();
+        return;
+    }
     // Waited for here rather than in the event loop: the keyboard is free
     // from the supervisor's release to this process's grab.
     const std::int64_t deadline = supervision::MonotonicNanoseconds() + std::int64_t(m_waitMs) * 1000000;

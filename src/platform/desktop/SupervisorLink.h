@@ -25,8 +25,8 @@ SupervisorEnvironment TakeSupervisorEnvironment();
 class SupervisorLink : public QObject, public LockSupervision {
     Q_OBJECT
 public:
-    // waitMs: how long a shown lock waits for the supervisor to let go of the
-    // grab before it takes it anyway.
+    // waitMs: how long the first lock shown in a relaunched process waits for
+    // the supervisor to let go of the grab before it takes it anyway.
     explicit SupervisorLink(SupervisorEnvironment environment, int waitMs = 2000);
     ~SupervisorLink() override;
 
@@ -42,9 +42,11 @@ private:
     void Send(const supervision::Message &message);
 
     int m_fd;
+    bool m_relaunched;
     bool m_noPictures;
     int m_waitMs;
     bool m_locked = false;
+    bool m_shownBefore = false;
     QSocketNotifier *m_notifier = nullptr;
 };
 
