@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
@@ -28,8 +29,13 @@ using platform::supervision::MonotonicNanoseconds;
 constexpr int kWatchedSignals[] = {SIGCHLD, SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE};
 constexpr std::int64_t kMs = 1000000;
 // How often the grabs are tried while another client (or the dying lock)
-// still holds them.
+// still holds them: right after a death the server frees the dead lock's
+// grab any moment, so the first tries come close together.
 constexpr std::int64_t kGrabRetryNs = 1 * kMs;
+constexpr std::int64_t kEarlyGrabRetryNs = kMs / 4;
+constexpr std::int64_t kEarlyNs = 100 * kMs;
+// How long a relaunch waits for the keyboard to be held here first.
+constexpr std::int64_t kKeyboardFirstNs = 1000 * kMs;
 // How long after a lock said it holds the grab, but did not, it is offered again.
 constexpr std::int64_t kHandOverRetryNs = 20 * kMs;
 
@@ -73,7 +79,11 @@ public:
     {
         while (!m_status) {
             pollfd watched[2] = {{m_signalFd, POLLIN, 0}, {m_fd, POLLIN, 0}};
-            const int count = ::poll(watched, m_fd >= 0 ? 2 : 1, Timeout());
+            timespec wait{};
+            const std::int64_t left = Timeout();
+            if (left >= 0)
+                wait = {time_t(left / 1000000000), long(left % 1000000000)};
+            const int count = ::ppoll(watched, m_fd >= 0 ? 2 : 1, left >= 0 ? &wait : nullptr, nullptr);
             if (count < 0 && errno != EINTR)
                 return 1;
             if (m_fd >= 0 && watched[1].revents)
@@ -86,8 +96,8 @@ public:
     }
 
 private:
-    // Milliseconds until the next timed step (-1: none).
-    int Timeout() const
+    // Nanoseconds until the next timed step (-1: none).
+    std::int64_t Timeout() const
     {
         std::int64_t next = -1;
         for (std::int64_t at : {m_grabAt, m_relaunchAt, m_handOverAt})
@@ -96,7 +106,7 @@ private:
         if (next < 0)
             return -1;
         const std::int64_t left = next - MonotonicNanoseconds();
-        return left <= 0 ? 0 : int((left + kMs - 1) / kMs);
+        return left <= 0 ? 0 : left;
     }
 
     void RunDueSteps()
@@ -104,8 +114,13 @@ private:
         const std::int64_t now = MonotonicNanoseconds();
         if (m_grabAt >= 0 && now >= m_grabAt)
             TryGrabs();
-        if (m_relaunchAt >= 0 && now >= m_relaunchAt)
-            Relaunch();
+        if (m_relaunchAt >= 0 && now >= m_relaunchAt) {
+            // The keyboard comes first: starting a process would delay the next tries.
+            if (!m_keyboardHeld && now - m_coveredAt < kKeyboardFirstNs)
+                m_relaunchAt = m_grabAt >= 0 ? m_grabAt : now + kEarlyGrabRetryNs;
+            else
+                Relaunch();
+        }
         if (m_handOverAt >= 0 && now >= m_handOverAt) {
             m_handOverAt = -1;
             HandOver();
@@ -257,13 +272,17 @@ private:
     // hand-over after they were let go here).
     void Cover()
     {
-        if (!m_covering) {
-            m_covering = true;
-            m_cover.Show();
-        }
         m_handOverAt = -1;
+        const bool first = !m_covering;
+        if (first) {
+            m_covering = true;
+            m_coveredAt = MonotonicNanoseconds();
+        }
+        // The keyboard first: the server has to draw the cover too.
         if (!m_keyboardHeld || !m_pointerHeld)
             TryGrabs();
+        if (first)
+            m_cover.Show();
     }
 
     void Relock(const ChildEnd &end)
@@ -289,8 +308,10 @@ private:
             m_keyboardHeld = m_cover.GrabKeyboard();
         if (!m_pointerHeld)
             m_pointerHeld = m_cover.GrabPointer();
-        if (!m_keyboardHeld || !m_pointerHeld)
-            m_grabAt = MonotonicNanoseconds() + kGrabRetryNs;
+        if (!m_keyboardHeld || !m_pointerHeld) {
+            const std::int64_t now = MonotonicNanoseconds();
+            m_grabAt = now + (now - m_coveredAt < kEarlyNs ? kEarlyGrabRetryNs : kGrabRetryNs);
+        }
     }
 
     void Relaunch()
@@ -342,6 +363,7 @@ private:
     std::int64_t m_relaunchAt = -1;
     std::int64_t m_handOverAt = -1;
     std::int64_t m_releasedAt = 0;
+    std::int64_t m_coveredAt = 0;
     std::optional<int> m_status;
 };
 
