@@ -4,7 +4,10 @@
 #   exposed time   the signal is sent to the process that shows the lock ->
 #                  another client's keyboard grab fails again (median of 10,
 #                  and the largest; 0 when the grab was never seen free,
-#                  polling every 1 ms)
+#                  polling every 1 ms). It includes the dying process's own
+#                  exit, during which it still holds the grab, so also:
+#   free           the first successful grab by that client -> its grab fails
+#                  again (how long the keyboard really was free, to 1 ms)
 #   hand-over gap  the supervisor lets go of its grab -> the relaunched lock
 #                  holds it (median of the same runs, as the supervisor reports it)
 #   back           the signal -> the relaunched lock's window is shown again
@@ -47,11 +50,11 @@ unlock() { # switch
   xdotool key --clearmodifiers Return
 }
 
-declare -A EXPOSED GAP BACK
+declare -A EXPOSED FREE GAP BACK
 for sig in $SIGNALS; do
   number=$(kill -l "$sig")
   for sw in d n; do
-    exposed=() back=()
+    exposed=() free=() back=()
     log="$E2E_TMP/lock-$sw-$sig.log"
     for run in $(seq 1 "$RUNS"); do
       "$GARDLOCK_BIN" "/$sw" >>"$log" 2>&1 &
@@ -62,7 +65,9 @@ for sig in $SIGNALS; do
       child=$(wait_for 5 child_of "$pid")
       sleep 0.3 # let the lock settle
       t0=$(now_ns)
-      exposed+=("$("$T/crashprobe" "$child" "$number" 3000 | awk '{print $2}')")
+      probe=$("$T/crashprobe" "$child" "$number" 3000)
+      exposed+=("$(awk '{print $2}' <<<"$probe")")
+      free+=("$(awk '{print $4}' <<<"$probe")")
       relaunched=$(wait_for 20 other_child "$pid" "$child")
       wait_for 20 window_of "$(title_of $sw)" "$relaunched" >/dev/null
       back+=("$(( ($(now_ns) - t0) / 1000000 ))")
@@ -77,8 +82,10 @@ for sig in $SIGNALS; do
       wait_for 10 grab_free >/dev/null
     done
     echo "  /$sw SIG$sig exposed (ms): ${exposed[*]}" >&2
+    echo "  /$sw SIG$sig free (ms):    ${free[*]}" >&2
     echo "  /$sw SIG$sig back (ms):    ${back[*]}" >&2
     EXPOSED[$sw$sig]="$(printf '%s\n' "${exposed[@]}" | grep -v timeout | median) ($(printf '%s\n' "${exposed[@]}" | largest))"
+    FREE[$sw$sig]="$(printf '%s\n' "${free[@]}" | grep -v '^$' | median) ($(printf '%s\n' "${free[@]}" | largest))"
     BACK[$sw$sig]=$(printf '%s\n' "${back[@]}" | median)
     GAP[$sw$sig]=$(sed -n 's/.*free for \([0-9.]*\) ms while it was handed over.*/\1/p' "$log" | median)
   done
@@ -89,6 +96,7 @@ echo "A crashed lock, on one Xvfb (1024x768) with icewm, $(nproc) cores, median 
 printf '%-44s %14s %14s\n' "" "gardlock /d" "gardlock /n"
 for sig in $SIGNALS; do
   printf '%-44s %14s %14s\n' "SIG$sig: exposed, ms (largest)" "${EXPOSED[d$sig]}" "${EXPOSED[n$sig]}"
+  printf '%-44s %14s %14s\n' "SIG$sig: free, ms (largest)" "${FREE[d$sig]}" "${FREE[n$sig]}"
   printf '%-44s %14s %14s\n' "SIG$sig: hand-over gap to the new lock, ms" "${GAP[d$sig]}" "${GAP[n$sig]}"
   printf '%-44s %14s %14s\n' "SIG$sig: kill -> lock window back, ms" "${BACK[d$sig]}" "${BACK[n$sig]}"
 done

@@ -6,7 +6,8 @@
 # still asks for the same password (a wrong one is refused and logged), and
 # the right one ends the whole program with status 0. Stop signals to the
 # supervisor are ignored while a lock is up and end the program otherwise;
-# a supervisor killed under a lock leaves the lock up.
+# a supervisor killed under a lock leaves the lock up; a display that goes
+# away ends everything with status 70 and relaunches nothing.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
 
@@ -20,9 +21,9 @@ lock_process() { pgrep -P "$GARDLOCK_PID" | head -1 | grep .; }
 other_lock_process() { local p; p=$(lock_process) && [ "$p" != "$1" ] && echo "$p"; }
 # A shown window with this title that belongs to this process.
 window_of() { local w; w=$(visible_named "$1") && [ "$(xdotool getwindowpid "$w" 2>/dev/null)" = "$2" ]; }
-within_bound() { # "exposed MS"
-  local ms=${1#exposed }
-  [[ "$1" == exposed* ]] && awk -v m="$ms" -v b="$EXPOSED_BOUND_MS" 'BEGIN{exit !(m <= b)}'
+within_bound() { # "exposed MS free F"
+  local ms; ms=$(awk '$1 == "exposed" {print $2}' <<<"$1")
+  [ -n "$ms" ] && awk -v m="$ms" -v b="$EXPOSED_BOUND_MS" 'BEGIN{exit !(m <= b)}'
 }
 press_ctrl_shift_alt() {
   xdotool keydown Control_L; xdotool keydown Shift_L; xdotool keydown Alt_L
@@ -133,5 +134,17 @@ ABOUT_CHILD=$(lock_process)
 kill -KILL "$GARDLOCK_PID"; wait "$GARDLOCK_PID" 2>/dev/null
 check "a killed supervisor takes the program without a lock with it" \
   wait_for 10 bash -c "! kill -0 $ABOUT_CHILD 2>/dev/null"
+
+# Last: the display goes away under a lock. Nothing is relaunched; the
+# supervisor ends with the lock's own status for it.
+start_gardlock /d
+wait_for 20 shown_named "$NORMAL" >/dev/null
+wait_for 20 keyboard_grab_held >/dev/null
+LAST_LOCK=$(lock_process)
+kill -9 "${E2E_PIDS[0]}" # the X server
+await_end display-gone 30
+check "without a display the supervisor ends with status 70 (got $STATUS)" test "$STATUS" = 70
+check "... after the lock process" wait_for 10 bash -c "! kill -0 $LAST_LOCK 2>/dev/null"
+check "... having started none again" bash -c "! grep -q 'starts again' '$E2E_OUT/gardlock-display-gone.out'"
 
 finish

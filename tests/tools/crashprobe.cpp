@@ -4,10 +4,12 @@
 //   crashprobe PID SIGNAL [TIMEOUT_MS]
 //
 // Sends the signal, then tries the keyboard grab every 1 ms (as grabprobe does). Prints
-//   "exposed MS"  the grab failed again MS after the kill, having succeeded
-//                 at least once in between (the keyboard was free);
-//   "exposed 0"   the grab never succeeded: it was held all along, or free
-//                 for less than one try;
+//   "exposed MS free F"  the grab failed again MS after the kill, having
+//                 succeeded in between: first F ms before (the dying process
+//                 keeps its grab until its exit has closed its connection,
+//                 so F is how long the keyboard was really free, to a try);
+//   "exposed 0 free 0"   the grab never succeeded: it was held all along, or
+//                 free for less than one try;
 //   "timeout"     still free at TIMEOUT_MS (default 3000).
 // Exit status 0, 1 on timeout, 2 on usage, 3 when the kill or display failed.
 
@@ -72,16 +74,18 @@ int main(int argc, char **argv)
         std::perror("crashprobe: kill");
         return 3;
     }
-    bool seenFree = false;
+    long long firstFree = -1;
     const long long deadline = killed + timeoutMs * 1000000LL;
     while (NowNs() < deadline) {
         if (KeyboardFree(conn, root)) {
-            seenFree = true;
-        } else if (seenFree) {
-            std::printf("exposed %.1f\n", (NowNs() - killed) / 1e6);
+            if (firstFree < 0)
+                firstFree = NowNs();
+        } else if (firstFree >= 0) {
+            const long long now = NowNs();
+            std::printf("exposed %.1f free %.1f\n", (now - killed) / 1e6, (now - firstFree) / 1e6);
             return 0;
         } else if (NowNs() - killed > kQuietNs) {
-            std::printf("exposed 0\n");
+            std::printf("exposed 0 free 0\n");
             return 0;
         }
         usleep(1000);
