@@ -7,6 +7,8 @@
 #   memory         resident set of the lock process while locked
 #   re-assert      an override-redirect window raises itself above the lock ->
 #                  the lock is on top again (median of 20)
+#   crash          bench/crash_bench.sh: the lock process killed -> the
+#                  keyboard held again (median of 10)
 #
 #   bench/lock_bench.sh [BUILD_DIR]     (default: build beside this folder, as scripts/build.sh makes it)
 #
@@ -66,7 +68,7 @@ end_lock() {
 start_logon_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(visible_window "Start Logon")" ]; }
 visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
 
-declare -A LOCK_MS CPU_LOCK CPU_X CPU_WM RSS REASSERT REASSERT_STAYED
+declare -A LOCK_MS CPU_LOCK CPU_X CPU_WM RSS REASSERT REASSERT_STAYED CPU_SUP RSS_SUP
 
 measure_time_to_lock() {
   local name=$1 i t times=()
@@ -86,14 +88,20 @@ measure_locked() {
   start_lock "$name"
   wait_for 15 grab_held >/dev/null || { echo "  $name never locked" >&2; end_lock "$name"; return; }
   sleep 2 # let start-up work settle before the idle sample
-  local l0 x0 w0 l1 x1 w1 hz
+  # gardlock shows its lock in a child of the process started (its supervisor).
+  local proc; proc=$(pgrep -P "$LOCK_PID" | head -1); [ -n "$proc" ] || proc=$LOCK_PID
+  local l0 x0 w0 s0 l1 x1 w1 s1 hz
   hz=$(getconf CLK_TCK)
-  l0=$(cpu_ticks "$LOCK_PID") x0=$(cpu_ticks "$XVFB_PID") w0=$(cpu_ticks "$ICEWM_PID")
+  l0=$(cpu_ticks "$proc") x0=$(cpu_ticks "$XVFB_PID") w0=$(cpu_ticks "$ICEWM_PID") s0=$(cpu_ticks "$LOCK_PID")
   sleep "$IDLE_SECONDS"
-  l1=$(cpu_ticks "$LOCK_PID") x1=$(cpu_ticks "$XVFB_PID") w1=$(cpu_ticks "$ICEWM_PID")
+  l1=$(cpu_ticks "$proc") x1=$(cpu_ticks "$XVFB_PID") w1=$(cpu_ticks "$ICEWM_PID") s1=$(cpu_ticks "$LOCK_PID")
   pct() { awk -v d=$(( $2 - $1 )) -v hz="$hz" -v s="$IDLE_SECONDS" 'BEGIN{printf "%.2f", 100 * d / hz / s}'; }
   CPU_LOCK[$name]=$(pct "$l0" "$l1") CPU_X[$name]=$(pct "$x0" "$x1") CPU_WM[$name]=$(pct "$w0" "$w1")
-  RSS[$name]=$(awk '/VmRSS/{printf "%.1f", $2/1024}' "/proc/$LOCK_PID/status")
+  RSS[$name]=$(awk '/VmRSS/{printf "%.1f", $2/1024}' "/proc/$proc/status")
+  if [ "$proc" != "$LOCK_PID" ]; then
+    CPU_SUP[$name]=$(pct "$s0" "$s1")
+    RSS_SUP[$name]=$(awk '/VmRSS/{printf "%.1f", $2/1024}' "/proc/$LOCK_PID/status")
+  fi
   local out
   out=$("$T/raiser" --override --count "$RUNS_RAISE" --interval 50 --timeout 1000)
   REASSERT[$name]=$(echo "$out" | awk '/^under/{print $2}' | median)
@@ -129,4 +137,10 @@ printf '%-34s %16s %16s %16s\n' "idle CPU of icewm, % (${BASE_WM} unl.)" "${CPU_
 FLOOR=$("$BUILD/bench/timer_floor" 5 2>/dev/null || echo "?")
 printf '%-34s %16s\n' "a bare 1 ms wake-up loop, % core" "$FLOOR"
 printf '%-34s %16s %16s %16s\n' "resident memory, MiB" "${RSS[d]}" "${RSS[n]}" "${RSS[i3lock]}"
+printf '%-34s %16s %16s %16s\n' "supervisor: idle CPU, % core" "${CPU_SUP[d]:-}" "${CPU_SUP[n]:-}" "-"
+printf '%-34s %16s %16s %16s\n' "supervisor: resident memory, MiB" "${RSS_SUP[d]:-}" "${RSS_SUP[n]:-}" "-"
 printf '%-34s %16s %16s %16s\n' "re-assert, ms (median of $RUNS_RAISE)" "$(reassert d)" "$(reassert n)" "$(reassert i3lock)"
+
+# A crashed lock: how long the keyboard is free (its own desktop).
+echo
+"$(dirname "$0")/crash_bench.sh" "$BUILD"

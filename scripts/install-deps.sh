@@ -12,6 +12,8 @@ packages=(
   xvfb icewm x11vnc fonts-dejavu-core
   # end-to-end tests and benchmarks
   xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick i3lock xauth xclip
+  # pgrep: the process that shows a lock is a child of the one started
+  procps
   # printing end-to-end test: a private CUPS server and a reader for the PDF it receives
   cups-daemon cups-core-drivers cups-client poppler-utils
   # the local download host of the update-check tests and benchmark

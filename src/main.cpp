@@ -4,16 +4,21 @@
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/desktop/QtHttp.h"
+#include "platform/desktop/SupervisorLink.h"
 #include "platform/print/CupsPrintSystem.h"
+#include "platform/x11/X11RootCover.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
 #include "startup/ProgramPages.h"
+#include "startup/Supervisor.h"
 #include "ui/WindowServices.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -31,6 +36,15 @@ QString ArgumentText(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    // Before anything else: the parent stays behind as the supervisor that
+    // brings a crashed lock back; the program runs in the child.
+    {
+        const std::unique_ptr<platform::LockCover> cover = platform::x11::CreateRootCover();
+        if (const std::optional<int> status = supervision::Supervise(argv, *cover))
+            return *status;
+    }
+    const platform::SupervisorEnvironment supervisor = platform::TakeSupervisorEnvironment();
+
     const QString argText = ArgumentText(argc, argv);
     const bool wantsLock = CommandLineCode::IsLock(CommandLineCode::ParseSwitch(argText).target);
 
@@ -64,6 +78,9 @@ int main(int argc, char **argv)
     platform::installPrintSystem(printers.get());
     platform::QtHttpClient http;
     platform::installHttp(&http);
+    platform::SupervisorLink supervisorLink(supervisor);
+    if (supervisor.fd >= 0)
+        platform::installLockSupervision(&supervisorLink);
 
     RegisterProgramPages();
     const int refused = CommandLineCode::Main(argText, CommandLineCode::ProgramTargets());

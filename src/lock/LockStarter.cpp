@@ -2,9 +2,12 @@
 
 #include "lock/NtStyleLock.h"
 #include "lock/frmNormalLock.h"
+#include "platform/LockSupervision.h"
 #include "platform/Platform.h"
 #include "platform/desktop/RegStuff.h"
 #include "ui/WindowServices.h"
+
+#include <QTimer>
 
 QString LockRefusal()
 {
@@ -13,15 +16,24 @@ QString LockRefusal()
 
 void ShowLock(LockStyle style, QWidget *owner)
 {
+    // The supervisor brings back a lock that dies from here on, even while it loads.
+    platform::lockSupervision().LockStarting(style == LockStyle::Normal ? platform::SupervisedLock::Normal
+                                                                        : platform::SupervisedLock::NtStyle);
     switch (style) {
-    case LockStyle::Normal:
-        if (owner)
-            Forms::Get<frmNormalLock>().ShowModal(owner);
-        else
-            Forms::Get<frmNormalLock>().show();
+    case LockStyle::Normal: {
+        frmNormalLock &lock = Forms::Get<frmNormalLock>();
+        if (owner) {
+            // Reported from inside the modal run, once the window is shown.
+            QTimer::singleShot(0, &lock, [] { platform::lockSupervision().LockShown(); });
+            lock.ShowModal(owner);
+        } else {
+            lock.show();
+            platform::lockSupervision().LockShown();
+        }
         return;
+    }
     case LockStyle::NtStyle:
-        ShowNtStyleLock();
+        ShowNtStyleLock(); // reports the background shown
         return;
     }
 }

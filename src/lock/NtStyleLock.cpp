@@ -3,6 +3,7 @@
 #include "lock/frmBackground.h"
 #include "lock/frmLock.h"
 #include "lock/frmVery.h"
+#include "platform/LockSupervision.h"
 
 #include <QPointer>
 
@@ -14,6 +15,7 @@ void ShowNtStyleLock()
     enum class State { Box, Prompt };
     frmBackground &shown = Forms::Get<frmBackground>();
     shown.show();
+    platform::lockSupervision().LockShown();
     const QPointer<frmBackground> background(&shown);
     State state = State::Box;
     // The background goes only with the right password.

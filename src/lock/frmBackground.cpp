@@ -3,6 +3,7 @@
 #include "lock/InputHeldNotice.h"
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
+#include "platform/LockSupervision.h"
 #include "platform/funct.h"
 #include "platform/storage/Settings.h"
 #include "ui/WindowServices.h"
@@ -30,6 +31,9 @@ void frmBackground::onLoad()
     m_signalGuard = std::make_unique<LockSignalGuard>();
     RunHidingSteps();
     FollowDesktop();
+    // Relaunched after a crash at load, the lock stays black: its picture may be what crashed it.
+    if (!platform::lockSupervision().PicturesAllowed())
+        return;
     // A missing or unreadable picture leaves the background plain black.
     picBackground->LoadPicture(settings::Read(settings::Background2));
 }
@@ -57,4 +61,5 @@ void frmBackground::onUnload()
     RunRestoringSteps();
     SetScreenSaverRunning(false);
     m_signalGuard.reset();
+    platform::lockSupervision().LockEnded();
 }

@@ -6,6 +6,7 @@
 #include "lock/LockGuard.h"
 #include "lock/LockWindow.h"
 #include "lock/PasswordPrompt.h"
+#include "platform/LockSupervision.h"
 #include "platform/desktop/RegStuff.h"
 #include "platform/funct.h"
 #include "platform/storage/Settings.h"
@@ -142,6 +143,9 @@ void frmNormalLock::onLoad()
     m_signalGuard = std::make_unique<LockSignalGuard>();
     FollowDesktop();
     RunHidingSteps();
+    // Relaunched after a crash at load, the lock stays black: its picture may be what crashed it.
+    if (!platform::lockSupervision().PicturesAllowed())
+        return;
     // A missing or unreadable picture simply leaves the screen black.
     if (!picBackground->LoadPicture(settings::Read(settings::Background1)))
         return;
@@ -227,4 +231,5 @@ void frmNormalLock::onUnload()
     RunRestoringSteps();
     SetScreenSaverRunning(false);
     m_signalGuard.reset();
+    platform::lockSupervision().LockEnded();
 }

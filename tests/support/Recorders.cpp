@@ -33,6 +33,7 @@ void ResetRecorders()
     g_recorders = std::make_unique<Recorders>();
     platform::install(
         {&g_recorders->shell, &g_recorders->dialogs, &g_recorders->launcher, &g_recorders->session});
+    platform::installLockSupervision(&g_recorders->supervision);
     ResetFakeHttp();
 }
 

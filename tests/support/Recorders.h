@@ -3,6 +3,7 @@
 // order and answer message boxes from a preset queue.
 
 #include "platform/Platform.h"
+#include "support/RecordingSupervision.h"
 
 #include <QString>
 #include <QStringList>
@@ -106,6 +107,7 @@ struct Recorders {
     RecordingDialogs dialogs;
     RecordingLauncher launcher;
     RecordingSession session;
+    RecordingLockSupervision supervision;
 };
 
 Recorders &recorders();

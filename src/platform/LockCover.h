@@ -1,0 +1,30 @@
+#pragma once
+// What the supervising process shows and holds while it brings a crashed
+// lock back: a black window over the whole root window and the keyboard and
+// pointer grabs. Plain calls with no Qt: the supervisor runs no event loop.
+// The X11 one lives in platform/x11/X11RootCover.h; tests use a fake.
+
+namespace platform {
+
+class LockCover {
+public:
+    virtual ~LockCover() = default;
+    // Connects and makes the (unmapped) cover ahead of need, so that a crash
+    // costs no connection set-up. False when the display cannot be reached.
+    virtual bool Prepare() = 0;
+    // Maps the cover above everything (preparing first if needed).
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    // One try each; true when this process now holds that grab.
+    virtual bool GrabKeyboard() = 0;
+    virtual bool GrabPointer() = 0;
+    // Lets go of both grabs and waits until the server has done so.
+    virtual void ReleaseGrabs() = 0;
+    // Drops the connection (and with it the cover and any grab).
+    virtual void Close() = 0;
+    // Whether the display is gone (a round trip on a prepared cover; a new
+    // connection attempt otherwise).
+    virtual bool DisplayGone() = 0;
+};
+
+} // namespace platform

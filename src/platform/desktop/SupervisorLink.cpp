@@ -1,0 +1,159 @@
+#include "platform/desktop/SupervisorLink.h"
+
+#include "platform/Platform.h"
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace platform {
+
+using supervision::Kind;
+using supervision::Message;
+
+SupervisorEnvironment TakeSupervisorEnvironment()
+{
+    SupervisorEnvironment environment;
+    if (const char *text = std::getenv(supervision::kSocketVariable)) {
+        int fd = -1;
+        const char *end = text + std::strlen(text);
+        const auto [last, error] = std::from_chars(text, end, fd);
+        // Only a socket that is really open here counts.
+        if (error == std::errc() && last == end && fd > 2 && ::fcntl(fd, F_GETFD) != -1) {
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+            environment.fd = fd;
+        }
+    }
+    if (const char *mode = std::getenv(supervision::kRelaunchVariable)) {
+        environment.relaunched = true;
+        environment.noPictures = std::strcmp(mode, supervision::kNoPictures) == 0;
+    }
+    ::unsetenv(supervision::kSocketVariable);
+    ::unsetenv(supervision::kRelaunchVariable);
+    return environment;
+}
+
+SupervisorLink::SupervisorLink(SupervisorEnvironment environment, int waitMs)
+    : m_fd(environment.fd), m_relaunched(environment.relaunched), m_noPictures(environment.noPictures),
+      m_waitMs(waitMs)
+{
+    if (m_fd < 0)
+        return;
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] { OnReadable(); });
+}
+
+SupervisorLink::~SupervisorLink()
+{
+    delete m_notifier;
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void SupervisorLink::Send(const Message &message)
+{
+    if (m_fd < 0)
+        return;
+    const std::string packet = supervision::Encode(message);
+    // A supervisor that is gone must not end a lock through SIGPIPE.
+    (void)!::send(m_fd, packet.data(), packet.size(), MSG_NOSIGNAL);
+}
+
+void SupervisorLink::LockStarting(SupervisedLock lock)
+{
+    m_locked = true;
+    Send({lock == SupervisedLock::Normal ? Kind::StartingNormal : Kind::StartingNtStyle});
+}
+
+void SupervisorLink::LockShown()
+{
+    if (m_fd < 0)
+        return;
+    Send({Kind::Shown});
+    // Only the first lock of a relaunched process finds the supervisor
+    // holding the grab; any other takes it at once.
+    const bool handedOver = m_relaunched && !m_shownBefore;
+    m_shownBefore = true;
+    if (!handedOver) {
+        TakeGrab();
+        return;
+    }
+    // Waited for here rather than in the event loop: the keyboard is free
+    // from the supervisor's release to this process's grab.
+    const std::int64_t deadline = supervision::MonotonicNanoseconds() + std::int64_t(m_waitMs) * 1000000;
+    for (;;) {
+        const std::int64_t left = (deadline - supervision::MonotonicNanoseconds()) / 1000000;
+        if (left <= 0)
+            break;
+        pollfd ready{m_fd, POLLIN, 0};
+        const int count = ::poll(&ready, 1, int(left));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        char packet[64];
+        const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
+        if (size == 0) {
+            OnClosed();
+            break;
+        }
+        if (size < 0) {
+            if (errno == EAGAIN || errno == EINTR)
+                continue;
+            break;
+        }
+        const std::optional<Message> message = supervision::Parse({packet, size_t(size)});
+        if (message && message->kind == Kind::Go)
+            break;
+    }
+    TakeGrab();
+}
+
+void SupervisorLink::LockEnded()
+{
+    m_locked = false;
+    Send({Kind::Ended});
+}
+
+void SupervisorLink::TakeGrab()
+{
+    services().shell->DisableSystemKeys();
+    Send({Kind::Held, supervision::MonotonicNanoseconds()});
+}
+
+void SupervisorLink::OnReadable()
+{
+    for (;;) {
+        char packet[64];
+        const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
+        if (size == 0) {
+            OnClosed();
+            return;
+        }
+        if (size < 0)
+            return;
+        // The supervisor found the grab was not taken and let go again.
+        const std::optional<Message> message = supervision::Parse({packet, size_t(size)});
+        if (message && message->kind == Kind::Go && m_locked)
+            TakeGrab();
+    }
+}
+
+void SupervisorLink::OnClosed()
+{
+    if (m_notifier)
+        m_notifier->setEnabled(false);
+    // The supervisor is gone. A lock stays (only its password ends it);
+    // anything else ends with it, as it would have if the two were one process.
+    if (!m_locked)
+        services().session->EndProgram(0);
+}
+
+} // namespace platform

@@ -1,0 +1,53 @@
+#pragma once
+// The supervised program's end of the socket pair to its supervisor
+// (startup/Supervisor.h): reports the lock's life and takes the grab over
+// when the supervisor lets go of it.
+
+#include "platform/LockSupervision.h"
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace platform {
+
+struct SupervisorEnvironment {
+    int fd = -1; // -1: not supervised
+    bool relaunched = false;
+    bool noPictures = false;
+};
+
+// Reads and clears what the supervisor set in the environment, so that
+// programs started from here never see it. Call before any thread or child
+// process is started.
+SupervisorEnvironment TakeSupervisorEnvironment();
+
+class SupervisorLink : public QObject, public LockSupervision {
+    Q_OBJECT
+public:
+    // waitMs: how long the first lock shown in a relaunched process waits for
+    // the supervisor to let go of the grab before it takes it anyway.
+    explicit SupervisorLink(SupervisorEnvironment environment, int waitMs = 2000);
+    ~SupervisorLink() override;
+
+    void LockStarting(SupervisedLock lock) override;
+    void LockShown() override;
+    void LockEnded() override;
+    bool PicturesAllowed() const override { return !m_noPictures; }
+
+private:
+    void OnReadable();
+    void OnClosed();
+    void TakeGrab();
+    void Send(const supervision::Message &message);
+
+    int m_fd;
+    bool m_relaunched;
+    bool m_noPictures;
+    int m_waitMs;
+    bool m_locked = false;
+    bool m_shownBefore = false;
+    QSocketNotifier *m_notifier = nullptr;
+};
+
+} // namespace platform

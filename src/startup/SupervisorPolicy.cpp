@@ -1,0 +1,71 @@
+#include "startup/SupervisorPolicy.h"
+
+#include <algorithm>
+#include <csignal>
+
+namespace supervision {
+
+using platform::SupervisedLock;
+using platform::supervision::Kind;
+using platform::supervision::Message;
+
+LockState After(LockState state, const Message &message)
+{
+    switch (message.kind) {
+    case Kind::StartingNormal:
+        return {Phase::Starting, SupervisedLock::Normal};
+    case Kind::StartingNtStyle:
+        return {Phase::Starting, SupervisedLock::NtStyle};
+    case Kind::Shown:
+        if (state.phase != Phase::None)
+            state.phase = Phase::Shown;
+        return state;
+    case Kind::Held:
+        if (state.phase != Phase::None)
+            state.phase = Phase::Held;
+        return state;
+    case Kind::Ended:
+        return {Phase::None, state.lock};
+    case Kind::Go:
+        return state;
+    }
+    return state;
+}
+
+Verdict Judge(const LockState &state, const ChildEnd &end, bool displayGone)
+{
+    if (state.phase == Phase::None)
+        return Verdict::PassOn;
+    if (displayGone || (!end.bySignal && end.value == kDisplayGoneStatus))
+        return Verdict::DisplayGone;
+    return Verdict::Relock;
+}
+
+const char *RelaunchSwitch(SupervisedLock lock)
+{
+    return lock == SupervisedLock::Normal ? "/d" : "/n";
+}
+
+RelaunchPlan::Step RelaunchPlan::AfterCrash(Phase phaseAtCrash)
+{
+    if (phaseAtCrash == Phase::Starting)
+        m_noPictures = true;
+    ++m_crashesInARow;
+    int delay = 0;
+    if (m_crashesInARow > 1) {
+        delay = kFirstBackOffMs;
+        for (int i = 2; i < m_crashesInARow && delay < kLongestBackOffMs; ++i)
+            delay *= 2;
+        delay = std::min(delay, kLongestBackOffMs);
+    }
+    return {delay, m_noPictures};
+}
+
+bool PassesSignal(const LockState &state, int signal)
+{
+    if (signal != SIGTERM && signal != SIGINT && signal != SIGHUP && signal != SIGQUIT)
+        return false;
+    return state.phase == Phase::None;
+}
+
+} // namespace supervision

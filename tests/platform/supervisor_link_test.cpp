@@ -1,0 +1,244 @@
+// The program's end of the link to its supervisor, over a real socket pair:
+// the reports it sends, the grab hand-over, what an absent supervisor means,
+// and how the environment is read.
+
+#include "platform/desktop/SupervisorLink.h"
+#include "support/Sandbox.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+using platform::SupervisedLock;
+using platform::SupervisorEnvironment;
+using platform::SupervisorLink;
+using platform::supervision::Kind;
+using platform::supervision::Message;
+using testing_support::SandboxTest;
+
+namespace {
+
+class SupervisorLinkTest : public SandboxTest {
+protected:
+    void SetUp() override
+    {
+        SandboxTest::SetUp();
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, m_pair), 0);
+    }
+    void TearDown() override
+    {
+        if (m_pair[0] >= 0)
+            ::close(m_pair[0]);
+        SandboxTest::TearDown();
+    }
+    // The link owns (and closes) its end.
+    SupervisorEnvironment Linked(bool noPictures = false) { return {m_pair[1], true, noPictures}; }
+    void Answer(const Message &message)
+    {
+        const std::string packet = platform::supervision::Encode(message);
+        ASSERT_EQ(::send(m_pair[0], packet.data(), packet.size(), 0), ssize_t(packet.size()));
+    }
+    // Every message the link has sent so far.
+    std::vector<Message> Received()
+    {
+        std::vector<Message> messages;
+        char packet[64];
+        ssize_t size;
+        while ((size = ::recv(m_pair[0], packet, sizeof packet, MSG_DONTWAIT)) > 0) {
+            const auto message = platform::supervision::Parse({packet, size_t(size)});
+            EXPECT_TRUE(message.has_value()) << std::string(packet, size_t(size));
+            if (message)
+                messages.push_back(*message);
+        }
+        return messages;
+    }
+    static std::vector<Kind> Kinds(const std::vector<Message> &messages)
+    {
+        std::vector<Kind> kinds;
+        for (const Message &m : messages)
+            kinds.push_back(m.kind);
+        return kinds;
+    }
+    int m_pair[2] = {-1, -1};
+};
+
+TEST_F(SupervisorLinkTest, ALockReportsItsKindItsWindowAndItsEnd)
+{
+    SupervisorLink link(Linked());
+    Answer({Kind::Go}); // the supervisor lets go at once
+    const std::int64_t before = platform::supervision::MonotonicNanoseconds();
+    link.LockStarting(SupervisedLock::NtStyle);
+    link.LockShown();
+    link.LockEnded();
+    link.LockStarting(SupervisedLock::Normal);
+    const std::vector<Message> sent = Received();
+    EXPECT_EQ(Kinds(sent), (std::vector<Kind>{Kind::StartingNtStyle, Kind::Shown, Kind::Held, Kind::Ended,
+                                              Kind::StartingNormal}));
+    ASSERT_GE(sent.size(), 3u);
+    EXPECT_GE(sent[2].nanoseconds, before);
+    EXPECT_LE(sent[2].nanoseconds, platform::supervision::MonotonicNanoseconds());
+    EXPECT_EQ(shell().calls, QStringList{"DisableSystemKeys"});
+}
+
+TEST_F(SupervisorLinkTest, ARelaunchedLockTakesTheGrabOnlyAfterTheSupervisorLetGo)
+{
+    struct Case {
+        const char *name;
+        bool relaunched;
+        bool secondLock; // a lock shown before in this process
+        bool goQueued;
+        bool waits; // for the whole wait, as no Go came
+    };
+    const Case cases[] = {
+        {"relaunched, the supervisor let go", true, false, true, false},
+        {"relaunched, no answer", true, false, false, true},
+        {"first start: nothing to wait for", false, false, false, false},
+        {"relaunched, a later lock", true, true, false, false},
+    };
+    for (const Case &c : cases) {
+        shell().calls.clear();
+        int pair[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+        std::swap(m_pair[0], pair[0]);
+        {
+            SupervisorLink link({pair[1], c.relaunched, false}, 300);
+            if (c.secondLock) {
+                Answer({Kind::Go});
+                link.LockStarting(SupervisedLock::Normal);
+                link.LockShown();
+                link.LockEnded();
+                Received();
+                shell().calls.clear();
+            }
+            if (c.goQueued)
+                Answer({Kind::Go});
+            link.LockStarting(SupervisedLock::Normal);
+            QElapsedTimer waited;
+            waited.start();
+            link.LockShown();
+            if (c.waits) {
+                EXPECT_GE(waited.elapsed(), 250) << c.name;
+            } else {
+                EXPECT_LT(waited.elapsed(), 250) << c.name;
+            }
+            EXPECT_EQ(shell().calls, QStringList{"DisableSystemKeys"}) << c.name;
+            EXPECT_EQ(Kinds(Received()), (std::vector<Kind>{Kind::StartingNormal, Kind::Shown, Kind::Held}))
+                << c.name;
+        }
+        std::swap(m_pair[0], pair[0]);
+        ::close(pair[0]);
+    }
+}
+
+TEST_F(SupervisorLinkTest, AGrabFoundNotTakenIsTakenAgainWhenOffered)
+{
+    SupervisorLink link(Linked());
+    Answer({Kind::Go});
+    link.LockStarting(SupervisedLock::Normal);
+    link.LockShown();
+    Received();
+    // The supervisor found the grab not taken and let go again.
+    Answer({Kind::Go});
+    QTRY_COMPARE_WITH_TIMEOUT(shell().calls.size(), 2, 2000);
+    EXPECT_EQ(Kinds(Received()), std::vector<Kind>{Kind::Held});
+    // Other packets change nothing, and without a lock neither does Go.
+    Answer({Kind::Shown});
+    Answer({Kind::Ended});
+    link.LockEnded();
+    Answer({Kind::Go});
+    QTest::qWait(50);
+    EXPECT_EQ(shell().calls.size(), 2);
+}
+
+TEST_F(SupervisorLinkTest, AGoneSupervisorEndsTheProgramButNeverALock)
+{
+    struct Case {
+        bool lockUp;
+        std::vector<int> endings;
+    };
+    for (const Case &c : {Case{false, {0}}, Case{true, {}}}) {
+        session().endings.clear();
+        int pair[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+        SupervisorLink link({pair[1], false, false});
+        if (c.lockUp)
+            link.LockStarting(SupervisedLock::Normal);
+        ::close(pair[0]);
+        QTest::qWait(50);
+        EXPECT_EQ(session().endings, c.endings) << (c.lockUp ? "locked" : "not locked");
+        // A lock that ends later writes to nobody and goes on.
+        if (c.lockUp)
+            link.LockEnded();
+    }
+}
+
+TEST_F(SupervisorLinkTest, WithoutASupervisorNothingIsSentOrWaitedFor)
+{
+    SupervisorLink link(SupervisorEnvironment{});
+    QElapsedTimer waited;
+    waited.start();
+    link.LockStarting(SupervisedLock::Normal);
+    link.LockShown();
+    link.LockEnded();
+    EXPECT_LT(waited.elapsed(), 200);
+    EXPECT_TRUE(Received().empty());
+    EXPECT_TRUE(link.PicturesAllowed());
+}
+
+TEST_F(SupervisorLinkTest, TheEnvironmentIsReadOnceAndCleared)
+{
+    const int open = ::dup(m_pair[1]);
+    const int closed = ::dup(m_pair[1]);
+    ::close(closed);
+    struct Case {
+        const char *fd;
+        const char *relaunch;
+        int wantFd; // -2: the open descriptor
+        bool relaunched;
+        bool noPictures;
+    };
+    const std::string openText = std::to_string(open), closedText = std::to_string(closed);
+    const std::string trailing = openText + "x";
+    const Case cases[] = {
+        {nullptr, nullptr, -1, false, false},
+        {openText.c_str(), nullptr, -2, false, false},
+        {openText.c_str(), "1", -2, true, false},
+        {openText.c_str(), "no-pictures", -2, true, true},
+        {closedText.c_str(), "1", -1, true, false}, // not open here: not supervised
+        {"abc", nullptr, -1, false, false},
+        {"", nullptr, -1, false, false},
+        {"1", nullptr, -1, false, false}, // the standard streams are never the link
+        {trailing.c_str(), nullptr, -1, false, false},
+    };
+    for (const Case &c : cases) {
+        const std::string label =
+            std::string(c.fd ? c.fd : "(unset)") + " / " + (c.relaunch ? c.relaunch : "-");
+        if (c.fd)
+            ::setenv(platform::supervision::kSocketVariable, c.fd, 1);
+        else
+            ::unsetenv(platform::supervision::kSocketVariable);
+        if (c.relaunch)
+            ::setenv(platform::supervision::kRelaunchVariable, c.relaunch, 1);
+        else
+            ::unsetenv(platform::supervision::kRelaunchVariable);
+        const SupervisorEnvironment env = platform::TakeSupervisorEnvironment();
+        EXPECT_EQ(env.fd, c.wantFd == -2 ? open : c.wantFd) << label;
+        EXPECT_EQ(env.relaunched, c.relaunched) << label;
+        EXPECT_EQ(env.noPictures, c.noPictures) << label;
+        EXPECT_EQ(std::getenv(platform::supervision::kSocketVariable), nullptr) << label;
+        EXPECT_EQ(std::getenv(platform::supervision::kRelaunchVariable), nullptr) << label;
+        if (env.fd >= 0) { // programs started later do not inherit it
+            EXPECT_EQ(::fcntl(env.fd, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC) << label;
+        }
+    }
+    ::close(open);
+    EXPECT_FALSE(SupervisorLink(Linked(true)).PicturesAllowed());
+}
+
+} // namespace

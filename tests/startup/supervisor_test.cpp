@@ -1,0 +1,186 @@
+// The supervisor's message format and decisions: what each report means,
+// what a child's end calls for, how relaunches are paced, which stop signals
+// reach the child.
+
+#include "platform/LockSupervision.h"
+#include "startup/SupervisorPolicy.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <vector>
+
+using platform::SupervisedLock;
+using platform::supervision::Kind;
+using platform::supervision::Message;
+using supervision::ChildEnd;
+using supervision::LockState;
+using supervision::Phase;
+using supervision::Verdict;
+
+namespace {
+
+TEST(SupervisionMessages, EveryMessageReadsBackAsItself)
+{
+    const std::vector<Message> all = {
+        {Kind::StartingNormal},      {Kind::StartingNtStyle}, {Kind::Shown}, {Kind::Held, 0},
+        {Kind::Held, 1234567890123}, {Kind::Ended},           {Kind::Go}};
+    for (const Message &message : all) {
+        const std::string packet = platform::supervision::Encode(message);
+        EXPECT_EQ(platform::supervision::Parse(packet), message) << packet;
+    }
+}
+
+TEST(SupervisionMessages, MalformedPacketsMeanNothing)
+{
+    const char *const packets[] = {
+        "",     "start", "start /b", "start /d ", "Shown",    "shown\n", "go ",
+        "held", "held ", "held -5",  "held 12x",  "held 1 2", "ended!",  "held 99999999999999999999",
+    };
+    for (const char *packet : packets)
+        EXPECT_FALSE(platform::supervision::Parse(packet).has_value()) << '"' << packet << '"';
+    // A packet is read by its length, not up to a NUL.
+    EXPECT_FALSE(platform::supervision::Parse(std::string_view("go\0x", 4)).has_value());
+}
+
+TEST(SupervisorPolicy, ReportsMoveTheLockThroughItsPhases)
+{
+    struct Case {
+        std::vector<Kind> reports;
+        Phase phase;
+        SupervisedLock lock;
+    };
+    const Case cases[] = {
+        {{}, Phase::None, SupervisedLock::Normal},
+        {{Kind::StartingNormal}, Phase::Starting, SupervisedLock::Normal},
+        {{Kind::StartingNtStyle}, Phase::Starting, SupervisedLock::NtStyle},
+        {{Kind::StartingNtStyle, Kind::Shown}, Phase::Shown, SupervisedLock::NtStyle},
+        {{Kind::StartingNormal, Kind::Shown, Kind::Held}, Phase::Held, SupervisedLock::Normal},
+        {{Kind::StartingNormal, Kind::Shown, Kind::Held, Kind::Ended}, Phase::None, SupervisedLock::Normal},
+        // A lock already held hands over again when asked: it stays up.
+        {{Kind::StartingNormal, Kind::Shown, Kind::Held, Kind::Go, Kind::Held},
+         Phase::Held,
+         SupervisedLock::Normal},
+        // Reports without a lock starting first bring no lock up.
+        {{Kind::Shown, Kind::Held}, Phase::None, SupervisedLock::Normal},
+        // A second lock after the first ended.
+        {{Kind::StartingNormal, Kind::Ended, Kind::StartingNtStyle},
+         Phase::Starting,
+         SupervisedLock::NtStyle},
+    };
+    for (const Case &c : cases) {
+        LockState state;
+        for (Kind kind : c.reports)
+            state = supervision::After(state, Message{kind});
+        EXPECT_EQ(state.phase, c.phase) << c.reports.size() << " reports";
+        if (c.phase != Phase::None) {
+            EXPECT_EQ(state.lock, c.lock) << c.reports.size() << " reports";
+        }
+    }
+}
+
+TEST(SupervisorPolicy, OnlyTheReportedEndOfALockEndsIt)
+{
+    struct Case {
+        Phase phase;
+        ChildEnd end;
+        bool displayGone;
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        // No lock up: the program's own end, whatever it is.
+        {Phase::None, {false, 0}, false, Verdict::PassOn},
+        {Phase::None, {false, 3}, false, Verdict::PassOn},
+        {Phase::None, {true, SIGSEGV}, false, Verdict::PassOn},
+        {Phase::None, {true, SIGTERM}, false, Verdict::PassOn},
+        {Phase::None, {false, 70}, true, Verdict::PassOn},
+        // A lock up: every signal, abort and exit is a crash...
+        {Phase::Held, {true, SIGSEGV}, false, Verdict::Relock},
+        {Phase::Held, {true, SIGABRT}, false, Verdict::Relock},
+        {Phase::Held, {true, SIGKILL}, false, Verdict::Relock},
+        {Phase::Shown, {true, SIGBUS}, false, Verdict::Relock},
+        {Phase::Starting, {true, SIGSEGV}, false, Verdict::Relock},
+        {Phase::Held, {false, 0}, false, Verdict::Relock},
+        {Phase::Held, {false, 1}, false, Verdict::Relock},
+        // ... unless the display is gone: its own status, or found gone.
+        {Phase::Held, {false, 70}, false, Verdict::DisplayGone},
+        {Phase::Held, {false, 1}, true, Verdict::DisplayGone},
+        {Phase::Starting, {true, SIGABRT}, true, Verdict::DisplayGone},
+        // A signal numbered 70 is not the display's status.
+        {Phase::Held, {true, 70}, false, Verdict::Relock},
+    };
+    for (const Case &c : cases) {
+        const LockState state{c.phase, SupervisedLock::Normal};
+        EXPECT_EQ(supervision::Judge(state, c.end, c.displayGone), c.verdict)
+            << "phase " << int(c.phase) << (c.end.bySignal ? " signal " : " status ") << c.end.value
+            << (c.displayGone ? " display gone" : "");
+    }
+}
+
+TEST(SupervisorPolicy, EachLockComesBackWithItsPlainSwitch)
+{
+    EXPECT_STREQ(supervision::RelaunchSwitch(SupervisedLock::Normal), "/d");
+    EXPECT_STREQ(supervision::RelaunchSwitch(SupervisedLock::NtStyle), "/n");
+}
+
+TEST(SupervisorPolicy, CrashesInARowBackOffAndACrashAtLoadTurnsPicturesOff)
+{
+    using Plan = supervision::RelaunchPlan;
+    struct Step {
+        enum { Crash, Held } what;
+        Phase phase;
+        int delayMs;
+        bool noPictures;
+    };
+    const std::vector<Step> steps = {
+        {Step::Crash, Phase::Held, 0, false}, // the first crash: at once, pictures kept
+        {Step::Held, {}, 0, false},
+        {Step::Crash, Phase::Shown, 0, false}, // held in between: a first crash again
+        {Step::Crash, Phase::Shown, Plan::kFirstBackOffMs, false},
+        {Step::Crash, Phase::Shown, 2 * Plan::kFirstBackOffMs, false},
+        {Step::Crash, Phase::Starting, 4 * Plan::kFirstBackOffMs, true}, // at load
+        {Step::Crash, Phase::Starting, 8 * Plan::kFirstBackOffMs, true},
+        {Step::Crash, Phase::Starting, 16 * Plan::kFirstBackOffMs, true},
+        {Step::Crash, Phase::Starting, 32 * Plan::kFirstBackOffMs, true},
+        {Step::Crash, Phase::Starting, Plan::kLongestBackOffMs, true}, // no longer than this
+        {Step::Crash, Phase::Starting, Plan::kLongestBackOffMs, true},
+        {Step::Held, {}, 0, false},
+        {Step::Crash, Phase::Held, 0, true}, // pictures stay off once a load crashed
+    };
+    Plan plan;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (steps[i].what == Step::Held) {
+            plan.LockHeld();
+            continue;
+        }
+        const Plan::Step step = plan.AfterCrash(steps[i].phase);
+        EXPECT_EQ(step.delayMs, steps[i].delayMs) << "step " << i;
+        EXPECT_EQ(step.noPictures, steps[i].noPictures) << "step " << i;
+    }
+    // Many crashes in a row: the wait grows to the longest and stays there (no overflow).
+    int previous = 0;
+    for (int i = 0; i < 100; ++i) {
+        const int delay = plan.AfterCrash(Phase::Starting).delayMs;
+        EXPECT_GE(delay, previous) << "crash " << i;
+        EXPECT_LE(delay, Plan::kLongestBackOffMs) << "crash " << i;
+        previous = delay;
+    }
+    EXPECT_EQ(previous, Plan::kLongestBackOffMs);
+}
+
+TEST(SupervisorPolicy, StopSignalsReachTheProgramOnlyWithoutALock)
+{
+    const int stops[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+    for (int signal : stops) {
+        EXPECT_TRUE(supervision::PassesSignal({Phase::None}, signal)) << signal;
+        for (Phase phase : {Phase::Starting, Phase::Shown, Phase::Held})
+            EXPECT_FALSE(supervision::PassesSignal({phase}, signal)) << signal << " phase " << int(phase);
+    }
+    for (Phase phase : {Phase::None, Phase::Held}) {
+        EXPECT_FALSE(supervision::PassesSignal({phase}, SIGPIPE));
+        EXPECT_FALSE(supervision::PassesSignal({phase}, SIGCHLD));
+        EXPECT_FALSE(supervision::PassesSignal({phase}, SIGUSR1));
+    }
+}
+
+} // namespace
