@@ -54,8 +54,6 @@ int main(int argc, char **argv)
                                  "set); a lock here could not hold the keyboard.\n");
             return 3;
         }
-        // Qt silently drops every grab when this is set; a lock must really grab.
-        ::unsetenv("QT_XCB_NO_GRAB_SERVER");
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
 

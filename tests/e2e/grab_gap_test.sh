@@ -5,6 +5,8 @@
 # Cancel -> box, and the Normal lock's wrong passwords. A program of the
 # user's has the input focus under the lock and global key grabs (a window
 # manager's shortcut, Ctrl+Alt+T among them); it must not receive one event.
+# Last, a lock that comes up while another program holds the keyboard says
+# so on its screen until it has it.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
 
@@ -97,4 +99,21 @@ check "the right password ends the Normal lock with status 0" test "$STATUS" = 0
 
 xdotool key q
 check "unlocked again, the witness hears keys" wait_for 5 test "$(witness_events)" -gt "$BEFORE"
+
+# --- Another program holds the keyboard when a lock comes up ------------------
+# The lock says on its own screen that it is not locked yet, keeps trying, and
+# takes the keyboard as soon as it is let go.
+"$GARDLOCK_TOOLS/grabprobe" hold 2500 >"$E2E_TMP/hold.out" &
+E2E_PIDS+=($!)
+wait_for 5 grep -q '^held' "$E2E_TMP/hold.out" >/dev/null
+start_gardlock /d
+check "the lock comes up" wait_for 20 shown_named "Desktop status: Locked"
+check "it says it is not locked while the other program holds the keyboard" wait_for 5 pixel_is 10 10 "#800000"
+screenshot 02-not-held-notice
+check "it takes the keyboard once the other program lets go" wait_for 10 grep -q '^released' "$E2E_TMP/hold.out"
+check "and holds it" wait_for 2 keyboard_grab_held
+check "the notice goes once the keyboard is held" wait_for 2 pixel_is 10 10 "#000000"
+xdotool type --delay 20 "Open Sesame"; xdotool key Return
+await_end held-late
+check "the right password ends it with status 0" test "$STATUS" = 0
 finish

@@ -106,7 +106,9 @@ driver restore
 # --- Why a lock could not hold the display ---------------------------------
 reason_of() { printf 'reason\nquit\n' | env "$@" "$T/lockdriver" 2>/dev/null | sed -n 's/^reason //p'; }
 check "no reason not to lock on this X display" test -z "$(reason_of X=1)"
-check "QT_XCB_NO_GRAB_SERVER is named as a reason" eval 'reason_of QT_XCB_NO_GRAB_SERVER=1 | grep -q QT_XCB_NO_GRAB_SERVER'
+# The grabs are taken on the X connection directly, so the toolkit's switch that
+# turns its own grabs off is no reason.
+check "QT_XCB_NO_GRAB_SERVER is no reason" test -z "$(reason_of QT_XCB_NO_GRAB_SERVER=1)"
 check "a Wayland session is named as a reason" eval 'reason_of WAYLAND_DISPLAY=wayland-0 | grep -q Wayland'
 check "a non-X11 Qt platform is named as a reason" eval 'reason_of QT_QPA_PLATFORM=offscreen | grep -q "not an X11 display"'
 

@@ -14,9 +14,6 @@ QString CannotLockReason(const LockFacts &f)
     if (f.serverIsXwayland || !f.waylandDisplay.isEmpty() || f.sessionType.toLower() == "wayland")
         return QStringLiteral("This is a Wayland session: its X server cannot keep the keyboard away "
                               "from the rest of the desktop, so a lock here would only look locked.");
-    if (f.noGrabServerSet)
-        return QStringLiteral("QT_XCB_NO_GRAB_SERVER is set, which turns off the keyboard grab a lock "
-                              "needs. Start the program without it.");
     if (f.tracerPid != 0)
         return QStringLiteral("The program is running under a debugger or tracer (process %1), which "
                               "turns off the keyboard grab a lock needs.")
@@ -39,7 +36,6 @@ LockFacts ProcessLockFacts()
     f.qtPlatform = QGuiApplication::platformName();
     f.waylandDisplay = qgetenv("WAYLAND_DISPLAY");
     f.sessionType = qgetenv("XDG_SESSION_TYPE");
-    f.noGrabServerSet = qEnvironmentVariableIsSet("QT_XCB_NO_GRAB_SERVER");
     QFile status(QStringLiteral("/proc/self/status"));
     if (status.open(QIODevice::ReadOnly))
         f.tracerPid = TracerPidFrom(status.readAll());

@@ -12,7 +12,6 @@ struct LockFacts {
     bool serverIsXwayland = false; // the X server has the XWAYLAND extension
     QByteArray waylandDisplay;     // $WAYLAND_DISPLAY
     QByteArray sessionType;        // $XDG_SESSION_TYPE
-    bool noGrabServerSet = false;  // QT_XCB_NO_GRAB_SERVER is set
     long tracerPid = 0;            // TracerPid of /proc/self/status
 };
 
