@@ -32,11 +32,15 @@ LockState After(LockState state, const Message &message)
     return state;
 }
 
-Verdict Judge(const LockState &state, const ChildEnd &end, bool displayGone)
+Verdict Judge(const LockState &state, const ChildEnd & /*how it ended: no exit counts as an unlock*/,
+              bool displayGone)
 {
     if (state.phase == Phase::None)
         return Verdict::PassOn;
-    if (displayGone || (!end.bySignal && end.value == kDisplayGoneStatus))
+    // Only the supervisor's own connection tells: a lock whose connection
+    // another client killed (xkill) also ends with the display's status, and
+    // must come back.
+    if (displayGone)
         return Verdict::DisplayGone;
     return Verdict::Relock;
 }

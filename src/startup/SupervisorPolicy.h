@@ -42,7 +42,8 @@ enum class Verdict {
 };
 
 // A lock ends only when the child says the right password ended it: any other
-// end while a lock is up is a crash, unless the display itself is gone.
+// end while a lock is up is a crash, unless the display itself is gone, as
+// the supervisor's own connection finds it (displayGone).
 Verdict Judge(const LockState &state, const ChildEnd &end, bool displayGone);
 
 // The switch that brings the lock back: the plain lock of its kind, which

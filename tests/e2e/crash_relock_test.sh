@@ -6,8 +6,9 @@
 # still asks for the same password (a wrong one is refused and logged), and
 # the right one ends the whole program with status 0. Stop signals to the
 # supervisor are ignored while a lock is up and end the program otherwise;
-# a supervisor killed under a lock leaves the lock up; a display that goes
-# away ends everything with status 70 and relaunches nothing.
+# a supervisor killed under a lock leaves the lock up; a lock whose X
+# connection another client kills comes back; a display that goes away ends
+# everything with status 70 and relaunches nothing.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
 
@@ -134,6 +135,22 @@ ABOUT_CHILD=$(lock_process)
 kill -KILL "$GARDLOCK_PID"; wait "$GARDLOCK_PID" 2>/dev/null
 check "a killed supervisor takes the program without a lock with it" \
   wait_for 10 bash -c "! kill -0 $ABOUT_CHILD 2>/dev/null"
+
+# Another client kills the lock's X connection (xkill): the lock process ends
+# as it does when the display goes, but the display is still there, so the
+# lock comes back.
+start_gardlock /d
+wait_for 20 shown_named "$NORMAL" >/dev/null
+wait_for 20 keyboard_grab_held >/dev/null
+KILLED=$(lock_process)
+xkill -id "$(visible_named "$NORMAL")" >/dev/null 2>&1
+check "xkill: the lock's process ends" wait_for 10 bash -c "! kill -0 $KILLED 2>/dev/null"
+check "xkill: the keyboard is held again" wait_for 5 keyboard_grab_held
+check "xkill: the lock comes back in a new process" wait_for 20 window_of "$NORMAL" "$(wait_for 20 other_lock_process "$KILLED")"
+wait_for 20 keyboard_grab_held >/dev/null
+type_password /d Right
+await_end xkill
+check "xkill: the right password still ends it with status 0" test "$STATUS" = 0
 
 # Last: the display goes away under a lock. Nothing is relaunched; the
 # supervisor ends with the lock's own status for it.

@@ -102,8 +102,11 @@ TEST(SupervisorPolicy, OnlyTheReportedEndOfALockEndsIt)
         {Phase::Starting, {true, SIGSEGV}, false, Verdict::Relock},
         {Phase::Held, {false, 0}, false, Verdict::Relock},
         {Phase::Held, {false, 1}, false, Verdict::Relock},
-        // ... unless the display is gone: its own status, or found gone.
-        {Phase::Held, {false, 70}, false, Verdict::DisplayGone},
+        // ... even the display's status, when only the lock's connection was
+        // killed (xkill) and the display is still there ...
+        {Phase::Held, {false, 70}, false, Verdict::Relock},
+        // ... unless the supervisor finds the display gone.
+        {Phase::Held, {false, 70}, true, Verdict::DisplayGone},
         {Phase::Held, {false, 1}, true, Verdict::DisplayGone},
         {Phase::Starting, {true, SIGABRT}, true, Verdict::DisplayGone},
         // A signal numbered 70 is not the display's status.
