@@ -12,6 +12,7 @@ source "$(dirname "$0")/lock_common.sh"
 
 keycode() { xmodmap -pke | awk -v k="$1" '{for (i = 4; i <= NF; i++) if ($i == k) {print $2; exit}}'; }
 witness_events() { grep -c '^event' "$E2E_TMP/witness.out"; }
+focus_ins() { grep -c '^focus-in' "$E2E_TMP/witness.out"; }
 
 start_desktop
 set_password "Open Sesame"
@@ -61,6 +62,7 @@ start_gardlock /n
 check "the NT-style box is up" wait_for 20 shown_named "System Locked"
 check "it holds the keyboard" wait_for 20 keyboard_grab_held
 RECORDS=$(records)
+FOCUS_BEFORE=$(focus_ins)
 ROUNDS=25
 INJECTED=0
 for round in $(seq 1 $ROUNDS); do
@@ -72,6 +74,7 @@ sleep 1
 screenshot 01-after-nt-rounds
 check "the rounds went through the prompt and both messages" test $(($(records) - RECORDS)) -ge $((ROUNDS / 2))
 check "not one key of the NT-style rounds reached the witness" test "$(witness_events)" = "$BEFORE"
+check "the focus never fell to the witness's window under the lock" test "$(focus_ins)" = "$FOCUS_BEFORE"
 check "the lock still holds the keyboard" keyboard_grab_held
 unlock_nt
 await_end nt

@@ -5,7 +5,8 @@
 //
 //   keywitness KEYCODE...     grabs each key code with any modifiers
 //     "ready" once the window is mapped and focused and the grabs are in;
-//     "event key-press 24 0x..." (type, detail, event window) per event.
+//     "event key-press 24 0x..." (type, detail, event window) per event;
+//     "focus-in 0x..." each time its window gets the input focus back.
 //
 // Runs until killed.
 
@@ -29,7 +30,7 @@ int main(int argc, char **argv)
     const std::uint32_t values[] = {screen->white_pixel,
                                     XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE |
                                         XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-                                        XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+                                        XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE};
     xcb_create_window(conn, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1024, 768, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, mask, values);
     const char *title = "keywitness";
@@ -59,6 +60,13 @@ int main(int argc, char **argv)
             auto *e = reinterpret_cast<xcb_key_press_event_t *>(event);
             std::printf("event %s %u 0x%x\n", names[type], e->detail, e->event);
             std::fflush(stdout);
+        } else if (type == XCB_FOCUS_IN) {
+            auto *e = reinterpret_cast<xcb_focus_in_event_t *>(event);
+            // Focus moves that only come with a grab starting or ending are not the window being chosen.
+            if (e->mode == XCB_NOTIFY_MODE_NORMAL || e->mode == XCB_NOTIFY_MODE_WHILE_GRABBED) {
+                std::printf("focus-in 0x%x\n", e->event);
+                std::fflush(stdout);
+            }
         }
         std::free(event);
     }
