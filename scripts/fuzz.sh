@@ -39,7 +39,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGARDLOCK_FUZZ=ON >/dev/null
 readers=(rtf wmf picture field)
 # Inputs per reader in the repeatable run: under a minute each on two cores.
-declare -A runs=([rtf]=150000 [wmf]=250000 [picture]=150000 [field]=3000000)
+declare -A runs=([rtf]=100000 [wmf]=150000 [picture]=100000 [field]=3000000)
 cmake --build "$build" --parallel 2 --target "${readers[@]/#/fuzz_}"
 
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
