@@ -1,3 +1,9 @@
+// GCC 12 with the sanitizers takes an empty QByteArray's one-byte array for
+// the bytes read here, past the size checks that rule that out.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Warray-bounds"
+#endif
+
 #include "formats/WmfReader.h"
 
 #include "formats/Cp1252.h"
@@ -8,6 +14,7 @@
 #include <QPainterPath>
 #include <QtEndian>
 
+#include <cmath>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -19,6 +26,26 @@ namespace {
 constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
 constexpr int kMaxSide = 2048;        // pixels; clip art never needs more
 constexpr qint64 kMaxFile = 32 << 20; // bytes
+
+// What one metafile may ask of the painter; clip art stays far below. Without
+// a bound, a small crafted file (a few wide dashed strokes, or many records)
+// keeps a lock's background painting for minutes.
+constexpr int kMaxDrawings = 20000;        // drawing records
+constexpr qint64 kMaxPoints = 200000;      // points of polygons and lines in all
+constexpr qint64 kMaxTextChars = 20000;    // characters of text in all
+constexpr qint64 kMaxDibPixels = 16 << 20; // pixels of embedded bitmaps in all
+// The painting a metafile may cost, estimated in nanoseconds of Qt 6.4's
+// raster engine from each shape's size on the picture (see Charge): a few
+// seconds at most, far above what real pictures cost.
+constexpr double kMaxPaintCost = 3e9;
+constexpr double kCostPerShape = 200'000;
+constexpr double kCostPerPixel = 2;         // of the area painted
+constexpr double kCostPerOutlinePixel = 20; // unsmoothed
+constexpr double kCostSmoothed = 0.12;      // times the outline's length squared
+constexpr double kCostPerGlyph = 10'000;
+// Only outlines of modest length (a stroke's grows with its pen) are
+// smoothed; smoothing costs Qt the square of the outline's length.
+constexpr double kSmoothOutlinePixels = 16384;
 
 // Little-endian reader over one record's parameters.
 class Params {
@@ -71,10 +98,21 @@ struct DcState {
     QSizeF windowExt{0, 0};
 };
 
+// The pixels a DIB's header declares (its bits may be compressed).
+qint64 DibPixels(const QByteArray &dib)
+{
+    if (dib.size() < 12)
+        return 0;
+    const auto *p = reinterpret_cast<const uchar *>(dib.constData());
+    if (qFromLittleEndian<quint32>(p) == 12) // BITMAPCOREHEADER
+        return qint64(qFromLittleEndian<quint16>(p + 4)) * qFromLittleEndian<quint16>(p + 6);
+    return qAbs(qint64(qFromLittleEndian<qint32>(p + 4))) * qAbs(qint64(qFromLittleEndian<qint32>(p + 8)));
+}
+
 // A DIB (BITMAPINFO + bits) as an image, by giving it the file header a .bmp has.
 QImage DibImage(const QByteArray &dib)
 {
-    if (dib.size() < 40)
+    if (dib.size() < 40 || DibPixels(dib) > kMaxDibPixels)
         return {};
     const auto *p = reinterpret_cast<const uchar *>(dib.constData());
     const quint32 headerSize = qFromLittleEndian<quint32>(p);
@@ -102,7 +140,9 @@ class WmfPlayer {
 public:
     explicit WmfPlayer(const QByteArray &bytes) : m_bytes(bytes) {}
 
-    QImage Play()
+    // Reads the header and counts what the records ask; the picture's size at
+    // 96 dots per inch, or an invalid size when the file is refused.
+    QSize Prepare()
     {
         qsizetype pos = 0;
         QRectF bounds;
@@ -120,11 +160,17 @@ public:
         if ((type != 1 && type != 2) || headerWords != 9)
             return {};
         pos += 18;
+        m_records = pos;
 
-        // Pass 1 finds the window extent when there is no placeable header.
+        // Pass 1 finds the window extent when there is no placeable header,
+        // and refuses a damaged file or one asking too much before anything
+        // is painted.
         if (bounds.isEmpty())
             bounds = WindowFromRecords(pos);
-        if (bounds.isEmpty())
+        if (bounds.isEmpty() || !Records(pos, /*draw=*/false))
+            return {};
+        if (m_work.drawings > kMaxDrawings || m_work.points > kMaxPoints ||
+            m_work.textChars > kMaxTextChars || m_work.dibPixels > kMaxDibPixels)
             return {};
 
         QSizeF size = bounds.size() * 96.0 / inch;
@@ -132,20 +178,33 @@ public:
             size = bounds.size();
         size.scale(qMin(size.width(), double(kMaxSide)), qMin(size.height(), double(kMaxSide)),
                    Qt::KeepAspectRatio);
-        QImage image(qMax(1, int(size.width())), qMax(1, int(size.height())), QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        m_imageSize = image.size();
+        m_bounds = bounds;
+        return QSize(qMax(1, int(size.width())), qMax(1, int(size.height())));
+    }
 
-        QPainter painter(&image);
+    // Plays the records over the whole device, after Prepare.
+    bool Paint(QPaintDevice &device)
+    {
+        m_imageSize = QSize(device.width(), device.height());
+        QPainter painter(&device);
         painter.setRenderHint(QPainter::Antialiasing);
         m_painter = &painter;
-        m_state.windowOrg = bounds.topLeft();
-        m_state.windowExt = bounds.size();
+        m_state.windowOrg = m_bounds.topLeft();
+        m_state.windowExt = m_bounds.size();
         ApplyTransform();
-        const bool ok = Records(pos, /*draw=*/true);
+        const bool ok = Records(m_records, /*draw=*/true);
         painter.end();
-        return ok ? image : QImage();
+        return ok;
     }
+
+    // What the records ask of the painter, counted as they are read.
+    struct Work {
+        int drawings = 0;
+        qint64 points = 0;
+        qint64 textChars = 0;
+        qint64 dibPixels = 0;
+        double cost = 0; // estimated, in nanoseconds
+    };
 
 private:
     quint16 U16(qsizetype at) const { return qFromLittleEndian<quint16>(m_bytes.constData() + at); }
@@ -181,6 +240,112 @@ private:
         t.scale(m_imageSize.width() / ext.width(), m_imageSize.height() / ext.height());
         t.translate(-m_state.windowOrg.x(), -m_state.windowOrg.y());
         m_painter->setTransform(t);
+        m_viewOrg = m_state.windowOrg;
+        m_viewExt = ext;
+    }
+
+    // Device pixels per logical unit along the transform's longer axis.
+    double Scale() const
+    {
+        const QTransform &t = m_painter->transform();
+        return qMax(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+    }
+
+    // The pen as drawn: no wider than four times the picture (a wider stroke
+    // covers no more of it from any point held to the margin, only slower).
+    // Returns its width in device pixels.
+    double UsePen()
+    {
+        QPen pen = m_state.pen;
+        double pixels = 1;
+        if (pen.style() != Qt::NoPen && !pen.isCosmetic()) {
+            const double scale = Scale();
+            const double widest = 4.0 * qMax(m_imageSize.width(), m_imageSize.height());
+            if (scale > 0 && pen.widthF() * scale > widest)
+                pen.setWidthF(widest / scale);
+            pixels = qMax(1.0, pen.widthF() * scale);
+        }
+        m_painter->setPen(pen);
+        return pixels;
+    }
+
+    // Estimates what a shape costs to paint before it is drawn, and chooses
+    // whether to smooth it; false once the metafile has cost more than any
+    // picture needs. Qt smooths an outline in time growing with the square
+    // of its length (a stroke's outline grows with the pen's width), and
+    // paints it unsmoothed in time growing with its length.
+    bool Charge(const QPolygonF &logical, bool closed, double pen)
+    {
+        return Charge(QList<QPolygonF>{logical}, closed, pen);
+    }
+    bool Charge(const QList<QPolygonF> &logical, bool closed, double pen)
+    {
+        double length = 0;
+        QRectF bounds;
+        for (const QPolygonF &part : logical) {
+            const QPolygonF device = m_painter->transform().map(part);
+            for (qsizetype i = 1; i < device.size(); ++i)
+                length += QLineF(device[i - 1], device[i]).length();
+            if (closed && device.size() > 2)
+                length += QLineF(device.last(), device.first()).length();
+            bounds |= device.boundingRect();
+        }
+        // A dashed stroke is cut into pieces, each outlined as wide as the pen.
+        const Qt::PenStyle style = m_painter->pen().style();
+        const double outline = length * (style == Qt::SolidLine || style == Qt::NoPen ? 2 : 2 + pen / 4);
+        const bool smooth = outline <= kSmoothOutlinePixels;
+        m_painter->setRenderHint(QPainter::Antialiasing, smooth);
+        const QRectF reach = bounds.adjusted(-pen, -pen, pen, pen);
+        const QRectF painted = reach.intersected(QRectF(QPointF(0, 0), QSizeF(m_imageSize)));
+        m_work.cost += kCostPerShape + kCostPerPixel * painted.width() * painted.height() +
+                       (smooth ? kCostSmoothed * outline * outline : kCostPerOutlinePixel * outline);
+        return m_work.cost <= kMaxPaintCost;
+    }
+    // A shape drawn with the current pen.
+    bool ChargeShape(const QPolygonF &logical, bool closed) { return Charge(logical, closed, UsePen()); }
+    bool ChargeShape(const QList<QPolygonF> &logical) { return Charge(logical, /*closed=*/true, UsePen()); }
+    bool ChargeShape(const QRectF &logical) { return Charge(QPolygonF(logical), /*closed=*/false, UsePen()); }
+
+    // Counts a record in the first pass; true when it draws.
+    void Survey(quint16 function, const Params &p)
+    {
+        const qsizetype pointsInRecord = p.size() / 4;
+        switch (function) {
+        case 0x0324:
+        case 0x0325:
+            m_work.points += qMin<qsizetype>(p.U(0), pointsInRecord);
+            break;
+        case 0x0538: {
+            qint64 points = 0;
+            for (int i = 0; i < p.U(0) && (1 + i) * 2 < p.size(); ++i)
+                points += p.U(1 + i);
+            m_work.points += qMin<qint64>(points, pointsInRecord);
+            break;
+        }
+        case 0x0521:
+            m_work.textChars += qBound(qsizetype(0), qsizetype(p.S(0)), p.size());
+            break;
+        case 0x0A32:
+            m_work.textChars += qBound(qsizetype(0), qsizetype(p.S(2)), p.size());
+            break;
+        case 0x0F43:
+            m_work.dibPixels += DibPixels(p.Bytes(22, p.size() - 22));
+            break;
+        case 0x0B41:
+            m_work.dibPixels += DibPixels(p.Bytes(20, p.size() - 20));
+            break;
+        case 0x0940:
+            m_work.dibPixels += DibPixels(p.Bytes(18, p.size() - 18));
+            break;
+        case 0x0213:
+        case 0x041B:
+        case 0x0418:
+        case 0x061C:
+            break;
+        default:
+            return; // draws nothing
+        }
+        ++m_work.drawings;
     }
 
     void AddObject(Object object)
@@ -242,10 +407,11 @@ private:
     // painter's outlines (and so its time) grow without bound.
     QPointF At(qint16 x, qint16 y) const
     {
-        const QSizeF ext = m_state.windowExt;
+        // The window the painter maps, which a zero extent never replaces.
+        const QSizeF ext = m_viewExt;
         if (ext.width() == 0 || ext.height() == 0)
             return QPointF(x, y);
-        const QPointF org = m_state.windowOrg;
+        const QPointF org = m_viewOrg;
         const double marginX = 2 * qAbs(ext.width()), marginY = 2 * qAbs(ext.height());
         const double left = qMin(org.x(), org.x() + ext.width()) - marginX;
         const double right = qMax(org.x(), org.x() + ext.width()) + marginX;
@@ -262,27 +428,40 @@ private:
         return points;
     }
 
-    void DrawText(double x, double y, const QString &text)
+    bool DrawText(double x, double y, const QString &text)
     {
         const Font &f = m_state.font;
         QFont font(f.face.isEmpty() ? QStringLiteral("Sans Serif") : f.face);
         // A glyph taller than twice the window draws nothing more, only slower.
-        const int tallest = qMax(1, 2 * int(qAbs(m_state.windowExt.height())));
+        const int tallest = qMax(1, 2 * int(qAbs(m_viewExt.height())));
         font.setPixelSize(qBound(1, f.height, qMax(tallest, 16)));
         font.setWeight(f.weight >= 600 ? QFont::Bold : QFont::Normal);
         font.setItalic(f.italic);
         font.setUnderline(f.underline);
         m_painter->setFont(font);
-        m_painter->setPen(m_state.textColour);
         const QFontMetricsF metrics(font);
+        // Large glyphs are painted as smoothed outlines, each costing the
+        // square of its length.
+        const double glyph = 4 * font.pixelSize() * Scale();
+        m_work.cost += text.size() * (kCostPerGlyph + kCostSmoothed * glyph * glyph);
+        if (!Charge(QPolygonF(metrics.boundingRect(text).translated(x, y + metrics.ascent())), false, 0))
+            return false;
+        m_painter->setPen(m_state.textColour);
+        m_painter->setRenderHint(QPainter::Antialiasing);
         m_painter->drawText(QPointF(x, y + metrics.ascent()), text);
+        return true;
     }
 
-    void DrawDib(const QByteArray &dib, const QRectF &target)
+    bool DrawDib(const QByteArray &dib, const QRectF &target)
     {
+        m_work.cost += kCostPerPixel * qMin(DibPixels(dib), kMaxDibPixels);
+        if (!Charge(QPolygonF(target), /*closed=*/false, 0))
+            return false;
+        m_painter->setRenderHint(QPainter::Antialiasing);
         const QImage image = DibImage(dib);
         if (!image.isNull())
             m_painter->drawImage(target, image);
+        return true;
     }
 
     bool Records(qsizetype pos, bool draw)
@@ -300,11 +479,12 @@ private:
                            qsizetype(words) * 2 - 6);
             pos += qsizetype(words) * 2;
             ++records;
-            if (!draw)
+            if (!draw) {
+                Survey(function, p);
                 continue;
+            }
 
             QPainter &g = *m_painter;
-            g.setPen(m_state.pen);
             g.setBrush(m_state.brush);
             switch (function) {
             case 0x020B:
@@ -370,25 +550,37 @@ private:
                 break;
             case 0x0213: {
                 const QPointF to = At(p.S(1), p.S(0));
+                if (!ChargeShape(QPolygonF({m_state.position, to}), /*closed=*/false))
+                    return false;
                 g.drawLine(m_state.position, to);
                 m_state.position = to;
                 break;
             }
             case 0x041B:
-                g.drawRect(QRectF(At(p.S(3), p.S(2)), At(p.S(1), p.S(0))).normalized());
+            case 0x0418: {
+                const QRectF box = QRectF(At(p.S(3), p.S(2)), At(p.S(1), p.S(0))).normalized();
+                if (!ChargeShape(box))
+                    return false;
+                if (function == 0x041B)
+                    g.drawRect(box);
+                else
+                    g.drawEllipse(box);
                 break;
-            case 0x0418:
-                g.drawEllipse(QRectF(At(p.S(3), p.S(2)), At(p.S(1), p.S(0))).normalized());
+            }
+            case 0x061C: {
+                const QRectF box = QRectF(At(p.S(5), p.S(4)), At(p.S(3), p.S(2))).normalized();
+                if (!ChargeShape(box))
+                    return false;
+                g.drawRoundedRect(box, p.S(1) / 2.0, p.S(0) / 2.0);
                 break;
-            case 0x061C:
-                g.drawRoundedRect(QRectF(At(p.S(5), p.S(4)), At(p.S(3), p.S(2))).normalized(), p.S(1) / 2.0,
-                                  p.S(0) / 2.0);
-                break;
+            }
             case 0x0324:
             case 0x0325: {
                 const auto points = Points(p, 1, p.U(0));
                 if (points.size() < 2)
                     break;
+                if (!ChargeShape(QPolygonF(QList<QPointF>(points.begin(), points.end())), function == 0x0324))
+                    return false;
                 if (function == 0x0324)
                     g.drawPolygon(points.data(), int(points.size()), m_state.fill);
                 else
@@ -400,6 +592,7 @@ private:
                 const int polys = p.U(0);
                 QPainterPath path;
                 path.setFillRule(m_state.fill);
+                QList<QPolygonF> outline;
                 qsizetype word = 1 + polys;
                 for (int i = 0; i < polys && word * 2 < p.size(); ++i) {
                     const auto points = Points(p, word, p.U(1 + i));
@@ -410,7 +603,10 @@ private:
                     for (size_t k = 1; k < points.size(); ++k)
                         path.lineTo(points[k]);
                     path.closeSubpath();
+                    outline.append(QPolygonF(QList<QPointF>(points.begin(), points.end())));
                 }
+                if (!ChargeShape(outline))
+                    return false;
                 g.drawPath(path);
                 break;
             }
@@ -419,26 +615,32 @@ private:
                 const qsizetype padded = (count + 1) & ~1;
                 const QString text = FromCp1252(p.Bytes(2, count));
                 const qsizetype after = 1 + padded / 2;
-                DrawText(p.S(after + 1), p.S(after), text);
+                if (!DrawText(p.S(after + 1), p.S(after), text))
+                    return false;
                 break;
             }
             case 0x0A32: {
                 const int count = p.S(2);
                 const int options = p.U(3);
                 const qsizetype textAt = 8 + ((options & 0x0006) ? 8 : 0);
-                DrawText(p.S(1), p.S(0), FromCp1252(p.Bytes(textAt, count)));
+                if (!DrawText(p.S(1), p.S(0), FromCp1252(p.Bytes(textAt, count))))
+                    return false;
                 break;
             }
             case 0x0F43: // StretchDIBits
-                DrawDib(p.Bytes(22, p.size() - 22), QRectF(p.S(10), p.S(9), p.S(8), p.S(7)).normalized());
+                if (!DrawDib(p.Bytes(22, p.size() - 22),
+                             QRectF(p.S(10), p.S(9), p.S(8), p.S(7)).normalized()))
+                    return false;
                 break;
             case 0x0B41: // DIBStretchBlt
-                if (p.size() > 20)
-                    DrawDib(p.Bytes(20, p.size() - 20), QRectF(p.S(9), p.S(8), p.S(7), p.S(6)).normalized());
+                if (p.size() > 20 &&
+                    !DrawDib(p.Bytes(20, p.size() - 20), QRectF(p.S(9), p.S(8), p.S(7), p.S(6)).normalized()))
+                    return false;
                 break;
             case 0x0940: // DIBBitBlt
-                if (p.size() > 18)
-                    DrawDib(p.Bytes(18, p.size() - 18), QRectF(p.S(8), p.S(7), p.S(6), p.S(5)).normalized());
+                if (p.size() > 18 &&
+                    !DrawDib(p.Bytes(18, p.size() - 18), QRectF(p.S(8), p.S(7), p.S(6), p.S(5)).normalized()))
+                    return false;
                 break;
             default:
                 break; // modes, palettes, clipping and escapes change nothing we draw
@@ -449,8 +651,13 @@ private:
 
     const QByteArray &m_bytes;
     QPainter *m_painter = nullptr;
+    qsizetype m_records = 0; // where the records start
+    QRectF m_bounds;
     QSize m_imageSize;
     DcState m_state;
+    QPointF m_viewOrg; // the window the painter maps
+    QSizeF m_viewExt;
+    Work m_work;
     std::vector<std::optional<Object>> m_objects; // empty = free slot
 };
 
@@ -473,7 +680,21 @@ QImage RenderWmf(const QByteArray &bytes)
 {
     if (bytes.size() > kMaxFile)
         return {};
-    return WmfPlayer(bytes).Play();
+    WmfPlayer player(bytes);
+    const QSize size = player.Prepare();
+    if (!size.isValid())
+        return {};
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    return player.Paint(image) ? image : QImage();
+}
+
+bool PaintWmf(const QByteArray &bytes, QPaintDevice &device)
+{
+    if (bytes.size() > kMaxFile)
+        return false;
+    WmfPlayer player(bytes);
+    return player.Prepare().isValid() && player.Paint(device);
 }
 
 } // namespace formats

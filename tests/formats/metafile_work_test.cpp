@@ -1,0 +1,233 @@
+// The painting a metafile can ask for is bounded: what the player hands the
+// painter is watched through a recording paint device, so the bounds are
+// checked on the drawing itself, not on the clock.
+
+#include "formats/WmfReader.h"
+
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+// One drawing call as the painter passed it on.
+struct Drawn {
+    double penPixels = 0; // the stroke's width on the device; 0 for none
+    bool smoothed = false;
+};
+
+class RecordingEngine : public QPaintEngine {
+public:
+    RecordingEngine() : QPaintEngine(AllFeatures) {}
+    std::vector<Drawn> drawn;
+
+    bool begin(QPaintDevice *) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return User; }
+    void updateState(const QPaintEngineState &state) override
+    {
+        if (state.state() & DirtyPen)
+            m_pen = state.pen();
+        if (state.state() & DirtyHints)
+            m_smoothed = state.renderHints() & QPainter::Antialiasing;
+        if (state.state() & DirtyTransform)
+            m_transform = state.transform();
+    }
+    void drawPath(const QPainterPath &) override { Record(); }
+    void drawPolygon(const QPointF *, int, PolygonDrawMode) override { Record(); }
+    void drawRects(const QRectF *, int) override { Record(); }
+    void drawEllipse(const QRectF &) override { Record(); }
+    void drawLines(const QLineF *, int) override { Record(); }
+    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override { Record(); }
+    void drawImage(const QRectF &, const QImage &, const QRectF &, Qt::ImageConversionFlags) override
+    {
+        Record();
+    }
+    void drawTextItem(const QPointF &, const QTextItem &) override { Record(); }
+
+private:
+    void Record()
+    {
+        Drawn d;
+        if (m_pen.style() != Qt::NoPen) {
+            const double scale = qMax(std::hypot(m_transform.m11(), m_transform.m12()),
+                                      std::hypot(m_transform.m21(), m_transform.m22()));
+            d.penPixels = m_pen.isCosmetic() ? qMax(1.0, m_pen.widthF()) : m_pen.widthF() * scale;
+        }
+        d.smoothed = m_smoothed;
+        drawn.push_back(d);
+    }
+    QPen m_pen;
+    bool m_smoothed = false;
+    QTransform m_transform;
+};
+
+class RecordingDevice : public QPaintDevice {
+public:
+    RecordingEngine engine;
+    QPaintEngine *paintEngine() const override { return const_cast<RecordingEngine *>(&engine); }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return kSide;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return 0;
+        }
+    }
+
+public:
+    static constexpr int kSide = 2048;
+};
+
+QByteArray Le16(int v)
+{
+    QByteArray b(2, '\0');
+    qToLittleEndian<quint16>(quint16(v), b.data());
+    return b;
+}
+
+QByteArray Record(quint16 function, std::initializer_list<int> words)
+{
+    QByteArray r(4, '\0');
+    qToLittleEndian<quint32>(quint32(3 + words.size()), r.data());
+    r += Le16(function);
+    for (int w : words)
+        r += Le16(w);
+    return r;
+}
+
+QByteArray Record(quint16 function, const std::vector<int> &words)
+{
+    QByteArray r(4, '\0');
+    qToLittleEndian<quint32>(quint32(3 + words.size()), r.data());
+    r += Le16(function);
+    for (int w : words)
+        r += Le16(w);
+    return r;
+}
+
+// A placeable metafile of a 100 x 100 window, 2048 pixels a side at 96 dpi.
+QByteArray Metafile(const QByteArray &records, bool ended = true)
+{
+    QByteArray placeable(4, '\0');
+    qToLittleEndian<quint32>(0x9AC6CDD7, placeable.data());
+    placeable += Le16(0) + Le16(0) + Le16(0) + Le16(100) + Le16(100) + Le16(4) + Le16(0) + Le16(0) + Le16(0);
+    const QByteArray header =
+        Le16(1) + Le16(9) + Le16(0x0300) + Le16(0) + Le16(0) + Le16(2) + Le16(0) + Le16(0) + Le16(0);
+    QByteArray bytes = placeable + header + Record(0x020B, {0, 0}) + Record(0x020C, {100, 100}) + records;
+    if (ended)
+        bytes += Record(0x0000, {});
+    return bytes;
+}
+
+QByteArray Repeated(const QByteArray &record, int times)
+{
+    QByteArray all;
+    for (int i = 0; i < times; ++i)
+        all += record;
+    return all;
+}
+
+// Points zigzagging from far left to far right of the window.
+std::vector<int> Zigzag(int points)
+{
+    std::vector<int> words{points};
+    for (int i = 0; i < points; ++i) {
+        words.push_back(i % 2 ? -200 : 300);
+        words.push_back((i * 37) % 500 - 200);
+    }
+    return words;
+}
+
+const QByteArray kWideDashedPen = Record(0x02FA, {1, 30976, 0, 0, 0}) + Record(0x012D, {0});
+const QByteArray kThinPen = Record(0x02FA, {0, 3, 0, 0, 0}) + Record(0x012D, {0});
+const QByteArray kEllipse = Record(0x0418, {90, 90, 10, 10});
+
+TEST(MetafileWork, WideStrokesAreHeldToThePictureAndDrawnUnsmoothed)
+{
+    // The shapes of a metafile the fuzzer found painting for minutes: a
+    // dashed pen 300 windows wide around a rectangle, an ellipse and a
+    // polygon reaching far outside.
+    const QByteArray bytes = Metafile(kWideDashedPen + Record(0x041B, {100, 50, 0, 0}) + kEllipse +
+                                      Record(0x0324, {3, 10, 10, 20, 2570, 2560, 4608}));
+    RecordingDevice device;
+    ASSERT_TRUE(formats::PaintWmf(bytes, device));
+    ASSERT_EQ(device.engine.drawn.size(), 3u);
+    for (const Drawn &d : device.engine.drawn) {
+        EXPECT_GT(d.penPixels, RecordingDevice::kSide); // still wider than the picture
+        EXPECT_LE(d.penPixels, 4.0 * RecordingDevice::kSide + 1);
+        EXPECT_FALSE(d.smoothed);
+    }
+    EXPECT_FALSE(formats::RenderWmf(bytes).isNull());
+}
+
+TEST(MetafileWork, OrdinaryShapesKeepTheirPenAndSmoothing)
+{
+    RecordingDevice device;
+    ASSERT_TRUE(formats::PaintWmf(
+        Metafile(kThinPen + Record(0x0418, {30, 30, 10, 10}) + Record(0x0324, {3, 10, 10, 30, 10, 20, 30})),
+        device));
+    ASSERT_EQ(device.engine.drawn.size(), 2u);
+    for (const Drawn &d : device.engine.drawn) {
+        EXPECT_NEAR(d.penPixels, 3 * 20.48, 0.01);
+        EXPECT_TRUE(d.smoothed);
+    }
+}
+
+TEST(MetafileWork, AnOutlineCrossingThePictureManyTimesIsNotSmoothed)
+{
+    RecordingDevice device;
+    ASSERT_TRUE(formats::PaintWmf(Metafile(Record(0x0324, Zigzag(1000))), device));
+    ASSERT_EQ(device.engine.drawn.size(), 1u);
+    EXPECT_FALSE(device.engine.drawn[0].smoothed);
+}
+
+TEST(MetafileWork, TooMuchDrawingIsRefusedWithBoundedPainting)
+{
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        size_t mostDrawn; // shapes the painter may be handed before the refusal
+    };
+    const Case cases[] = {
+        // Each costs little, but not in these numbers.
+        {"wide dashed ellipses", Metafile(kWideDashedPen + Repeated(kEllipse, 15000)), 10000},
+        {"thin ellipses", Metafile(kThinPen + Repeated(kEllipse, 19000)), 15000},
+        {"zigzag polygons", Metafile(Repeated(Record(0x0324, Zigzag(12)), 5000)), 2000},
+        // Counted before any painting.
+        {"too many records", Metafile(Repeated(kEllipse, 25000)), 0},
+        {"too many points", Metafile(Repeated(Record(0x0325, Zigzag(16000)), 13)), 0},
+        // A record claiming more bytes than the file holds.
+        {"damaged at the end",
+         Metafile(kWideDashedPen + kEllipse + Le16(0) + Le16(0x3800) + Le16(0x0205), false), 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingDevice device;
+        EXPECT_FALSE(formats::PaintWmf(c.bytes, device));
+        EXPECT_LE(device.engine.drawn.size(), c.mostDrawn);
+    }
+}
+
+} // namespace
