@@ -3,15 +3,14 @@
 // checked on the drawing itself, not on the clock.
 
 #include "formats/WmfReader.h"
+#include "support/MetafileBytes.h"
 
 #include <QPaintDevice>
 #include <QPaintEngine>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -100,38 +99,14 @@ public:
     static constexpr int kSide = 2048;
 };
 
-QByteArray Le16(int v)
-{
-    QByteArray b(2, '\0');
-    qToLittleEndian<quint16>(quint16(v), b.data());
-    return b;
-}
-
-QByteArray Record(quint16 function, std::initializer_list<int> words)
-{
-    QByteArray r(4, '\0');
-    qToLittleEndian<quint32>(quint32(3 + words.size()), r.data());
-    r += Le16(function);
-    for (int w : words)
-        r += Le16(w);
-    return r;
-}
-
-QByteArray Record(quint16 function, const std::vector<int> &words)
-{
-    QByteArray r(4, '\0');
-    qToLittleEndian<quint32>(quint32(3 + words.size()), r.data());
-    r += Le16(function);
-    for (int w : words)
-        r += Le16(w);
-    return r;
-}
+using testing_support::wmf::Le16;
+using testing_support::wmf::Le32;
+using testing_support::wmf::Record;
 
 // A placeable metafile of a 100 x 100 window, 2048 pixels a side at 96 dpi.
 QByteArray Metafile(const QByteArray &records, bool ended = true)
 {
-    QByteArray placeable(4, '\0');
-    qToLittleEndian<quint32>(0x9AC6CDD7, placeable.data());
+    QByteArray placeable = Le32(0x9AC6CDD7);
     placeable += Le16(0) + Le16(0) + Le16(0) + Le16(100) + Le16(100) + Le16(4) + Le16(0) + Le16(0) + Le16(0);
     const QByteArray header =
         Le16(1) + Le16(9) + Le16(0x0300) + Le16(0) + Le16(0) + Le16(2) + Le16(0) + Le16(0) + Le16(0);

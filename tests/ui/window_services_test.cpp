@@ -1,6 +1,7 @@
 #include "formats/RichText.h"
 #include "formats/WmfReader.h"
 #include "platform/ProcessFacts.h"
+#include "support/MetafileBytes.h"
 #include "support/Sandbox.h"
 #include "ui/WindowServices.h"
 
@@ -9,7 +10,6 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QtEndian>
 
 using testing_support::SandboxTest;
 
@@ -30,25 +30,9 @@ protected:
 
 // --- pictures -------------------------------------------------------------
 
-QByteArray Le16(int v)
-{
-    QByteArray b(2, 0);
-    qToLittleEndian<quint16>(quint16(v), b.data());
-    return b;
-}
-QByteArray Le32(quint32 v)
-{
-    QByteArray b(4, 0);
-    qToLittleEndian<quint32>(v, b.data());
-    return b;
-}
-QByteArray Record(int function, std::initializer_list<int> params)
-{
-    QByteArray r = Le32(quint32(3 + params.size())) + Le16(function);
-    for (int p : params)
-        r += Le16(p);
-    return r;
-}
+using testing_support::wmf::Le16;
+using testing_support::wmf::Le32;
+using testing_support::wmf::Record;
 
 // A placeable metafile 100 x 100 units that fills a red rectangle over its
 // left half and draws nothing on the right.
