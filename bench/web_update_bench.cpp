@@ -10,7 +10,7 @@
 #include "QuietShell.h"
 #include "platform/HttpFetch.h"
 #include "platform/Platform.h"
-#include "platform/desktop/QtHttp.h"
+#include "platform/http/QtHttp.h"
 #include "platform/storage/Settings.h"
 #include "ui/Form.h"
 #include "web/frmNews.h"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that the source folders depend one way only:
-#   - only src/platform/x11/ includes X11 or xcb headers, and only
-#     src/platform/print/ includes CUPS headers;
+#   - only src/platform/x11/ includes X11 or xcb headers, only
+#     src/platform/print/ includes CUPS or Qt Print Support headers, and only
+#     src/platform/http/ includes Qt Network headers;
 #   - every #include "folder/..." goes to a folder the including folder may use;
 #   - the folder include graph has no cycle.
 # With --graph, prints the folder dependency graph (one "from -> to" a line).
@@ -18,6 +19,7 @@ declare -A allowed=(
   [platform/desktop]="platform platform/storage formats"
   [platform/x11]="platform"
   [platform/print]="platform"
+  [platform/http]="platform"
   [ui]="platform platform/storage platform/desktop formats"
   [lock]="ui platform platform/storage platform/desktop formats"
   [setup]="lock ui platform platform/storage platform/desktop formats"
@@ -47,6 +49,17 @@ while IFS= read -r -d '' file; do
   if [ "$folder" != "platform/print" ] &&
      grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]cups/' "$file"; then
     echo "layers: $file includes a CUPS header outside platform/print/" >&2
+    status=1
+  fi
+  # Qt Print Support and Qt Network stay in their modules, loaded on first use.
+  if [ "$folder" != "platform/print" ] &&
+     grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(QtPrintSupport|QPrint|QPageSetupDialog)' "$file"; then
+    echo "layers: $file includes a Qt Print Support header outside platform/print/" >&2
+    status=1
+  fi
+  if [ "$folder" != "platform/http" ] &&
+     grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(QtNetwork|QNetwork|QTcp|QUdp|QSsl|QHostAddress)' "$file"; then
+    echo "layers: $file includes a Qt Network header outside platform/http/" >&2
     status=1
   fi
   while IFS= read -r target; do

@@ -3,9 +3,8 @@
 
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/DesktopServices.h"
-#include "platform/desktop/QtHttp.h"
+#include "platform/desktop/LazyServices.h"
 #include "platform/desktop/SupervisorLink.h"
-#include "platform/print/CupsPrintSystem.h"
 #include "platform/x11/X11RootCover.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
@@ -72,9 +71,10 @@ int main(int argc, char **argv)
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;
     platform::install({shell.get(), &dialogs, &launcher, &session});
-    const std::unique_ptr<platform::PrintSystem> printers = platform::CreateCupsPrintSystem();
-    platform::installPrintSystem(printers.get());
-    platform::QtHttpClient http;
+    // Printing and HTTP load their modules from the program's folder when first used.
+    platform::LazyPrintSystem printers(QApplication::applicationDirPath());
+    platform::installPrintSystem(&printers);
+    platform::LazyHttpClient http(QApplication::applicationDirPath());
     platform::installHttp(&http);
     platform::SupervisorLink supervisorLink(supervisor);
     if (supervisor.fd >= 0)

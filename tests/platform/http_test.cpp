@@ -1,7 +1,7 @@
 // The Qt Network client against a server in this process that answers as
 // each case needs: well, with errors, never, slowly, endlessly or in a loop.
 
-#include "platform/desktop/QtHttp.h"
+#include "platform/http/QtHttp.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>

@@ -2,47 +2,151 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QWidget>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+// Plain Unix-domain sockets rather than Qt Network's: the guard is linked
+// into every start of the program, locks included, and those load nothing
+// they do not need.
 
 namespace platform {
 
 namespace {
 
-constexpr int kConnectTimeoutMs = 2000;
 const QByteArray kActivate = QByteArrayLiteral("activate ");
+// A request longer than this is not one of ours.
+constexpr qsizetype kMaxRequest = 4096;
 
-QPointer<QLocalServer> &Server()
+std::optional<sockaddr_un> AddressOf(const QString &path)
 {
-    static QPointer<QLocalServer> server;
-    return server;
+    const QByteArray bytes = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (bytes.size() >= qsizetype(sizeof address.sun_path))
+        return std::nullopt;
+    std::memcpy(address.sun_path, bytes.constData(), size_t(bytes.size()));
+    return address;
 }
 
-// The earlier copy's side: one line "activate <title>" per request.
-void Answer(QLocalSocket *socket)
+int NewSocket()
 {
-    QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] {
-        while (socket->canReadLine()) {
-            const QByteArray line = socket->readLine().trimmed();
-            if (!line.startsWith(kActivate))
-                continue;
-            const QString title = QString::fromUtf8(line.mid(kActivate.size()));
-            for (QWidget *window : QApplication::topLevelWidgets()) {
-                if (window->isVisible() && window->windowTitle() == title) {
-                    window->raise();
-                    window->activateWindow();
-                    break;
-                }
-            }
+    return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
+// A connected socket to the earlier copy, or -1.
+int ConnectTo(const QString &path)
+{
+    const std::optional<sockaddr_un> address = AddressOf(path);
+    if (!address)
+        return -1;
+    const int fd = NewSocket();
+    if (fd < 0)
+        return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&*address), sizeof *address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void ActivateWindowTitled(const QString &title)
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->windowTitle() == title) {
+            window->raise();
+            window->activateWindow();
+            break;
         }
-    });
-    QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+// One connection of a later copy: lines "activate <title>".
+class Requester : public QObject {
+public:
+    Requester(int fd, QObject *parent)
+        : QObject(parent), m_fd(fd), m_notifier(fd, QSocketNotifier::Read, this)
+    {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        connect(&m_notifier, &QSocketNotifier::activated, this, [this] { Read(); });
+    }
+    ~Requester() override { ::close(m_fd); }
+
+private:
+    void Read()
+    {
+        char chunk[512];
+        for (;;) {
+            const ssize_t count = ::read(m_fd, chunk, sizeof chunk);
+            if (count > 0) {
+                m_pending.append(chunk, count);
+                continue;
+            }
+            if (count < 0 && errno == EINTR)
+                continue;
+            const bool ended = count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+            HandleLines();
+            if (ended || m_pending.size() > kMaxRequest) {
+                m_notifier.setEnabled(false);
+                deleteLater();
+            }
+            return;
+        }
+    }
+
+    void HandleLines()
+    {
+        qsizetype end;
+        while ((end = m_pending.indexOf('\n')) >= 0) {
+            const QByteArray line = m_pending.left(end).trimmed();
+            m_pending.remove(0, end + 1);
+            if (line.startsWith(kActivate))
+                ActivateWindowTitled(QString::fromUtf8(line.mid(kActivate.size())));
+        }
+    }
+
+    int m_fd;
+    QSocketNotifier m_notifier;
+    QByteArray m_pending;
+};
+
+// The first copy's listening socket.
+class Listener : public QObject {
+public:
+    Listener(int fd, QString path, QObject *parent)
+        : QObject(parent), m_fd(fd), m_path(std::move(path)), m_notifier(fd, QSocketNotifier::Read, this)
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this, [this] {
+            const int connection = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection >= 0)
+                new Requester(connection, this);
+        });
+    }
+    ~Listener() override { ::close(m_fd); }
+    const QString &Path() const { return m_path; }
+
+private:
+    int m_fd;
+    QString m_path;
+    QSocketNotifier m_notifier;
+};
+
+QPointer<Listener> &TheListener()
+{
+    static QPointer<Listener> listener;
+    return listener;
 }
 
 } // namespace
@@ -58,44 +162,59 @@ QString InstanceSocketPath()
 InstanceState ClaimInstance()
 {
     const QString path = InstanceSocketPath();
-    QPointer<QLocalServer> &server = Server();
-    if (server && server->isListening() && server->fullServerName() == path)
+    QPointer<Listener> &listener = TheListener();
+    if (listener && listener->Path() == path)
         return InstanceState::First;
-    delete server.data();
+    delete listener.data();
 
-    QLocalSocket probe;
-    probe.connectToServer(path);
-    if (probe.waitForConnected(kConnectTimeoutMs)) {
-        probe.disconnectFromServer();
+    if (const int probe = ConnectTo(path); probe >= 0) {
+        ::close(probe);
         return InstanceState::EarlierCopyRuns;
     }
-    // Nobody answers: whatever is left at the path is a crashed copy's socket.
-    QLocalServer::removeServer(path);
-    server = new QLocalServer(qApp);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(path)) {
+    const std::optional<sockaddr_un> address = AddressOf(path);
+    const int fd = address ? NewSocket() : -1;
+    const auto unavailable = [&](const char *why) {
         std::fprintf(stderr, "gardlock: cannot tell whether another copy runs: %s: %s\n", qPrintable(path),
-                     qPrintable(server->errorString()));
-        delete server.data();
+                     why);
+        if (fd >= 0)
+            ::close(fd);
         return InstanceState::Unavailable;
-    }
-    QObject::connect(server.data(), &QLocalServer::newConnection, server.data(), [s = server.data()] {
-        while (QLocalSocket *socket = s->nextPendingConnection())
-            Answer(socket);
-    });
+    };
+    if (fd < 0)
+        return unavailable(address ? std::strerror(errno) : "the path is too long");
+    // Nobody answers: whatever is left at the path is a crashed copy's socket.
+    ::unlink(address->sun_path);
+    // Only this user may connect: the socket is made without group or other rights.
+    const mode_t oldMask = ::umask(077);
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&*address), sizeof *address) == 0;
+    const int bindError = errno;
+    ::umask(oldMask);
+    if (!bound)
+        return unavailable(std::strerror(bindError));
+    if (::listen(fd, 8) != 0)
+        return unavailable(std::strerror(errno));
+    listener = new Listener(fd, path, qApp);
     return InstanceState::First;
 }
 
 bool ActivateEarlierCopy(const QString &title)
 {
-    QLocalSocket socket;
-    socket.connectToServer(InstanceSocketPath());
-    if (!socket.waitForConnected(kConnectTimeoutMs))
+    const int fd = ConnectTo(InstanceSocketPath());
+    if (fd < 0)
         return false;
-    socket.write(kActivate + title.toUtf8() + '\n');
-    const bool written = socket.waitForBytesWritten(kConnectTimeoutMs);
-    socket.disconnectFromServer();
-    return written;
+    const QByteArray request = kActivate + title.toUtf8() + '\n';
+    qsizetype written = 0;
+    while (written < request.size()) {
+        const ssize_t count =
+            ::send(fd, request.constData() + written, size_t(request.size() - written), MSG_NOSIGNAL);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        written += count;
+    }
+    ::close(fd);
+    return written == request.size();
 }
 
 } // namespace platform

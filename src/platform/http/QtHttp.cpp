@@ -1,4 +1,4 @@
-#include "platform/desktop/QtHttp.h"
+#include "platform/http/QtHttp.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
