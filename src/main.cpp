@@ -1,16 +1,16 @@
-// Gardlock 2001: the process entry point. Sets up Qt and the platform
-// services, then hands over to the start-up procedure.
+// Gardlock 2001: the program (gardlock-ui), started by the front (gardlock)
+// that supervises it. Sets up Qt and the platform services, then hands over
+// to the start-up procedure.
 
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/desktop/QtHttp.h"
 #include "platform/desktop/SupervisorLink.h"
 #include "platform/print/CupsPrintSystem.h"
-#include "platform/x11/X11RootCover.h"
+#include "platform/x11/X11KeyReplay.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
 #include "startup/ProgramPages.h"
-#include "startup/Supervisor.h"
 #include "ui/WindowServices.h"
 
 #include <QApplication>
@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -36,13 +35,6 @@ QString ArgumentText(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    // Before anything else: the parent stays behind as the supervisor that
-    // brings a crashed lock back; the program runs in the child.
-    {
-        const std::unique_ptr<platform::LockCover> cover = platform::x11::CreateRootCover();
-        if (const std::optional<int> status = supervision::Supervise(argv, *cover))
-            return *status;
-    }
     const platform::SupervisorEnvironment supervisor = platform::TakeSupervisorEnvironment();
 
     const QString argText = ArgumentText(argc, argv);
@@ -77,6 +69,7 @@ int main(int argc, char **argv)
     platform::QtHttpClient http;
     platform::installHttp(&http);
     platform::SupervisorLink supervisorLink(supervisor);
+    supervisorLink.SetKeyReplay(platform::x11::ReplayKeys);
     if (supervisor.fd >= 0)
         platform::installLockSupervision(&supervisorLink);
 
