@@ -36,6 +36,7 @@ check "the front holds the keyboard at once" wait_for 5 keyboard_grab_held
 # shellcheck disable=SC2046
 check "the password is typed while the lock still starts" "$GARDLOCK_TOOLS/xtestkeys" 2000 $(typed)
 await_end early 30
+cp "$DRIVE_C/intruder.log" "$E2E_OUT/intruder-early.log" 2>/dev/null
 check "the early password ended the lock with status 0" test "$STATUS" = 0
 check "no wrong password was logged" records_are 0
 check "no key reached the window under the lock" test "$(witness_events)" = "$BEFORE"
@@ -74,8 +75,10 @@ check "the descriptor is closed" wait_for 20 grep -q '^closed' "$E2E_TMP/sleeplo
 check "the keyboard was already held when it closed" grep -qx 'closed AlreadyGrabbed' "$E2E_TMP/sleeplock.out"
 check "the NT-style lock comes up" wait_for 20 shown_named "System Locked"
 UI=$(ui_pids | head -1)
+PIPE=$(awk '$1 == "pipe" {print $2}' "$E2E_TMP/sleeplock.out")
+check "the program runs" test -n "$UI" -a -n "$PIPE"
 check "the program does not hold the descriptor" \
-  bash -c "! ls -l /proc/$UI/fd 2>/dev/null | grep -q pipe: && ! grep -qa XSS_SLEEP_LOCK_FD /proc/$UI/environ"
+  bash -c "! ls -l /proc/$UI/fd 2>/dev/null | grep -qF '$PIPE' && ! grep -qa XSS_SLEEP_LOCK_FD /proc/$UI/environ"
 check "the lock still runs after the close" test -z "$(grep '^exit' "$E2E_TMP/sleeplock.out")"
 xdotool keydown Control_L keydown Shift_L keydown Alt_L keyup Alt_L keyup Shift_L keyup Control_L
 check "the prompt comes up" wait_for 20 shown_named "Start Logon"

@@ -4,7 +4,8 @@
 // that moment it tries a keyboard grab of its own, once.
 //
 //   sleeplock COMMAND ARGS...
-// prints "closed Success|AlreadyGrabbed|..." when it sees EOF, then
+// prints "pipe pipe:[INODE]" (as /proc/PID/fd shows the pipe), then
+// "closed Success|AlreadyGrabbed|..." when it sees EOF, then
 // "exit N" when the locker ends. Exit status 0, 2 on usage or set-up failure.
 
 #include <xcb/xcb.h>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,6 +58,10 @@ int main(int argc, char **argv)
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         return 2;
+    struct stat pipeStat {};
+    ::fstat(pipeFds[1], &pipeStat);
+    std::printf("pipe pipe:[%lu]\n", static_cast<unsigned long>(pipeStat.st_ino));
+    std::fflush(stdout);
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(pipeFds[0]);

@@ -3,7 +3,6 @@
 #include "platform/x11/X11Connection.h"
 
 #include <QGuiApplication>
-#include <QTimer>
 #include <QWindow>
 
 #include <cstring>
@@ -12,18 +11,15 @@ namespace platform::x11 {
 
 namespace {
 
-constexpr int kFocusWaitMs = 1000;
-constexpr int kFocusPollMs = 5;
-
+// The window Qt gives keys to now: the focused one, else the modal one, else
+// the last visible top-level (a lock shown a moment ago, before the window
+// manager gave it the focus; Qt hands its keys to its focus widget still).
 QWindow *Target()
 {
     if (QWindow *focused = QGuiApplication::focusWindow())
         return focused;
-    return nullptr;
-}
-
-QWindow *TopVisible()
-{
+    if (QWindow *modal = QGuiApplication::modalWindow())
+        return modal;
     QWindow *top = nullptr;
     for (QWindow *window : QGuiApplication::topLevelWindows())
         if (window->isVisible() && window->handle())
@@ -54,24 +50,13 @@ void Send(QWindow *window, const std::vector<supervision::CaughtKey> &keys)
     xcb_flush(conn);
 }
 
-void SendWhenFocused(std::vector<supervision::CaughtKey> keys, int waitedMs)
-{
-    QWindow *window = Target();
-    if (!window && waitedMs < kFocusWaitMs) {
-        QTimer::singleShot(kFocusPollMs, qApp, [keys = std::move(keys), waitedMs] {
-            SendWhenFocused(keys, waitedMs + kFocusPollMs);
-        });
-        return;
-    }
-    Send(window ? window : TopVisible(), keys);
-}
-
 } // namespace
 
 void ReplayKeys(const std::vector<supervision::CaughtKey> &keys)
 {
+    // At once, right after the grab: keys typed from now on come after these.
     if (!keys.empty())
-        SendWhenFocused(keys, 0);
+        Send(Target(), keys);
 }
 
 } // namespace platform::x11

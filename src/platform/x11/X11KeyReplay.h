@@ -9,8 +9,7 @@
 
 namespace platform::x11 {
 
-// Sends them once one of the program's windows has the focus (within a
-// second; else to its top visible window).
+// Sends them at once to the window that takes keys now (see Target()).
 void ReplayKeys(const std::vector<supervision::CaughtKey> &keys);
 
 } // namespace platform::x11
