@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -51,8 +52,13 @@ int main(int argc, char **argv)
 
     // Qt sees only the program's path: options such as -nograb in the argument
     // text must not reach it, and the switch is ours.
+    // Under the front's name, so the windows' class stays "gardlock" as
+    // window rules and the tray know it.
+    std::string name = argv[0];
+    if (name.ends_with("-ui"))
+        name.resize(name.size() - 3);
     int qtArgc = 1;
-    char *qtArgv[] = {argv[0], nullptr};
+    char *qtArgv[] = {name.data(), nullptr};
     QApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName("Gardlock 2001");
     QApplication::setOrganizationName("Corvane Technologies");
