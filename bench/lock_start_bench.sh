@@ -49,7 +49,9 @@ measure() { # name command...
   local name=$1 i out ms pid times=(); shift
   : >"$GARDLOCK_HANDOVER_LOG"
   for i in $(seq 1 "$RUNS"); do
-    out=$("$T/grabwatch" --timeout 15000 "$@" 2>>"$E2E_TMP/lock.log")
+    # To a file: the locker stays running with grabwatch's output.
+    "$T/grabwatch" --timeout 15000 "$@" >"$E2E_TMP/grabwatch.out" 2>>"$E2E_TMP/lock.log"
+    out=$(cat "$E2E_TMP/grabwatch.out")
     ms=$(awk '$1 == "held" {print $2}' <<<"$out")
     pid=$(awk '$1 == "pid" {print $2}' <<<"$out")
     times+=("${ms:-timeout}")
