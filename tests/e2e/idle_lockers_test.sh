@@ -43,13 +43,16 @@ check "no key reached the window under the lock" test "$(witness_events)" = "$BE
 check "the grabs are free again" grabs_free
 
 # --- xautolock -------------------------------------------------------------------
-xautolock -time 1 -locker "$GARDLOCK_BIN /d" -nowlocker "$GARDLOCK_BIN /d" >"$E2E_TMP/xautolock.out" 2>&1 &
+# /b: the lock places its restart entry, which must start the front again.
+xautolock -time 1 -locker "$GARDLOCK_BIN /b" -nowlocker "$GARDLOCK_BIN /b" >"$E2E_TMP/xautolock.out" 2>&1 &
 XAUTOLOCK=$!
 E2E_PIDS+=($XAUTOLOCK)
 sleep 1
 xautolock -locknow
 check "xautolock brings up the lock" wait_for 20 shown_named "Desktop status: Locked"
 check "the lock holds the keyboard" wait_for 10 keyboard_grab_held
+check "its restart entry starts the front, not the program behind it" \
+  grep -qx "Exec=$(readlink -f "$GARDLOCK_BIN") /d" "$AUTOSTART"/*.desktop
 # xautolock waits for its locker, so the second firing comes from a second
 # xautolock-started lock as a user's second locker would: straight from the command.
 "$GARDLOCK_BIN" /d >"$E2E_TMP/second.out" 2>&1 &
@@ -64,6 +67,7 @@ check "firing twice still shows one lock" one_ui
 xdotool type --delay 30 "sesame"; xdotool key Return
 check "the password once ends it" wait_for 20 no_ui
 check "the grabs are free after the one unlock" wait_for 10 grabs_free
+check "the restart entry is gone" autostart_lacks "Gardlock.exe /d"
 check "no wrong password was logged" records_are 0
 kill "$XAUTOLOCK" 2>/dev/null
 
