@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks that the source folders depend one way only:
-#   - only src/platform/x11/ includes X11 or xcb headers, only
-#     src/platform/print/ includes CUPS or Qt Print Support headers, and only
-#     src/platform/http/ includes Qt Network headers;
+#   - only src/platform/x11/ (and its Qt-free plain/) includes X11 or xcb
+#     headers, only src/platform/print/ includes CUPS or Qt Print Support
+#     headers, and only src/platform/http/ includes Qt Network headers;
 #   - every #include "folder/..." goes to a folder the including folder may use;
 #   - the folder include graph has no cycle.
 # With --graph, prints the folder dependency graph (one "from -> to" a line).
@@ -18,6 +18,8 @@ declare -A allowed=(
   [platform/storage]="platform formats"
   [platform/desktop]="platform platform/storage formats"
   [platform/x11]="platform"
+  [platform/x11/plain]="platform"
+  [front]="platform platform/x11/plain"
   [platform/print]="platform"
   [platform/http]="platform"
   [ui]="platform platform/storage platform/desktop formats"
@@ -26,7 +28,7 @@ declare -A allowed=(
   [logtools]="lock ui platform platform/storage platform/desktop formats"
   [screens]="lock ui platform platform/storage platform/desktop formats"
   [web]="lock ui platform platform/storage platform/desktop formats"
-  [startup]="setup logtools screens web lock ui platform platform/storage platform/desktop formats"
+  [startup]="front setup logtools screens web lock ui platform platform/storage platform/desktop formats"
 )
 
 status=0
@@ -41,7 +43,7 @@ while IFS= read -r -d '' file; do
     status=1
     continue
   fi
-  if [ "$folder" != "platform/x11" ] &&
+  if [ "$folder" != "platform/x11" ] && [ "$folder" != "platform/x11/plain" ] &&
      grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](xcb/|X11/)' "$file"; then
     echo "layers: $file includes an X11 header outside platform/x11/" >&2
     status=1
@@ -71,6 +73,13 @@ while IFS= read -r -d '' file; do
       status=1
     fi
   done < <(sed -nE 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+\/[^"]+)".*/\1/p' "$file")
+  # The front and its X11 code link no Qt.
+  if [ "$folder" = "front" ] || [ "$folder" = "platform/x11/plain" ]; then
+    if grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q' "$file"; then
+      echo "layers: $file includes a Qt header in a Qt-free folder" >&2
+      status=1
+    fi
+  fi
 done < <(find . -name '*.cpp' -o -name '*.h' | sed 's|^\./||' | sort | tr '\n' '\0')
 
 sort -u "$edges" -o "$edges"

@@ -8,12 +8,16 @@ packages=(
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-randr0-dev
   libgtest-dev libgmock-dev libcups2-dev
   libxcb-xtest0-dev
+  # the grab watcher of the lock start-up benchmark (X RECORD)
+  libxcb-record0-dev
   # running on a desktop without one (private virtual display)
   xvfb icewm x11vnc fonts-dejavu-core
   # end-to-end tests and benchmarks
   xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick i3lock xauth xclip
   # pgrep: the process that shows a lock is a child of the one started
   procps
+  # the idle-locker end-to-end test drives the lock as xautolock's locker
+  xautolock
   # printing end-to-end test: a private CUPS server and a reader for the PDF it receives
   cups-daemon cups-core-drivers cups-client poppler-utils
   # the local download host of the update-check tests and benchmark

@@ -1,15 +1,15 @@
-// Gardlock 2001: the process entry point. Sets up Qt and the platform
-// services, then hands over to the start-up procedure.
+// Gardlock 2001: the program (gardlock-ui), started by the front (gardlock)
+// that supervises it. Sets up Qt and the platform services, then hands over
+// to the start-up procedure.
 
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/desktop/LazyServices.h"
 #include "platform/desktop/SupervisorLink.h"
-#include "platform/x11/X11RootCover.h"
+#include "platform/x11/X11KeyReplay.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
 #include "startup/ProgramPages.h"
-#include "startup/Supervisor.h"
 #include "ui/WindowServices.h"
 
 #include <QApplication>
@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <optional>
+#include <string>
 
 namespace {
 
@@ -35,13 +35,6 @@ QString ArgumentText(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    // Before anything else: the parent stays behind as the supervisor that
-    // brings a crashed lock back; the program runs in the child.
-    {
-        const std::unique_ptr<platform::LockCover> cover = platform::x11::CreateRootCover();
-        if (const std::optional<int> status = supervision::Supervise(argv, *cover))
-            return *status;
-    }
     const platform::SupervisorEnvironment supervisor = platform::TakeSupervisorEnvironment();
 
     const QString argText = ArgumentText(argc, argv);
@@ -58,8 +51,13 @@ int main(int argc, char **argv)
 
     // Qt sees only the program's path: options such as -nograb in the argument
     // text must not reach it, and the switch is ours.
+    // Under the front's name, so the windows' class stays "gardlock" as
+    // window rules and the tray know it.
+    std::string name = argv[0];
+    if (name.ends_with("-ui"))
+        name.resize(name.size() - 3);
     int qtArgc = 1;
-    char *qtArgv[] = {argv[0], nullptr};
+    char *qtArgv[] = {name.data(), nullptr};
     QApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName("Gardlock 2001");
     QApplication::setOrganizationName("Corvane Technologies");
@@ -77,6 +75,7 @@ int main(int argc, char **argv)
     platform::LazyHttpClient http(QApplication::applicationDirPath());
     platform::installHttp(&http);
     platform::SupervisorLink supervisorLink(supervisor);
+    supervisorLink.SetKeyReplay(platform::x11::ReplayKeys);
     if (supervisor.fd >= 0)
         platform::installLockSupervision(&supervisorLink);
 

@@ -2,7 +2,11 @@
 // What the supervising process shows and holds while it brings a crashed
 // lock back: a black window over the whole root window and the keyboard and
 // pointer grabs. Plain calls with no Qt: the supervisor runs no event loop.
-// The X11 one lives in platform/x11/X11RootCover.h; tests use a fake.
+// The X11 one lives in platform/x11/plain/X11RootCover.h.
+
+#include "platform/LockSupervision.h"
+
+#include <vector>
 
 namespace platform {
 
@@ -20,6 +24,15 @@ public:
     virtual bool GrabPointer() = 0;
     // Lets go of both grabs and waits until the server has done so.
     virtual void ReleaseGrabs() = 0;
+    // The keys the grabs caught since the last call, oldest first.
+    virtual std::vector<supervision::CaughtKey> TakeKeys() = 0;
+    // Marks the display as locked by this process for as long as the cover
+    // is prepared (a per-screen selection on X11). False when another lock
+    // already marks it.
+    virtual bool ClaimLockMark() = 0;
+    // True when a grab here would not keep keys from every other program
+    // (an X server under Wayland). Prepares first.
+    virtual bool GrabsLeak() = 0;
     // Drops the connection (and with it the cover and any grab).
     virtual void Close() = 0;
     // Whether the display is gone (a round trip on a prepared cover; a new

@@ -1,6 +1,6 @@
 #pragma once
 // The lock's side of crash supervision. The program runs as the child of a
-// small supervising process (startup/Supervisor.h) that holds no pictures and
+// small supervising process (front/Supervisor.h) that holds no pictures and
 // parses no files; the locks tell it when they start, when their window is
 // shown and when the right password ends them, so that a lock process that
 // dies in between is replaced at once by a black cover, a grab and a fresh
@@ -41,7 +41,8 @@ namespace supervision {
 
 // Set in a supervised process: the number of its end of the socket pair.
 inline constexpr char kSocketVariable[] = "GARDLOCK_SUPERVISOR_FD";
-// Set in a lock the supervisor relaunched: kRelaunched, or kNoPictures after
+// Set in a lock the supervisor relaunched, or a first lock the front covered
+// and grabbed for before it started: kRelaunched, or kNoPictures after
 // a crash at load.
 inline constexpr char kRelaunchVariable[] = "GARDLOCK_RELAUNCHED";
 inline constexpr char kRelaunched[] = "1";
@@ -55,11 +56,22 @@ enum class Kind {
     Held,            // child: it took the grab (at `nanoseconds`, CLOCK_MONOTONIC)
     Ended,           // child: the right password ended the lock
     Go,              // supervisor: it let go of the grab; take it now
+    Key,             // supervisor: a key its grab caught, sent before Go; the lock replays it
+};
+
+// A key press or release as the X server reported it to the supervisor.
+struct CaughtKey {
+    bool press = true;
+    std::uint8_t code = 0;   // the keycode
+    std::uint16_t state = 0; // modifier and button state
+    std::uint32_t time = 0;  // the server's timestamp
+    bool operator==(const CaughtKey &) const = default;
 };
 
 struct Message {
     Kind kind;
     std::int64_t nanoseconds = 0; // Held only
+    CaughtKey key{};              // Key only
     bool operator==(const Message &) const = default;
 };
 

@@ -25,7 +25,12 @@ void SetPathForTesting(const QString &folder)
 QString ExeName()
 {
     const QString file = QCoreApplication::applicationFilePath();
-    return file.isEmpty() ? QStringLiteral("gardlock") : QFileInfo(file).fileName();
+    if (file.isEmpty())
+        return QStringLiteral("gardlock");
+    QString name = QFileInfo(file).fileName();
+    if (name.endsWith(QLatin1String("-ui")))
+        name.chop(3);
+    return name;
 }
 
 QString VersionText()

@@ -2,14 +2,16 @@
 // Facts about the running process that screens and start-up entries need:
 // the executable's folder and name, the version and the application title.
 
+#include "platform/Version.h"
+
 #include <QString>
 
 namespace app {
 QString Path(); // the folder that holds the running executable
 void SetPathForTesting(const QString &folder);
-QString ExeName(); // the running executable's file name
-inline constexpr int kMajor = 2;
-inline constexpr int kMinor = 0;
+// The file name that starts the program: the front's, also when asked in the
+// program the front started (gardlock-ui beside gardlock).
+QString ExeName();
 QString VersionText(); // "2.0"
 QString Title();
 void SetTitle(const QString &title);

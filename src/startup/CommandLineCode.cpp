@@ -7,50 +7,29 @@
 
 namespace CommandLineCode {
 
-namespace {
-
-struct Row {
-    const char *sw;
-    Target target;
-    bool placesRestartEntry; // the lock's own restart entry, as a lock started by hand places it
-};
-
-// The order of comparison matters only in that it is fixed; switches are distinct.
-constexpr Row kSwitches[] = {
-    {"/d", Target::NormalLock, false},       {"/a", Target::About, false},
-    {"/b", Target::NormalLock, true},        {"/e", Target::NtStyleLock, true},
-    {"/s", Target::PasswordSettings, false}, {"/t", Target::NormalLock, false},
-    {"/n", Target::NtStyleLock, false},      {"/w", Target::NtStyleLock, false},
-    {"/i", Target::TrayIcon, false},         {"/u", Target::Uninstall, false},
-};
-
-} // namespace
-
 Dispatch ParseSwitch(const QString &argText)
 {
-    const QString sw = argText.left(2);
-    for (const Row &row : kSwitches) {
-        if (sw != QLatin1String(row.sw))
-            continue;
-        QString entry;
-        if (row.placesRestartEntry)
-            entry = row.target == Target::NormalLock ? startup_commands::kNormalLock
-                                                     : startup_commands::kNtStyleLock;
-        return {row.target, entry};
-    }
-    return {Target::MainScreen, {}};
+    // Two characters, not two bytes: a switch is plain ASCII, so anything else misses.
+    const switches::Row *row = switches::Find(argText.left(2).toStdString());
+    if (!row)
+        return {Target::MainScreen, {}};
+    QString entry;
+    if (row->placesRestartEntry)
+        entry = row->target == Target::NormalLock ? startup_commands::kNormalLock
+                                                  : startup_commands::kNtStyleLock;
+    return {row->target, entry};
 }
 
 bool IsLock(Target target)
 {
-    return target == Target::NormalLock || target == Target::NtStyleLock;
+    return switches::IsLock(target);
 }
 
 int Main(const QString &argText, Targets &targets)
 {
     const Dispatch dispatch = ParseSwitch(argText);
 
-    if (IsLock(dispatch.target)) {
+    if (CommandLineCode::IsLock(dispatch.target)) {
         const QString reason = LockRefusal();
         if (!reason.isEmpty()) {
             // Refuse before anything is placed: a lock that only looks locked is worse than none.

@@ -3,11 +3,14 @@
 // argument text, exactly as given) and brings up one screen, lock or the tray
 // icon.
 
+#include "front/Switches.h"
+
 #include <QString>
 
 namespace CommandLineCode {
 
-enum class Target { NormalLock, NtStyleLock, About, PasswordSettings, TrayIcon, Uninstall, MainScreen };
+// The switches and their targets are the front's table (front/Switches.h).
+using Target = switches::Target;
 
 struct Dispatch {
     Target target = Target::MainScreen;

@@ -110,10 +110,16 @@ void SupervisorLink::LockShown()
             break;
         }
         const std::optional<Message> message = supervision::Parse({packet, size_t(size)});
+        if (message && message->kind == Kind::Key)
+            m_caught.push_back(message->key);
         if (message && message->kind == Kind::Go)
             break;
     }
     TakeGrab();
+    std::vector<supervision::CaughtKey> caught;
+    caught.swap(m_caught);
+    if (m_replay && !caught.empty())
+        m_replay(caught);
 }
 
 void SupervisorLink::LockEnded()
@@ -141,8 +147,15 @@ void SupervisorLink::OnReadable()
             return;
         // The supervisor found the grab was not taken and let go again.
         const std::optional<Message> message = supervision::Parse({packet, size_t(size)});
-        if (message && message->kind == Kind::Go && m_locked)
+        if (message && message->kind == Kind::Key)
+            m_caught.push_back(message->key);
+        if (message && message->kind == Kind::Go && m_locked) {
             TakeGrab();
+            std::vector<supervision::CaughtKey> caught;
+            caught.swap(m_caught);
+            if (m_replay && !caught.empty())
+                m_replay(caught);
+        }
     }
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 // The supervised program's end of the socket pair to its supervisor
-// (startup/Supervisor.h): reports the lock's life and takes the grab over
+// (front/Supervisor.h): reports the lock's life and takes the grab over
 // when the supervisor lets go of it.
 
 #include "platform/LockSupervision.h"
 
 #include <QObject>
+
+#include <functional>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -35,6 +38,11 @@ public:
     void LockEnded() override;
     bool PicturesAllowed() const override { return !m_noPictures; }
 
+    // What types again, into the lock, the keys the supervisor's grab caught
+    // before handing it over (the X11 layer's ReplayKeys in the program).
+    using KeyReplay = std::function<void(const std::vector<supervision::CaughtKey> &)>;
+    void SetKeyReplay(KeyReplay replay) { m_replay = std::move(replay); }
+
 private:
     void OnReadable();
     void OnClosed();
@@ -48,6 +56,8 @@ private:
     bool m_locked = false;
     bool m_shownBefore = false;
     QSocketNotifier *m_notifier = nullptr;
+    KeyReplay m_replay;
+    std::vector<supervision::CaughtKey> m_caught;
 };
 
 } // namespace platform

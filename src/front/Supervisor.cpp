@@ -1,12 +1,13 @@
-#include "startup/Supervisor.h"
+#include "front/Supervisor.h"
 
+#include "front/SupervisorPolicy.h"
 #include "platform/LockCover.h"
-#include "startup/SupervisorPolicy.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
@@ -36,6 +37,9 @@ constexpr std::int64_t kEarlyGrabRetryNs = kMs / 4;
 constexpr std::int64_t kEarlyNs = 100 * kMs;
 // How long a relaunch waits for the keyboard to be held here first.
 constexpr std::int64_t kKeyboardFirstNs = 1000 * kMs;
+// How long a first lock waits for the keyboard before its program starts
+// anyway (the grabs are tried on afterwards, and the lock tries its own).
+constexpr std::int64_t kFirstLockKeyboardNs = 500 * kMs;
 // How long after a lock said it holds the grab, but did not, it is offered again.
 constexpr std::int64_t kHandOverRetryNs = 20 * kMs;
 
@@ -70,9 +74,35 @@ void SendTo(int fd, const Message &message)
 
 class Supervisor {
 public:
-    Supervisor(char *argv0, LockCover &cover, int signalFd, const sigset_t &childMask, pid_t pid, int fd)
-        : m_argv0(argv0), m_cover(cover), m_signalFd(signalFd), m_childMask(childMask), m_pid(pid), m_fd(fd)
+    Supervisor(const Launch &launch, LockCover &cover, int signalFd, const sigset_t &childMask)
+        : m_launch(launch), m_cover(cover), m_signalFd(signalFd), m_childMask(childMask),
+          m_sleepLockFd(launch.sleepLockFd)
     {
+    }
+
+    // A lock asked for on the command line: the keyboard, the pointer and
+    // the cover before the program starts; the program then shows its lock
+    // under the cover and is handed the grabs as a relaunched one is.
+    void CoverFirst()
+    {
+        Cover();
+        while (!m_keyboardHeld && m_grabAt >= 0 &&
+               MonotonicNanoseconds() - m_coveredAt < kFirstLockKeyboardNs) {
+            const std::int64_t left = m_grabAt - MonotonicNanoseconds();
+            if (left > 0) {
+                const timespec wait{0, long(left)};
+                ::nanosleep(&wait, nullptr);
+            }
+            TryGrabs();
+        }
+        CloseSleepLockIfHeld();
+    }
+
+    // Starts the program; false when it could not be.
+    bool Start(bool handedOver)
+    {
+        std::vector<std::string> args = m_launch.args;
+        return StartChild(args, handedOver ? platform::supervision::kRelaunched : nullptr);
     }
 
     int Run()
@@ -159,7 +189,9 @@ private:
         case Kind::StartingNormal:
         case Kind::StartingNtStyle:
             // Ready before it is needed: a crash then costs no connection set-up.
+            // The mark tells a second lock asked for meanwhile that this one is up.
             m_cover.Prepare();
+            m_cover.ClaimLockMark();
             return;
         case Kind::Shown:
             HandOver();
@@ -172,6 +204,7 @@ private:
             m_cover.Close();
             return;
         case Kind::Go:
+        case Kind::Key:
             return;
         }
     }
@@ -187,6 +220,14 @@ private:
         m_cover.ReleaseGrabs();
         m_keyboardHeld = m_pointerHeld = false;
         m_releasedAt = MonotonicNanoseconds();
+        // What was typed while the grab was here goes to the lock, in order, before it takes over.
+        for (const platform::supervision::CaughtKey &key : m_cover.TakeKeys()) {
+            if (m_fd < 0)
+                break;
+            Message message{Kind::Key};
+            message.key = key;
+            SendTo(m_fd, message);
+        }
         if (m_fd >= 0)
             SendTo(m_fd, {Kind::Go});
     }
@@ -204,12 +245,43 @@ private:
             m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
             return;
         }
-        std::fprintf(
-            stderr,
-            "gardlock: the lock is back; the keyboard was free for %.3f ms while it was handed over.\n",
-            double(grabbedAt - m_releasedAt) / double(kMs));
+        if (m_relaunched)
+            std::fprintf(
+                stderr,
+                "gardlock: the lock is back; the keyboard was free for %.3f ms while it was handed over.\n",
+                double(grabbedAt - m_releasedAt) / double(kMs));
+        if (const char *record = std::getenv("GARDLOCK_HANDOVER_LOG"))
+            RecordHandOver(record, grabbedAt - m_releasedAt);
+        CloseSleepLock();
         Uncover();
         m_plan.LockHeld();
+    }
+
+    // For the benchmark: the hand-over gap in nanoseconds, one line a hand-over.
+    static void RecordHandOver(const char *path, std::int64_t gapNs)
+    {
+        const int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return;
+        const std::string line = std::to_string(gapNs) + "\n";
+        (void)!::write(fd, line.data(), line.size());
+        ::close(fd);
+    }
+
+    void CloseSleepLockIfHeld()
+    {
+        if (m_keyboardHeld && m_covering)
+            CloseSleepLock();
+    }
+
+    // The sleep-lock descriptor: the system suspends once it is closed, so
+    // only when the keyboard is held and the screen covered.
+    void CloseSleepLock()
+    {
+        if (m_sleepLockFd < 0)
+            return;
+        ::close(m_sleepLockFd);
+        m_sleepLockFd = -1;
     }
 
     void Uncover()
@@ -253,6 +325,9 @@ private:
         const bool displayGone = m_state.phase != Phase::None && m_cover.DisplayGone();
         switch (Judge(m_state, end, displayGone)) {
         case Verdict::PassOn:
+            // A lock that never came up (refused, or its program failed) leaves no cover behind.
+            m_covering = false;
+            CloseSleepLock();
             m_cover.Close();
             if (end.bySignal)
                 RaiseAgain(end.value);
@@ -287,6 +362,7 @@ private:
 
     void Relock(const ChildEnd &end)
     {
+        m_relaunched = true;
         Cover();
         const RelaunchPlan::Step step = m_plan.AfterCrash(m_state.phase);
         m_noPictures = step.noPictures;
@@ -317,41 +393,58 @@ private:
     void Relaunch()
     {
         m_relaunchAt = -1;
-        int pair[2];
-        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) {
+        std::vector<std::string> args = {RelaunchSwitch(m_state.lock)};
+        if (!StartChild(args, m_noPictures ? platform::supervision::kNoPictures
+                                           : platform::supervision::kRelaunched))
             m_relaunchAt = MonotonicNanoseconds() + 100 * kMs;
-            return;
-        }
-        const char *sw = RelaunchSwitch(m_state.lock);
+    }
+
+    // Starts the program with a socket pair to here. handOver: the program's
+    // first lock waits for the grabs to be let go here (and says how it
+    // comes: after a crash at load, without pictures).
+    bool StartChild(const std::vector<std::string> &args, const char *handOver)
+    {
+        int pair[2];
+        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0)
+            return false;
+        std::vector<char *> argv;
+        argv.push_back(const_cast<char *>(m_launch.program.c_str()));
+        for (const std::string &arg : args)
+            argv.push_back(const_cast<char *>(arg.c_str()));
+        argv.push_back(nullptr);
+        const std::string fdText = std::to_string(pair[1]);
         const pid_t pid = ::fork();
         if (pid == 0) {
-            // The lock's end of the pair survives exec; nothing else of ours does.
+            // The program's end of the pair survives exec; nothing else of ours does.
             ::fcntl(pair[1], F_SETFD, 0);
-            ::setenv(platform::supervision::kSocketVariable, std::to_string(pair[1]).c_str(), 1);
-            ::setenv(platform::supervision::kRelaunchVariable,
-                     m_noPictures ? platform::supervision::kNoPictures : platform::supervision::kRelaunched,
-                     1);
+            ::setenv(platform::supervision::kSocketVariable, fdText.c_str(), 1);
+            if (handOver)
+                ::setenv(platform::supervision::kRelaunchVariable, handOver, 1);
+            else
+                ::unsetenv(platform::supervision::kRelaunchVariable);
             ::sigprocmask(SIG_SETMASK, &m_childMask, nullptr);
-            char *const args[] = {m_argv0, const_cast<char *>(sw), nullptr};
-            ::execv("/proc/self/exe", args);
+            ::execv(argv[0], argv.data());
+            std::fprintf(stderr, "gardlock: cannot run %s: %s\n", argv[0], std::strerror(errno));
             ::_exit(127);
         }
         ::close(pair[1]);
         if (pid < 0) {
             ::close(pair[0]);
-            m_relaunchAt = MonotonicNanoseconds() + 100 * kMs;
-            return;
+            return false;
         }
         m_pid = pid;
         m_fd = pair[0];
+        return true;
     }
 
-    char *m_argv0;
+    const Launch &m_launch;
     LockCover &m_cover;
     int m_signalFd;
     sigset_t m_childMask;
-    pid_t m_pid;
-    int m_fd;
+    int m_sleepLockFd;
+    pid_t m_pid = -1;
+    int m_fd = -1;
+    bool m_relaunched = false;
 
     LockState m_state;
     RelaunchPlan m_plan;
@@ -369,34 +462,28 @@ private:
 
 } // namespace
 
-std::optional<int> Supervise(char **argv, LockCover &cover)
+int Supervise(const Launch &launch, LockCover &cover)
 {
-    if (std::getenv(platform::supervision::kSocketVariable))
-        return std::nullopt; // a relaunched lock: its supervisor is already there
-    int pair[2];
-    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0)
-        return std::nullopt;
-    // Blocked before the fork, so that no SIGCHLD can be missed; the child
-    // gets its mask back.
+    // The descriptor is ours to close; the program must never hold it.
+    if (launch.sleepLockFd >= 0)
+        ::fcntl(launch.sleepLockFd, F_SETFD, FD_CLOEXEC);
+    // Blocked before the first fork, so that no SIGCHLD can be missed; the
+    // child gets its mask back.
     const sigset_t watched = WatchedSet();
     sigset_t previous;
     ::sigprocmask(SIG_BLOCK, &watched, &previous);
     const int signalFd = ::signalfd(-1, &watched, SFD_CLOEXEC | SFD_NONBLOCK);
-    const pid_t pid = signalFd >= 0 ? ::fork() : -1;
-    if (pid <= 0) {
-        // The child, or no supervisor could be set up: the program runs as it is.
-        ::sigprocmask(SIG_SETMASK, &previous, nullptr);
-        if (signalFd >= 0)
-            ::close(signalFd);
-        ::close(pair[0]);
-        if (pid == 0)
-            ::setenv(platform::supervision::kSocketVariable, std::to_string(pair[1]).c_str(), 1);
-        else
-            ::close(pair[1]);
-        return std::nullopt;
+    if (signalFd < 0) {
+        std::fprintf(stderr, "gardlock: cannot watch the program: %s\n", std::strerror(errno));
+        return 1;
     }
-    ::close(pair[1]);
-    Supervisor supervisor(argv[0], cover, signalFd, previous, pid, pair[0]);
+    Supervisor supervisor(launch, cover, signalFd, previous);
+    if (launch.coverFirst)
+        supervisor.CoverFirst();
+    if (!supervisor.Start(launch.coverFirst)) {
+        std::fprintf(stderr, "gardlock: cannot start %s: %s\n", launch.program.c_str(), std::strerror(errno));
+        return 1;
+    }
     return supervisor.Run();
 }
 

@@ -6,9 +6,16 @@
 #include "platform/LockCover.h"
 
 #include <memory>
+#include <string>
 
 namespace platform::x11 {
 
 std::unique_ptr<LockCover> CreateRootCover();
+
+// Whether $DISPLAY names a server that accepts a connection (one short one).
+bool DisplayReachable();
+
+// The selection that marks a screen as locked: "_GARDLOCK_LOCK_S<screen>".
+std::string LockMarkName(int screen);
 
 } // namespace platform::x11

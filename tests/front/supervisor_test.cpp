@@ -2,8 +2,8 @@
 // what a child's end calls for, how relaunches are paced, which stop signals
 // reach the child.
 
+#include "front/SupervisorPolicy.h"
 #include "platform/LockSupervision.h"
-#include "startup/SupervisorPolicy.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +29,49 @@ TEST(SupervisionMessages, EveryMessageReadsBackAsItself)
         const std::string packet = platform::supervision::Encode(message);
         EXPECT_EQ(platform::supervision::Parse(packet), message) << packet;
     }
+}
+
+TEST(SupervisionMessages, CaughtKeysReadBackWithEveryField)
+{
+    using platform::supervision::CaughtKey;
+    const CaughtKey keys[] = {
+        {true, 38, 0, 0},
+        {false, 255, 65535, 4294967295u},
+        {true, 9, 0x0004 | 0x0001, 123456789},
+    };
+    for (const CaughtKey &key : keys) {
+        Message message{Kind::Key};
+        message.key = key;
+        const std::string packet = platform::supervision::Encode(message);
+        EXPECT_EQ(platform::supervision::Parse(packet), message) << packet;
+    }
+    Message press{Kind::Key};
+    press.key = {true, 38, 1, 77};
+    EXPECT_EQ(platform::supervision::Encode(press), "key p 38 1 77");
+}
+
+TEST(SupervisionMessages, MalformedKeysMeanNothing)
+{
+    const char *const packets[] = {
+        "key",
+        "key ",
+        "key p",
+        "key p 38",
+        "key p 38 0",
+        "key x 38 0 1",
+        "key p 256 0 1",
+        "key p 38 65536 1",
+        "key p 38 0 4294967296",
+        "key p -1 0 1",
+        "key p 38 0 1 ",
+        "key p 38 0 1 2",
+        "key p 38  0 1",
+        "key p38 0 1",
+        "key p 3a 0 1",
+        "key p 38 0 ",
+    };
+    for (const char *packet : packets)
+        EXPECT_FALSE(platform::supervision::Parse(packet).has_value()) << '"' << packet << '"';
 }
 
 TEST(SupervisionMessages, MalformedPacketsMeanNothing)

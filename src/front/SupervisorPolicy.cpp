@@ -1,4 +1,4 @@
-#include "startup/SupervisorPolicy.h"
+#include "front/SupervisorPolicy.h"
 
 #include <algorithm>
 #include <csignal>
@@ -27,6 +27,7 @@ LockState After(LockState state, const Message &message)
     case Kind::Ended:
         return {Phase::None, state.lock};
     case Kind::Go:
+    case Kind::Key:
         return state;
     }
     return state;

@@ -1,0 +1,31 @@
+#pragma once
+// The supervising process: the front (gardlock) starts the program
+// (gardlock-ui) as its child and only watches. For a lock it first takes the
+// keyboard and pointer and covers the screen in black, so that nothing slow
+// runs before the display is held, and hands the grabs to the lock once its
+// window is shown. When the child dies while a lock is up, it covers and
+// grabs again and starts the lock anew; otherwise it ends as the child did.
+// It uses no Qt, reads no files and draws nothing but black.
+
+#include <string>
+#include <vector>
+
+namespace platform {
+class LockCover;
+}
+
+namespace supervision {
+
+struct Launch {
+    std::string program;           // the program's executable
+    std::vector<std::string> args; // the arguments after its path
+    bool coverFirst = false;       // a lock: cover and grab before the program starts
+    int sleepLockFd = -1;          // closed once the keyboard is held and the screen covered
+};
+
+// Runs the program under supervision and returns the status to end with (a
+// child killed by a signal while no lock was up is not returned from: the
+// supervisor raises the same signal on itself).
+int Supervise(const Launch &launch, platform::LockCover &cover);
+
+} // namespace supervision

@@ -1,0 +1,221 @@
+#include "platform/x11/plain/X11RootCover.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+
+namespace platform::x11 {
+
+namespace {
+
+// Wider and taller than any root window a resize could make, so the cover
+// never needs to follow the screen.
+constexpr std::uint16_t kCoverSide = 32767;
+
+template <typename Reply> struct Freed {
+    Reply *reply;
+    ~Freed() { std::free(reply); }
+};
+
+class RootCover : public LockCover {
+public:
+    ~RootCover() override { Close(); }
+
+    bool Prepare() override
+    {
+        if (m_conn && !xcb_connection_has_error(m_conn))
+            return true;
+        Close();
+        int screenNumber = 0;
+        xcb_connection_t *conn = xcb_connect(nullptr, &screenNumber);
+        if (!conn || xcb_connection_has_error(conn)) {
+            if (conn)
+                xcb_disconnect(conn);
+            return false;
+        }
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
+        for (int i = 0; i < screenNumber && it.rem; ++i)
+            xcb_screen_next(&it);
+        if (!it.rem) {
+            xcb_disconnect(conn);
+            return false;
+        }
+        // Programs started from this process must not inherit the connection.
+        ::fcntl(xcb_get_file_descriptor(conn), F_SETFD, FD_CLOEXEC);
+        m_conn = conn;
+        m_screen = screenNumber;
+        m_root = it.data->root;
+        m_window = xcb_generate_id(conn);
+        const std::uint32_t values[] = {it.data->black_pixel, 1};
+        xcb_create_window(conn, XCB_COPY_FROM_PARENT, m_window, m_root, 0, 0, kCoverSide, kCoverSide, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+        xcb_flush(conn);
+        return !xcb_connection_has_error(conn);
+    }
+
+    void Show() override
+    {
+        if (!Prepare())
+            return;
+        const std::uint32_t top[] = {XCB_STACK_MODE_ABOVE};
+        xcb_configure_window(m_conn, m_window, XCB_CONFIG_WINDOW_STACK_MODE, top);
+        xcb_map_window(m_conn, m_window);
+        xcb_flush(m_conn);
+    }
+
+    void Hide() override
+    {
+        if (!m_conn)
+            return;
+        xcb_unmap_window(m_conn, m_window);
+        xcb_flush(m_conn);
+    }
+
+    bool GrabKeyboard() override
+    {
+        if (!Prepare())
+            return false;
+        Drain();
+        Freed<xcb_grab_keyboard_reply_t> reply{xcb_grab_keyboard_reply(
+            m_conn,
+            xcb_grab_keyboard(m_conn, 0, m_root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            nullptr)};
+        return reply.reply && reply.reply->status == XCB_GRAB_STATUS_SUCCESS;
+    }
+
+    bool GrabPointer() override
+    {
+        if (!Prepare())
+            return false;
+        Drain();
+        constexpr std::uint16_t kButtons = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE;
+        Freed<xcb_grab_pointer_reply_t> reply{xcb_grab_pointer_reply(
+            m_conn,
+            xcb_grab_pointer(m_conn, 0, m_root, kButtons, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
+                             XCB_NONE, XCB_CURRENT_TIME),
+            nullptr)};
+        return reply.reply && reply.reply->status == XCB_GRAB_STATUS_SUCCESS;
+    }
+
+    void ReleaseGrabs() override
+    {
+        if (!m_conn)
+            return;
+        xcb_ungrab_keyboard(m_conn, XCB_CURRENT_TIME);
+        xcb_ungrab_pointer(m_conn, XCB_CURRENT_TIME);
+        // A round trip: when it answers, the server has let go (and every key
+        // it sent here before that is read).
+        std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+        Drain();
+    }
+
+    std::vector<supervision::CaughtKey> TakeKeys() override
+    {
+        if (m_conn)
+            Drain();
+        std::vector<supervision::CaughtKey> keys;
+        keys.swap(m_keys);
+        return keys;
+    }
+
+    bool ClaimLockMark() override
+    {
+        if (!Prepare())
+            return false;
+        if (m_marked)
+            return true;
+        const std::string name = LockMarkName(m_screen);
+        Freed<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
+            m_conn, xcb_intern_atom(m_conn, 0, std::uint16_t(name.size()), name.data()), nullptr)};
+        if (!atom.reply)
+            return false;
+        // Looked at and taken in one step, so two locks started together
+        // cannot both find it free.
+        xcb_grab_server(m_conn);
+        Freed<xcb_get_selection_owner_reply_t> owner{xcb_get_selection_owner_reply(
+            m_conn, xcb_get_selection_owner(m_conn, atom.reply->atom), nullptr)};
+        const bool free = owner.reply && owner.reply->owner == XCB_NONE;
+        if (free)
+            xcb_set_selection_owner(m_conn, m_window, atom.reply->atom, XCB_CURRENT_TIME);
+        xcb_ungrab_server(m_conn);
+        xcb_flush(m_conn);
+        m_marked = free;
+        return free;
+    }
+
+    bool GrabsLeak() override
+    {
+        if (!Prepare())
+            return false;
+        const char name[] = "XWAYLAND";
+        Freed<xcb_query_extension_reply_t> reply{xcb_query_extension_reply(
+            m_conn, xcb_query_extension(m_conn, std::uint16_t(std::strlen(name)), name), nullptr)};
+        return reply.reply && reply.reply->present;
+    }
+
+    void Close() override
+    {
+        if (m_conn)
+            xcb_disconnect(m_conn);
+        m_conn = nullptr;
+        m_root = m_window = 0;
+        m_marked = false;
+    }
+
+    bool DisplayGone() override
+    {
+        if (!m_conn)
+            return !Prepare();
+        std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+        return xcb_connection_has_error(m_conn) != 0;
+    }
+
+private:
+    // Only the grabs' keys and pointer buttons and the errors of unchecked
+    // requests arrive; the keys are kept for the lock, the rest dropped
+    // rather than left to pile up.
+    void Drain()
+    {
+        while (xcb_generic_event_t *event = xcb_poll_for_event(m_conn)) {
+            const std::uint8_t type = event->response_type & 0x7f;
+            if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
+                const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
+                m_keys.push_back({type == XCB_KEY_PRESS, key->detail, key->state, key->time});
+            }
+            std::free(event);
+        }
+    }
+
+    xcb_connection_t *m_conn = nullptr;
+    int m_screen = 0;
+    xcb_window_t m_root = 0;
+    xcb_window_t m_window = 0;
+    bool m_marked = false;
+    std::vector<supervision::CaughtKey> m_keys;
+};
+
+} // namespace
+
+std::unique_ptr<LockCover> CreateRootCover()
+{
+    return std::make_unique<RootCover>();
+}
+
+bool DisplayReachable()
+{
+    xcb_connection_t *conn = xcb_connect(nullptr, nullptr);
+    const bool reachable = conn && !xcb_connection_has_error(conn);
+    if (conn)
+        xcb_disconnect(conn);
+    return reachable;
+}
+
+std::string LockMarkName(int screen)
+{
+    return "_GARDLOCK_LOCK_S" + std::to_string(screen);
+}
+
+} // namespace platform::x11
