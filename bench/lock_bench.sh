@@ -107,14 +107,12 @@ end_lock() {
 # Percentiles of "KEY value" lines: "median p90 worst (stayed K)".
 summary() {
   local key=$1 out=$2 total=$3
-  echo "$out" | awk -v k="$key" -v n="$total" '
-    $1 == k {v[++c] = $2}
+  echo "$out" | awk -v k="$key" '$1 == k {print $2}' | sort -n | awk -v n="$total" '
+    {v[NR] = $1}
     END {
-      if (!c) { print "never"; exit }
-      asort(v)
-      m = v[int((c + 1) / 2)]; p = v[int(0.9 * (c - 1) + 1.5)]; w = v[c]
-      s = sprintf("%.2f / %.2f / %.2f", m, p, w)
-      if (c < n) s = s sprintf(" (%d/%d)", c, n)
+      if (!NR) { print "never"; exit }
+      s = sprintf("%.2f / %.2f / %.2f", v[int((NR + 1) / 2)], v[int(0.9 * (NR - 1) + 1.5)], v[NR])
+      if (NR < n) s = s sprintf(" (%d/%d)", NR, n)
       print s
     }'
 }
@@ -127,8 +125,8 @@ measure_locked() {
   sleep 3 # start-up work settles
   # gardlock shows its lock in a child of the process started (its supervisor).
   local proc sup=""
-  proc=$(pgrep -P "$LOCK_PID" | head -1)
-  if [ -n "$proc" ]; then sup=$LOCK_PID; else proc=$LOCK_PID; fi
+  proc=$LOCK_PID
+  case $name in d | n) proc=$(pgrep -P "$LOCK_PID" | head -1) sup=$LOCK_PID ;; esac
   sample "$name" "$proc" "$XVFB_PID" "$ICEWM_PID" ${sup:+"$sup"}
   PDIRTY[$name]=$(private_dirty "$proc") RSS[$name]=$(resident "$proc")
   [ -n "$sup" ] && SUP_PDIRTY[$name]=$(private_dirty "$sup")

@@ -27,11 +27,13 @@ platform::MsgResult MsgBox(const QString &text, platform::MsgButtons buttons = p
 void Beep();
 
 // The resolution of the program's timers: a timer made with a shorter
-// interval fires this often. Every tick is a wake-up of the whole process;
-// the undoing of other programs' changes does not wait for ticks (it follows
-// the window system's events), so ticks only catch up on what no event
-// reports. 50 ms lets all timers of a screen share one wake-up.
-inline constexpr int kTimerResolutionMs = 50;
+// interval fires this often. Every tick is a wake-up of the whole process,
+// and the wake-ups are nearly all a locked desktop costs; the undoing of
+// other programs' changes does not wait for ticks (it follows the window
+// system's events), so ticks only catch up on what no event reports (a grab
+// another program held, the clock's second). Measured on an idle lock:
+// 16 ms 0.5%, 50 ms 0.36%, 100 ms 0.17%, 250 ms 0.13% of a core (Normal lock).
+inline constexpr int kTimerResolutionMs = 100;
 
 // A timer on the user-interface thread. Intervals below the platform's
 // resolution fire as often as it allows (kTimerResolutionMs).

@@ -4,7 +4,7 @@
 # the hiding steps and the window layer ONCE and no timer at all: a window
 # raised above the lock is pushed under, a dock and icewm's task bar that map
 # themselves are hidden again, the focus taken is given back. Then the real
-# locks, /d and /n, under the same treatment (their ticks run, 50 ms apart).
+# locks, /d and /n, under the same treatment (their ticks run, 100 ms apart).
 # No figure is asserted here beyond generous time-outs; the figures are
 # bench/lock_bench.sh's.
 source "$(dirname "$0")/lib.sh"
