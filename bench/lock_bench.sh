@@ -1,146 +1,202 @@
 #!/usr/bin/env bash
-# Measures the two gardlock locks beside i3lock on one private Xvfb with icewm:
-#   time to lock   exec -> the first moment another client's keyboard grab
-#                  fails (median of 10)
-#   idle CPU       user+system over 20 s while locked, % of one core, for the
-#                  lock process, Xvfb and icewm (and Xvfb/icewm with no lock)
-#   memory         resident set of the lock process while locked
-#   re-assert      an override-redirect window raises itself above the lock ->
-#                  the lock is on top again (median of 20)
-#   crash          bench/crash_bench.sh: the lock process killed -> the
-#                  keyboard held again (median of 10)
+# Measures the two gardlock locks beside the other screen lockers installed
+# here (i3lock, slock; neither is installed by this script) on one private
+# Xvfb with icewm, in one run:
+#   idle CPU     CPU time over IDLE_SECONDS (20 s) while locked, % of one
+#                core, from /proc/<pid>/task/*/schedstat (nanoseconds, all
+#                threads), for the lock process, its supervisor, Xvfb and icewm
+#   wake-ups/s   voluntary + involuntary context switches of all threads
+#                over the same time (each is one wake-up)
+#   memory       private dirty (smaps_rollup) and resident memory while locked
+#   re-assert    an override-redirect window raises itself above the lock at
+#                random gaps (20..120 ms) -> the lock is on top again
+#                (median, p90 and worst of RUNS_RAISE)
+#   panel        a dock window maps itself again at random gaps -> it is
+#                unmapped again (median, p90, worst of RUNS_PANEL)
+#   tray         the program left in the tray (/i): idle CPU and wake-ups
+#   time to lock bench/lock_start_bench.sh, when it exists
+#   crash        bench/crash_bench.sh: a killed lock -> the keyboard held again
 #
-#   bench/lock_bench.sh [BUILD_DIR]     (default: build beside this folder, as scripts/build.sh makes it)
+#   bench/lock_bench.sh [BUILD_DIR]     (default: build beside this folder)
+#   IDLE_SECONDS=20 RUNS_RAISE=40 RUNS_PANEL=20 SKIP_CRASH=1 bench/lock_bench.sh
 #
 # Runs in a sandbox (HOME and XDG folders in a temporary folder) with the
 # empty password, so Enter at the Normal lock's empty box unlocks it.
 
-BUILD=${1:-$(cd "$(dirname "$0")/.." && pwd)/build}
+HERE=$(cd "$(dirname "$0")" && pwd)
+BUILD=${1:-$HERE/../build}
+BUILD=$(cd "$BUILD" && pwd)
 export GARDLOCK_BIN="$BUILD/src/gardlock" GARDLOCK_TOOLS="$BUILD/tests" E2E_OUT=/tmp/gardlock-bench
-source "$(dirname "$0")/../tests/e2e/lib.sh"
+source "$HERE/../tests/e2e/lib.sh"
 T="$GARDLOCK_TOOLS"
-for tool in grabprobe raiser stacktop; do
+for tool in grabprobe raiser fakepanel; do
   [ -x "$T/$tool" ] || { echo "missing $T/$tool: build the tests first"; exit 1; }
 done
-command -v i3lock >/dev/null || { echo "i3lock is not installed"; exit 1; }
 
-RUNS_LOCK=${RUNS_LOCK:-10}
-RUNS_RAISE=${RUNS_RAISE:-20}
 IDLE_SECONDS=${IDLE_SECONDS:-20}
+RUNS_RAISE=${RUNS_RAISE:-40}
+RUNS_PANEL=${RUNS_PANEL:-20}
+
+LOCKERS=(d n)
+command -v i3lock >/dev/null && LOCKERS+=(i3lock)
+SLOCK=""
+if command -v slock >/dev/null; then
+  # A copy without file capabilities (the sandbox may refuse them).
+  SLOCK="$E2E_TMP/slock"; cp "$(command -v slock)" "$SLOCK" && chmod 755 "$SLOCK" && LOCKERS+=(slock)
+fi
 
 start_desktop
 XVFB_PID=${E2E_PIDS[0]}
 ICEWM_PID=${E2E_PIDS[1]}
 
-now_ns() { date +%s%N; }
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
-median() { sort -n | awk '{v[NR]=$1} END{if (NR==0) print "n/a"; else if (NR%2) print v[(NR+1)/2]; else printf "%.1f\n", (v[NR/2]+v[NR/2+1])/2}'; }
+# --- sampling ------------------------------------------------------------------
+# CPU nanoseconds and context switches of a process, all threads summed.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END{printf "%d\n", s}'; }
+switches() {
+  cat /proc/"$1"/task/*/status 2>/dev/null |
+    awk '/^(voluntary|nonvoluntary)_ctxt_switches/{s += $2} END{printf "%d\n", s}'
+}
+private_dirty() { awk '/^Private_Dirty/{printf "%.2f", $2/1024}' "/proc/$1/smaps_rollup" 2>/dev/null; }
+resident() { awk '/^VmRSS/{printf "%.2f", $2/1024}' "/proc/$1/status" 2>/dev/null; }
+
+# sample NAME PID...: over IDLE_SECONDS, sets CPU[NAME:i] and WAKE[NAME:i] for the i-th pid.
+declare -A CPU WAKE
+sample() {
+  local name=$1; shift
+  local pids=("$@") c0=() s0=() i t0 t1
+  t0=$(date +%s%N)
+  for i in "${!pids[@]}"; do c0[$i]=$(cpu_ns "${pids[$i]}"); s0[$i]=$(switches "${pids[$i]}"); done
+  sleep "$IDLE_SECONDS"
+  t1=$(date +%s%N)
+  for i in "${!pids[@]}"; do
+    local c1 s1; c1=$(cpu_ns "${pids[$i]}"); s1=$(switches "${pids[$i]}")
+    CPU[$name:$i]=$(awk -v d=$((c1 - c0[i])) -v t=$((t1 - t0)) 'BEGIN{printf "%.3f", 100 * d / t}')
+    WAKE[$name:$i]=$(awk -v d=$((s1 - s0[i])) -v t=$((t1 - t0)) 'BEGIN{printf "%.1f", d / (t / 1e9)}')
+  done
+}
+
 write_empty_password() { mkdir -p "$DRIVE_C"; printf '""\r\n' >"$DRIVE_C/cslckrt.sys"; }
 grab_free() { [ "$("$T/grabprobe" once)" = Success ]; }
 grab_held() { [ "$("$T/grabprobe" once)" = AlreadyGrabbed ]; }
+visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
 
 LOCK_PID=""
-# start_lock NAME: starts it in the background; sets LOCK_PID.
 start_lock() {
   write_empty_password
   case $1 in
-    d) "$GARDLOCK_BIN" /d >>"$E2E_TMP/lock.log" 2>&1 & ;;
-    n) "$GARDLOCK_BIN" /n >>"$E2E_TMP/lock.log" 2>&1 & ;;
+    d | n) "$GARDLOCK_BIN" "/$1" >>"$E2E_TMP/lock.log" 2>&1 & ;;
     i3lock) i3lock -n -c 000000 >>"$E2E_TMP/lock.log" 2>&1 & ;;
+    slock) "$SLOCK" >>"$E2E_TMP/lock.log" 2>&1 & ;;
   esac
   LOCK_PID=$!
   E2E_PIDS+=($LOCK_PID)
 }
 lock_gone() { ! kill -0 "$LOCK_PID" 2>/dev/null; }
-# end_lock NAME: unlocks the way its user would (gardlock) or kills it.
 end_lock() {
   case $1 in
     d) xdotool key --clearmodifiers Return ;;
-    n) # Ctrl+Shift+Alt opens the prompt; Enter in its empty box unlocks.
-       xdotool keydown ctrl keydown shift keydown alt key a keyup alt keyup shift keyup ctrl
-       wait_for 5 visible_window "Start Logon" >/dev/null && wait_for 5 start_logon_focused >/dev/null
+    n) xdotool keydown ctrl keydown shift keydown alt key a keyup alt keyup shift keyup ctrl
+       wait_for 5 visible_window "Start Logon" >/dev/null; sleep 0.3
        xdotool key --clearmodifiers Return ;;
   esac
-  wait_for 5 lock_gone >/dev/null || { kill -9 "$LOCK_PID" 2>/dev/null; [ "$1" = i3lock ] || echo "  ($1 did not unlock: killed)" >&2; }
+  wait_for 5 lock_gone >/dev/null || kill -9 "$LOCK_PID" 2>/dev/null
   wait "$LOCK_PID" 2>/dev/null
   wait_for 10 grab_free >/dev/null
 }
-start_logon_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(visible_window "Start Logon")" ]; }
-visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
 
-declare -A LOCK_MS CPU_LOCK CPU_X CPU_WM RSS REASSERT REASSERT_STAYED CPU_SUP RSS_SUP
-
-measure_time_to_lock() {
-  local name=$1 i t times=()
-  for i in $(seq 1 "$RUNS_LOCK"); do
-    local t0; t0=$(now_ns)
-    start_lock "$name"
-    t=$("$T/grabprobe" until-fail "$t0" 15000 | awk '{print $1}')
-    times+=("$t")
-    end_lock "$name"
-  done
-  LOCK_MS[$name]=$(printf '%s\n' "${times[@]}" | grep -v timeout | median)
-  echo "  $name: time to lock runs (ms): ${times[*]}" >&2
+# Percentiles of "KEY value" lines: "median p90 worst (stayed K)".
+summary() {
+  local key=$1 out=$2 total=$3
+  echo "$out" | awk -v k="$key" '$1 == k {print $2}' | sort -n | awk -v n="$total" '
+    {v[NR] = $1}
+    END {
+      if (!NR) { print "never"; exit }
+      s = sprintf("%.2f / %.2f / %.2f", v[int((NR + 1) / 2)], v[int(0.9 * (NR - 1) + 1.5)], v[NR])
+      if (NR < n) s = s sprintf(" (%d/%d)", NR, n)
+      print s
+    }'
 }
 
+declare -A PDIRTY RSS REASSERT PANEL SUP_PDIRTY
 measure_locked() {
   local name=$1
   start_lock "$name"
   wait_for 15 grab_held >/dev/null || { echo "  $name never locked" >&2; end_lock "$name"; return; }
-  sleep 2 # let start-up work settle before the idle sample
+  sleep 3 # start-up work settles
   # gardlock shows its lock in a child of the process started (its supervisor).
-  local proc; proc=$(pgrep -P "$LOCK_PID" | head -1); [ -n "$proc" ] || proc=$LOCK_PID
-  local l0 x0 w0 s0 l1 x1 w1 s1 hz
-  hz=$(getconf CLK_TCK)
-  l0=$(cpu_ticks "$proc") x0=$(cpu_ticks "$XVFB_PID") w0=$(cpu_ticks "$ICEWM_PID") s0=$(cpu_ticks "$LOCK_PID")
-  sleep "$IDLE_SECONDS"
-  l1=$(cpu_ticks "$proc") x1=$(cpu_ticks "$XVFB_PID") w1=$(cpu_ticks "$ICEWM_PID") s1=$(cpu_ticks "$LOCK_PID")
-  pct() { awk -v d=$(( $2 - $1 )) -v hz="$hz" -v s="$IDLE_SECONDS" 'BEGIN{printf "%.2f", 100 * d / hz / s}'; }
-  CPU_LOCK[$name]=$(pct "$l0" "$l1") CPU_X[$name]=$(pct "$x0" "$x1") CPU_WM[$name]=$(pct "$w0" "$w1")
-  RSS[$name]=$(awk '/VmRSS/{printf "%.1f", $2/1024}' "/proc/$proc/status")
-  if [ "$proc" != "$LOCK_PID" ]; then
-    CPU_SUP[$name]=$(pct "$s0" "$s1")
-    RSS_SUP[$name]=$(awk '/VmRSS/{printf "%.1f", $2/1024}' "/proc/$LOCK_PID/status")
-  fi
+  local proc sup=""
+  proc=$LOCK_PID
+  case $name in d | n) proc=$(pgrep -P "$LOCK_PID" | head -1) sup=$LOCK_PID ;; esac
+  sample "$name" "$proc" "$XVFB_PID" "$ICEWM_PID" ${sup:+"$sup"}
+  PDIRTY[$name]=$(private_dirty "$proc") RSS[$name]=$(resident "$proc")
+  [ -n "$sup" ] && SUP_PDIRTY[$name]=$(private_dirty "$sup")
   local out
-  out=$("$T/raiser" --override --count "$RUNS_RAISE" --interval 50 --timeout 1000)
-  REASSERT[$name]=$(echo "$out" | awk '/^under/{print $2}' | median)
-  REASSERT_STAYED[$name]=$(echo "$out" | grep -c '^stayed')
+  out=$("$T/raiser" --override --count "$RUNS_RAISE" --gap 20 120 --timeout 1000)
+  REASSERT[$name]=$(summary under "$out" "$RUNS_RAISE")
+  out=$("$T/fakepanel" dock --remap "$RUNS_PANEL" --gap 20 120 --timeout 500)
+  PANEL[$name]=$(summary rehidden "$out" "$RUNS_PANEL")
   end_lock "$name"
 }
 
 echo "Idle desktop (no lock), $IDLE_SECONDS s ..." >&2
-HZ=$(getconf CLK_TCK)
-x0=$(cpu_ticks "$XVFB_PID") w0=$(cpu_ticks "$ICEWM_PID"); sleep "$IDLE_SECONDS"
-x1=$(cpu_ticks "$XVFB_PID") w1=$(cpu_ticks "$ICEWM_PID")
-BASE_X=$(awk -v d=$((x1 - x0)) -v hz="$HZ" -v s="$IDLE_SECONDS" 'BEGIN{printf "%.2f", 100*d/hz/s}')
-BASE_WM=$(awk -v d=$((w1 - w0)) -v hz="$HZ" -v s="$IDLE_SECONDS" 'BEGIN{printf "%.2f", 100*d/hz/s}')
+sample base "$XVFB_PID" "$ICEWM_PID"
 
-for name in d n i3lock; do
+for name in "${LOCKERS[@]}"; do
   echo "Measuring $name ..." >&2
-  measure_time_to_lock "$name"
   measure_locked "$name"
 done
 
-reassert() {
-  if [ "${REASSERT_STAYED[$1]:-0}" -eq "$RUNS_RAISE" ]; then echo "never"
-  elif [ "${REASSERT_STAYED[$1]:-0}" -gt 0 ]; then echo "${REASSERT[$1]} (stayed ${REASSERT_STAYED[$1]}/$RUNS_RAISE)"
-  else echo "${REASSERT[$1]}"; fi
-}
-echo
-echo "Figures on one Xvfb (1024x768) with icewm $(icewm --version 2>/dev/null | awk "NR==1{print \$2}" | tr -d ,), $(nproc) cores"
-printf '%-34s %16s %16s %16s\n' "" "gardlock /d" "gardlock /n" "i3lock -n"
-printf '%-34s %16s %16s %16s\n' "time to lock, ms (median of $RUNS_LOCK)" "${LOCK_MS[d]}" "${LOCK_MS[n]}" "${LOCK_MS[i3lock]}"
-printf '%-34s %16s %16s %16s\n' "idle CPU of the lock, % core" "${CPU_LOCK[d]}" "${CPU_LOCK[n]}" "${CPU_LOCK[i3lock]}"
-printf '%-34s %16s %16s %16s\n' "idle CPU of Xvfb, % (${BASE_X} unlocked)" "${CPU_X[d]}" "${CPU_X[n]}" "${CPU_X[i3lock]}"
-printf '%-34s %16s %16s %16s\n' "idle CPU of icewm, % (${BASE_WM} unl.)" "${CPU_WM[d]}" "${CPU_WM[n]}" "${CPU_WM[i3lock]}"
-FLOOR=$("$BUILD/bench/timer_floor" 5 2>/dev/null || echo "?")
-printf '%-34s %16s\n' "a bare 1 ms wake-up loop, % core" "$FLOOR"
-printf '%-34s %16s %16s %16s\n' "resident memory, MiB" "${RSS[d]}" "${RSS[n]}" "${RSS[i3lock]}"
-printf '%-34s %16s %16s %16s\n' "supervisor: idle CPU, % core" "${CPU_SUP[d]:-}" "${CPU_SUP[n]:-}" "-"
-printf '%-34s %16s %16s %16s\n' "supervisor: resident memory, MiB" "${RSS_SUP[d]:-}" "${RSS_SUP[n]:-}" "-"
-printf '%-34s %16s %16s %16s\n' "re-assert, ms (median of $RUNS_RAISE)" "$(reassert d)" "$(reassert n)" "$(reassert i3lock)"
+echo "Tray program (/i) ..." >&2
+write_empty_password
+"$GARDLOCK_BIN" /i >>"$E2E_TMP/tray.log" 2>&1 &
+TRAY_PID=$!
+E2E_PIDS+=($TRAY_PID)
+sleep 4
+TRAY_PROC=$(pgrep -P "$TRAY_PID" | head -1)
+[ -n "$TRAY_PROC" ] || TRAY_PROC=$TRAY_PID
+sample tray "$TRAY_PROC" "$XVFB_PID" "$ICEWM_PID"
+TRAY_RSS=$(resident "$TRAY_PROC") TRAY_PDIRTY=$(private_dirty "$TRAY_PROC")
+kill "$TRAY_PID" "$TRAY_PROC" 2>/dev/null
 
-# A crashed lock: how long the keyboard is free (its own desktop).
+# --- the table -------------------------------------------------------------------
+col() { printf ' %18s' "$@"; }
+row() { # label values...
+  local label=$1; shift
+  printf '%-38s' "$label"; for v in "$@"; do col "$v"; done; echo
+}
+
 echo
-"$(dirname "$0")/crash_bench.sh" "$BUILD"
+echo "One Xvfb (1024x768) with icewm $(icewm --version 2>/dev/null | awk 'NR==1{print $2}' | tr -d ,)," \
+  "$(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end; idle over $IDLE_SECONDS s"
+heads=(); for n in "${LOCKERS[@]}"; do case $n in d | n) heads+=("gardlock /$n") ;; *) heads+=("$n") ;; esac; done
+row "" "${heads[@]}"
+cpu_of() { local out=() n; for n in "${LOCKERS[@]}"; do out+=("${CPU[$n:$1]:--}"); done; printf '%s\n' "${out[@]}"; }
+wake_of() { local out=() n; for n in "${LOCKERS[@]}"; do out+=("${WAKE[$n:$1]:--}"); done; printf '%s\n' "${out[@]}"; }
+map_of() { local -n m=$1; local out=() n; for n in "${LOCKERS[@]}"; do out+=("${m[$n]:--}"); done; printf '%s\n' "${out[@]}"; }
+mapfile -t V < <(cpu_of 0); row "lock: idle CPU, % of a core" "${V[@]}"
+mapfile -t V < <(wake_of 0); row "lock: wake-ups per second" "${V[@]}"
+mapfile -t V < <(map_of PDIRTY); row "lock: private dirty memory, MiB" "${V[@]}"
+mapfile -t V < <(map_of RSS); row "lock: resident memory, MiB" "${V[@]}"
+mapfile -t V < <(cpu_of 3); row "supervisor: idle CPU, % of a core" "${V[@]}"
+mapfile -t V < <(wake_of 3); row "supervisor: wake-ups per second" "${V[@]}"
+mapfile -t V < <(map_of SUP_PDIRTY); row "supervisor: private dirty, MiB" "${V[@]}"
+mapfile -t V < <(cpu_of 1); row "Xvfb: CPU % (${CPU[base:0]} unlocked)" "${V[@]}"
+mapfile -t V < <(wake_of 1); row "Xvfb: wake-ups/s (${WAKE[base:0]} unlocked)" "${V[@]}"
+mapfile -t V < <(cpu_of 2); row "icewm: CPU % (${CPU[base:1]} unlocked)" "${V[@]}"
+mapfile -t V < <(wake_of 2); row "icewm: wake-ups/s (${WAKE[base:1]} unl.)" "${V[@]}"
+mapfile -t V < <(map_of REASSERT); row "re-assert ms: median / p90 / worst" "${V[@]}"
+mapfile -t V < <(map_of PANEL); row "panel re-hidden ms: median/p90/worst" "${V[@]}"
+echo
+echo "Tray program (/i) idle: ${CPU[tray:0]}% of a core, ${WAKE[tray:0]} wake-ups/s," \
+  "private dirty $TRAY_PDIRTY MiB, resident $TRAY_RSS MiB; Xvfb ${CPU[tray:1]}%, icewm ${CPU[tray:2]}%"
+echo "(re-assert: $RUNS_RAISE raises, panel: $RUNS_PANEL maps, random gaps of 20..120 ms;" \
+  "\"(k/n)\": only k of n were undone within the time-out)"
+
+if [ -x "$HERE/lock_start_bench.sh" ]; then
+  echo
+  "$HERE/lock_start_bench.sh" "$BUILD"
+fi
+if [ -z "${SKIP_CRASH:-}" ]; then
+  echo
+  "$HERE/crash_bench.sh" "$BUILD"
+fi

@@ -178,7 +178,10 @@ void frmNormalLock::onVerifyClicked()
 
 void frmNormalLock::onClockTimer()
 {
-    lblClockBlack->setText(GeneralDate(QDateTime::currentDateTime()));
+    // The text changes once a second; other ticks cost a clock read.
+    if (!m_clock.Tick())
+        return;
+    lblClockBlack->setText(m_clock.Text());
     lblClockWhite->setText(lblClockBlack->text());
 }
 

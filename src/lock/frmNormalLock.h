@@ -5,6 +5,7 @@
 // Only the right password ends it (and with it the program).
 
 #include "lock/LockWindow.h"
+#include "lock/SecondClock.h"
 #include "ui/Form.h"
 
 #include <memory>
@@ -57,6 +58,7 @@ private:
     QTimer *tmrNotice1;
     QTimer *tmrNotice2;
     DesktopFollower m_desktop;
+    SecondClock m_clock;
 
     std::unique_ptr<LockSignalGuard> m_signalGuard;
 };

@@ -148,6 +148,8 @@ void frmPassword::hideEvent(QHideEvent *event)
 {
     for (TextBox *box : {txtpass3, txtpass1, txtpass2})
         box->clear();
+    // The timer is held back while hidden: Apply follows the emptied boxes now.
+    onOkenablerTimer();
     Form::hideEvent(event);
 }
 

@@ -12,7 +12,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QProxyStyle>
+
+#include <algorithm>
+#include <limits>
 
 using platform::MsgButtons;
 using platform::MsgIcon;
@@ -29,16 +33,130 @@ void Beep()
     platform::services().dialogs->Beep();
 }
 
+namespace {
+
+// A timer held back this long never fires in practice.
+constexpr int kHeldBackMs = std::numeric_limits<int>::max();
+
+int FiringInterval(int intervalMs)
+{
+    return std::max(intervalMs, kTimerResolutionMs);
+}
+
+// Holds a timer back while the widget it belongs to is hidden. Holding back
+// (rather than stopping) keeps the timer's enabled state the program's own:
+// a stop() or start() while hidden means what it says once shown again.
+class TimerGate : public QObject {
+public:
+    TimerGate(QTimer *timer, QWidget *widget, int intervalMs, std::function<void()> onTick)
+        : QObject(timer), m_timer(timer), m_widget(widget), m_interval(intervalMs),
+          m_onTick(std::move(onTick))
+    {
+        if (m_widget) {
+            m_widget->installEventFilter(this);
+            if (!m_widget->isVisible())
+                HoldBack();
+        }
+    }
+    ~TimerGate() override
+    {
+        if (m_widget)
+            m_widget->removeEventFilter(this);
+    }
+
+    int Interval() const { return m_interval; }
+    bool HeldBack() const { return m_heldBack; }
+
+    void Tick()
+    {
+        // Started while hidden before the hide was seen: hold it back now.
+        if (m_widget && !m_widget->isVisible()) {
+            HoldBack();
+            return;
+        }
+        m_onTick();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Spontaneous ones are the window system's (a window minimized and
+        // restored): the program still shows the screen.
+        if (watched == m_widget && !event->spontaneous()) {
+            if (event->type() == QEvent::Hide)
+                HoldBack();
+            else if (event->type() == QEvent::Show)
+                Release();
+        }
+        return false;
+    }
+
+private:
+    void HoldBack()
+    {
+        if (m_heldBack)
+            return;
+        m_heldBack = true;
+        m_timer->setInterval(kHeldBackMs); // an active timer restarts with it
+    }
+    void Release()
+    {
+        if (!m_heldBack)
+            return;
+        m_heldBack = false;
+        m_timer->setInterval(FiringInterval(m_interval));
+        if (m_timer->isActive() && m_interval < kTimerResolutionMs) {
+            // After the show has run, before the window is painted.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_timer->isActive() && !m_heldBack)
+                        Tick();
+                },
+                Qt::QueuedConnection);
+        }
+    }
+
+    QTimer *m_timer;
+    QPointer<QWidget> m_widget;
+    int m_interval;
+    std::function<void()> m_onTick;
+    bool m_heldBack = false;
+};
+
+const TimerGate *GateOf(const QTimer *timer)
+{
+    for (const QObject *child : timer->children())
+        if (auto *gate = dynamic_cast<const TimerGate *>(child))
+            return gate;
+    return nullptr;
+}
+
+} // namespace
+
 QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<void()> onTick)
 {
     auto *timer = new QTimer(parent);
-    timer->setInterval(intervalMs);
-    // Short intervals would be stretched by a coarse timer; keep them as given.
-    timer->setTimerType(intervalMs < 20 ? Qt::PreciseTimer : Qt::CoarseTimer);
-    QObject::connect(timer, &QTimer::timeout, parent, std::move(onTick));
+    timer->setInterval(FiringInterval(intervalMs));
+    // Coarse timers of one interval wake the process together.
+    timer->setTimerType(Qt::CoarseTimer);
+    auto *gate = new TimerGate(timer, qobject_cast<QWidget *>(parent), intervalMs, std::move(onTick));
+    QObject::connect(timer, &QTimer::timeout, gate, &TimerGate::Tick);
     if (enabled)
         timer->start();
     return timer;
+}
+
+int TimerInterval(const QTimer *timer)
+{
+    const TimerGate *gate = GateOf(timer);
+    return gate ? gate->Interval() : timer->interval();
+}
+
+bool TimerTicking(const QTimer *timer)
+{
+    const TimerGate *gate = GateOf(timer);
+    return timer->isActive() && !(gate && gate->HeldBack());
 }
 
 int ShiftState(Qt::KeyboardModifiers modifiers)

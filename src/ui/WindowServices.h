@@ -26,9 +26,28 @@ platform::MsgResult MsgBox(const QString &text, platform::MsgButtons buttons = p
                            QWidget *owner = nullptr);
 void Beep();
 
+// The resolution of the program's timers: a timer made with a shorter
+// interval fires this often. Every tick is a wake-up of the whole process,
+// and the wake-ups are nearly all a locked desktop costs; the undoing of
+// other programs' changes does not wait for ticks (it follows the window
+// system's events), so ticks only catch up on what no event reports (a grab
+// another program held, the clock's second). Measured on an idle lock:
+// 16 ms 0.5%, 50 ms 0.36%, 100 ms 0.17%, 250 ms 0.13% of a core (Normal lock).
+inline constexpr int kTimerResolutionMs = 100;
+
 // A timer on the user-interface thread. Intervals below the platform's
-// resolution fire as often as it allows.
+// resolution fire as often as it allows (kTimerResolutionMs).
+// A timer whose parent is a widget does not tick while that widget is
+// hidden: it stays enabled (isActive(); start() and stop() work as ever) but
+// is held back until the widget is shown again, when a timer shorter than the
+// resolution also ticks once straight away, so that what it keeps in step is
+// right as the screen appears.
 QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<void()> onTick);
+
+// The interval a timer was made with, whatever it fires at.
+int TimerInterval(const QTimer *timer);
+// Whether the timer really fires now: enabled, and its widget shown.
+bool TimerTicking(const QTimer *timer);
 
 // The modifier state that comes with a key: Shift 1, Ctrl 2, Alt 4.
 int ShiftState(Qt::KeyboardModifiers modifiers);

@@ -7,6 +7,7 @@
 //   show        show the windows; prints "window bg 0x..." (and "window box 0x...")
 //   lock        hiding steps now and every 3 ms, window layer every 1 ms
 //   hide-once   the hiding steps once, no timers
+//   layer-once  the window layer once, no timers
 //   restore     stop the timers, then the restoring steps
 //   move X Y    the program moves its layered window
 //   reason      prints "reason <text>" (CannotLockReason, may be empty)
@@ -102,6 +103,8 @@ int main(int argc, char **argv)
             layerTimer.start();
         } else if (line == "hide-once") {
             RunHidingSteps();
+        } else if (line == "layer-once") {
+            SetWindowLayer(layered, true);
         } else if (line == "restore") {
             shellTimer.stop();
             layerTimer.stop();

@@ -8,6 +8,7 @@
 #include "lock/frmVery.h"
 #include "lock/lock_test_support.h"
 #include "support/Sandbox.h"
+#include "ui/WindowServices.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -23,11 +24,13 @@ namespace {
 const QRect kWideRoot(0, 0, 2048, 768);
 const QRect kRightPrimary(1024, 0, 1024, 768);
 
-// Fires a window's timer of this interval once, as the event loop would.
+// Fires a window's timer of this interval once, as the event loop would
+// (a shown window's: a hidden one's timers hold back).
 void Tick(QWidget &window, int interval)
 {
+    window.show();
     for (QTimer *timer : window.findChildren<QTimer *>())
-        if (timer->interval() == interval && timer->isActive())
+        if (TimerInterval(timer) == interval && timer->isActive())
             QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
 }
 

@@ -79,11 +79,13 @@ template <class T> bool ModalUp()
     return form && form->IsModalShowing() && form->isVisible();
 }
 
-// Fires the box's four-second hop timer at once.
+// Fires the box's four-second hop timer at once (the box is shown: a hidden
+// window's timers hold back).
 void Hop(frmLock &box)
 {
+    box.show();
     for (QTimer *timer : box.findChildren<QTimer *>())
-        if (timer->interval() == 4000)
+        if (TimerInterval(timer) == 4000)
             QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
 }
 

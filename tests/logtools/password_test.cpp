@@ -118,6 +118,34 @@ TEST_F(PasswordSettingsTest, OkEnablerWritesTheStateOnlyWhenItChanges)
     EXPECT_TRUE(form.cmdApply->isEnabled());
 }
 
+TEST_F(PasswordSettingsTest, HiddenItsTimerHoldsBackAndApplyIsRightWheneverItShows)
+{
+    frmPassword &form = Forms::Get<frmPassword>(); // loaded, not shown
+    EXPECT_EQ(TimerInterval(form.tmrOkenabler), 3);
+    EXPECT_TRUE(form.tmrOkenabler->isActive());
+    EXPECT_FALSE(TimerTicking(form.tmrOkenabler));
+
+    form.show();
+    EXPECT_TRUE(TimerTicking(form.tmrOkenabler));
+    Type(form, "", "pw", "pw");
+    QTRY_VERIFY_WITH_TIMEOUT(form.cmdApply->isEnabled(), 5000);
+
+    // Hiding empties the boxes: Apply goes with them, not a tick later.
+    form.hide();
+    EXPECT_FALSE(TimerTicking(form.tmrOkenabler));
+    EXPECT_FALSE(form.cmdApply->isEnabled());
+
+    // Boxes filled while hidden: nothing ticks until it shows, then at once.
+    form.txtpass1->setText("again");
+    form.txtpass2->setText("again");
+    QTest::qWait(4 * kTimerResolutionMs);
+    EXPECT_FALSE(form.cmdApply->isEnabled());
+    form.show();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(form.cmdApply->isEnabled());
+    EXPECT_TRUE(TimerTicking(form.tmrOkenabler));
+}
+
 TEST_F(PasswordSettingsTest, BoxesTakeAtMostFifteenCharactersAndMaskThem)
 {
     frmPassword &form = Open();

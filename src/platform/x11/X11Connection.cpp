@@ -110,6 +110,24 @@ void Connection::ReadEvents()
     while (xcb_generic_event_t *event = xcb_poll_for_event(m_conn))
         Dispatch(event);
     CheckAlive();
+    React();
+}
+
+void Connection::React()
+{
+    if (!m_reaction || m_reacting)
+        return;
+    m_reacting = true;
+    // The reaction's round trips queue events of their own; a few rounds
+    // settle them (what comes later arrives as a new batch).
+    for (int round = 0; round < 4; ++round) {
+        const unsigned long seen = m_dispatched;
+        m_reaction();
+        DispatchQueued();
+        if (m_dispatched == seen)
+            break;
+    }
+    m_reacting = false;
 }
 
 void Connection::DispatchQueued()
@@ -118,20 +136,35 @@ void Connection::DispatchQueued()
     // picks them up, so nested calls only return.
     if (m_dispatching)
         return;
+    const unsigned long seen = m_dispatched;
     while (xcb_generic_event_t *event = xcb_poll_for_queued_event(m_conn))
         Dispatch(event);
     CheckAlive();
+    // Events a caller's round trip read off the socket get their reaction
+    // too, once that caller is done.
+    if (m_dispatched != seen && m_reaction && !m_reacting && !m_reactionPosted) {
+        m_reactionPosted = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_reactionPosted = false;
+                React();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void Connection::Dispatch(xcb_generic_event_t *event)
 {
     const bool outer = !m_dispatching;
     m_dispatching = true;
+    ++m_dispatched;
     for (const Listener &listener : m_listeners)
         listener(event);
     std::free(event);
     if (outer) {
         while (xcb_generic_event_t *more = xcb_poll_for_queued_event(m_conn)) {
+            ++m_dispatched;
             for (const Listener &listener : m_listeners)
                 listener(more);
             std::free(more);

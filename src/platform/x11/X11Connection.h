@@ -38,6 +38,10 @@ public:
 
     using Listener = std::function<void(const xcb_generic_event_t *)>;
     void AddListener(Listener listener) { m_listeners.push_back(std::move(listener)); }
+    // Runs after each batch of events read off the socket, once the
+    // listeners have seen them all: the place to act on what they learnt.
+    // Events its own requests bring in are handled in further rounds.
+    void SetReaction(std::function<void()> reaction) { m_reaction = std::move(reaction); }
 
     // Hands every event already read off the socket to the listeners without
     // reading more (no system call). Round trips made by callers leave events
@@ -58,6 +62,7 @@ public:
 private:
     void ReadEvents();
     void Dispatch(xcb_generic_event_t *event);
+    void React();
 
     xcb_connection_t *m_conn = nullptr;
     xcb_window_t m_root = 0;
@@ -67,6 +72,10 @@ private:
     std::vector<std::pair<std::string, xcb_atom_t>> m_atoms;
     std::map<xcb_window_t, std::uint32_t> m_masks;
     bool m_dispatching = false;
+    std::function<void()> m_reaction;
+    bool m_reacting = false;
+    bool m_reactionPosted = false;
+    unsigned long m_dispatched = 0;
 };
 
 // Qt's own connection, or null when Qt is not on xcb.

@@ -32,6 +32,8 @@ public:
     void Hold();
     void Release();
     bool Held() const { return m_keyboard && m_pointer; }
+    // Between Hold() and Release(): a grab lost meanwhile is to be taken again.
+    bool Wanted() const { return m_active; }
 
 private:
     void OnEvent(const xcb_generic_event_t *event);

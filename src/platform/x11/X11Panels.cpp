@@ -317,6 +317,15 @@ void Panels::Hide(Part part)
     m_conn.DispatchQueued();
 }
 
+void Panels::Rehide()
+{
+    for (Part part : {Part::TaskBar, Part::TrayArea, Part::TaskTabs, Part::StartButton}) {
+        const int p = static_cast<int>(part);
+        if (m_want[p] && !m_done[p])
+            Hide(part);
+    }
+}
+
 bool Panels::HasChildren(xcb_window_t window)
 {
     xcb_connection_t *c = m_conn.Raw();

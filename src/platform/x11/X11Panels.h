@@ -25,6 +25,9 @@ public:
     Panels(Connection &connection, RootWatch &rootWatch);
     void Hide(Part part);
     void Show(Part part);
+    // Hides again, in the hiding steps' order, the parts being kept hidden
+    // that an event showed came back; sends nothing otherwise.
+    void Rehide();
 
 private:
     struct RootChild {

@@ -48,7 +48,22 @@ struct Desktop {
         grab.emplace(
             connection, [this] { return FocusWindow(); }, [this](QWindow *w) { keeper->Focus(w); });
         monitors.emplace(connection);
+        // What another client changes is undone as soon as its events are
+        // read; the lock's ticks only catch what no event reports.
+        connection.SetReaction([this] { Undo(); });
         connection.Flush();
+    }
+    ~Desktop() { connection.SetReaction({}); }
+
+    // The parts of the hiding steps and the window layer that the events
+    // showed undone, in the steps' order; each sends nothing when nothing
+    // changed, and nothing at all unless a lock keeps it up.
+    void Undo()
+    {
+        if (grab->Wanted() && !grab->Held())
+            grab->Hold();
+        keeper->Maintain();
+        panels->Rehide();
     }
     bool Ready() const { return grab.has_value(); }
 

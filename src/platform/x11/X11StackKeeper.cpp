@@ -10,9 +10,18 @@
 
 namespace platform::x11 {
 
+namespace {
+// The least time between two focus tries: a client that takes the focus back
+// each time cannot make the two programs spin.
+constexpr int kFocusPauseMs = 5;
+} // namespace
+
 StackKeeper::StackKeeper(Connection &connection, RootWatch &rootWatch) : m_conn(connection), m_root(rootWatch)
 {
     m_conn.AddListener([this](const xcb_generic_event_t *e) { OnEvent(e); });
+    m_focusRetry.setSingleShot(true);
+    m_focusRetry.setTimerType(Qt::PreciseTimer);
+    connect(&m_focusRetry, &QTimer::timeout, this, [this] { Maintain(); });
 }
 
 QRect StackKeeper::DeviceGeometry(const QWidget *widget)
@@ -94,6 +103,7 @@ void StackKeeper::Keep(QWidget *window)
 
 void StackKeeper::Stop()
 {
+    m_focusRetry.stop();
     m_chain.clear();
     for (auto &[xid, guard] : m_guards)
         if (guard.widget)
@@ -267,13 +277,16 @@ void StackKeeper::Maintain()
     if (focusTarget) {
         Guard &g = GuardFor(focusTarget);
         if (!g.focused) {
-            if (!m_sinceFocusTry.isValid() || m_sinceFocusTry.elapsed() >= 5) {
+            const qint64 since = m_sinceFocusTry.isValid() ? m_sinceFocusTry.elapsed() : kFocusPauseMs;
+            if (since >= kFocusPauseMs) {
                 xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, g.xid, XCB_CURRENT_TIME);
                 m_sinceFocusTry.start();
                 // Taken as done; a FocusOut or an error says otherwise.
                 g.focused = true;
             } else {
                 m_dirty = true;
+                if (!m_focusRetry.isActive())
+                    m_focusRetry.start(int(kFocusPauseMs - since));
             }
         }
     }

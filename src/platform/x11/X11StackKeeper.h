@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <QWidget>
 
 #include <map>
@@ -62,6 +63,7 @@ private:
     unsigned long m_seenGeneration = 0;
     bool m_dirty = true;
     QElapsedTimer m_sinceFocusTry;
+    QTimer m_focusRetry; // a focus try held back by the pause between tries
 };
 
 } // namespace platform::x11
