@@ -4,7 +4,9 @@
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QWidget>
 
 #include <algorithm>
@@ -115,12 +117,7 @@ void NameControlsFromLabels(QWidget *window)
             !NameOfLabel(label).isEmpty())
             labels.append(label);
     }
-    for (QWidget *control : ScreenOrder(window)) {
-        if (!control->accessibleName().isEmpty())
-            continue;
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(control);
-        if (!a || !a->text(QAccessible::Name).isEmpty())
-            continue;
+    const auto labelFor = [&](const QWidget *control) {
         const QRect c = inWindow(control);
         const QLabel *best = nullptr;
         int bestDistance = 0;
@@ -136,8 +133,19 @@ void NameControlsFromLabels(QWidget *window)
                 bestDistance = distance;
             }
         }
-        if (best)
-            control->setAccessibleName(NameOfLabel(best));
+        return best ? NameOfLabel(best) : QString();
+    };
+    for (QWidget *control : ScreenOrder(window)) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(control);
+        if (control->accessibleName().isEmpty() && a && a->text(QAccessible::Name).isEmpty())
+            control->setAccessibleName(labelFor(control));
+        // An editable combo box's edit is a control of its own to the reader;
+        // the combo box itself may be named by its current entry.
+        if (auto *combo = qobject_cast<QComboBox *>(control);
+            combo && combo->lineEdit() && combo->lineEdit()->accessibleName().isEmpty()) {
+            const QString name = labelFor(combo);
+            combo->lineEdit()->setAccessibleName(name.isEmpty() ? combo->accessibleName() : name);
+        }
     }
 }
 

@@ -60,7 +60,7 @@ def application(timeout=20):
     return None
 
 
-def window(title, timeout=20):
+def window(title, timeout=10):
     deadline = time.time() + timeout
     while time.time() < deadline:
         app = application(timeout=2)
@@ -94,7 +94,8 @@ def actions(obj):
 
 
 def describe(obj, path):
-    return "%s %r at %s" % (obj.getRoleName(), name_of(obj), "/".join(map(str, path)))
+    return "%s %r at %s%s" % (obj.getRoleName(), name_of(obj), "/".join(map(str, path)),
+                              " (" + ",".join(actions(obj)) + ")" if actions(obj) else "")
 
 
 def controls(win):
@@ -124,6 +125,10 @@ def tab_stops(found):
 
 
 def focused_path(win, stops):
+    # A list's current item may say focused while its list has lost the focus.
+    for path, obj in stops.items():
+        if state(obj).contains(pyatspi.STATE_FOCUSED):
+            return path
     for obj, path in walk(win):
         if state(obj).contains(pyatspi.STATE_FOCUSED):
             for n in range(len(path), 0, -1):
@@ -171,11 +176,14 @@ def audit(title, tab=True):
     return win
 
 
-def find(win, name, roles=None):
-    for obj, _ in walk(win):
-        if name_of(obj) == name and (roles is None or obj.getRoleName() in roles):
+def find(win, name):
+    """The control with this name; one that takes the focus before a picture
+    of the same name."""
+    named = [obj for obj, _ in walk(win) if name_of(obj) == name]
+    for obj in named:
+        if state(obj).contains(pyatspi.STATE_FOCUSABLE):
             return obj
-    return None
+    return named[0] if named else None
 
 
 def press(title, name, key="space"):

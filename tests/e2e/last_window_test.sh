@@ -13,8 +13,7 @@ ABOUT=$(wait_for 20 visible_window "About\\.\\.\\.")
 check "/a shows the About screen" test -n "$ABOUT"
 CHILD=$(pgrep -P "$GARDLOCK_PID")
 check "the program runs under its supervisor" test -n "$CHILD"
-xdotool windowactivate --sync "$ABOUT"; sleep 0.3
-xdotool key Return # "&OK" is the default button
+xdotool mousemove --window "$ABOUT" 355 296 click 1 # "&OK"
 wait_exit 10
 check "\"&OK\" ends the program with status 0" test "$STATUS" = 0
 check "the program process is gone too" wait_for 5 gone "$CHILD"

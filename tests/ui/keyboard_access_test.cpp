@@ -5,8 +5,10 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStyle>
@@ -302,6 +304,25 @@ TEST_F(KeyboardAccessTest, UnnamedBoxesTakeTheNameOfTheLabelBesideOrAboveThem)
     EXPECT_EQ(named->accessibleName(), QStringLiteral("Given"));
     EXPECT_EQ(farAway->accessibleName(), QString());
     EXPECT_EQ(button->accessibleName(), QString());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(KeyboardAccessTest, AnEditableComboBoxAndItsEditTakeTheLabelBesideThem)
+{
+    QWidget window;
+    window.resize(400, 100);
+    (new QLabel(QStringLiteral("Name:"), &window))->setGeometry(10, 20, 60, 20);
+    auto *printers = new QComboBox(&window);
+    printers->setEditable(true);
+    printers->addItem(QStringLiteral("Office printer"));
+    printers->setGeometry(80, 18, 200, 24);
+
+    ui::NameControlsFromLabels(&window);
+    EXPECT_EQ(printers->lineEdit()->accessibleName(), QStringLiteral("Name"));
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(printers)->text(QAccessible::Name).isEmpty());
 }
 
 } // namespace
