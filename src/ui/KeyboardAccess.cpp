@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QWidget>
 
 #include <algorithm>
@@ -69,6 +71,12 @@ QList<QWidget *> ScreenOrder(QWidget *window)
 
 void OrderTabsByScreenPosition(QWidget *window)
 {
+    // Multi-line boxes hold one text each: Tab moves on rather than typing a
+    // tab, or a keyboard user could never leave them.
+    for (QPlainTextEdit *box : window->findChildren<QPlainTextEdit *>())
+        box->setTabChangesFocus(true);
+    for (QTextEdit *box : window->findChildren<QTextEdit *>())
+        box->setTabChangesFocus(true);
     const QList<QWidget *> order = ScreenOrder(window);
     if (order.size() < 2)
         return;

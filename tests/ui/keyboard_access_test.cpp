@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStyle>
@@ -323,6 +324,27 @@ TEST_F(KeyboardAccessTest, AnEditableComboBoxAndItsEditTakeTheLabelBesideThem)
     ui::NameControlsFromLabels(&window);
     EXPECT_EQ(printers->lineEdit()->accessibleName(), QStringLiteral("Name"));
     EXPECT_FALSE(QAccessible::queryAccessibleInterface(printers)->text(QAccessible::Name).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(KeyboardAccessTest, TabLeavesAMultiLineBoxInsteadOfTypingATab)
+{
+    QWidget window;
+    window.resize(300, 200);
+    auto *lines = new QPlainTextEdit(&window);
+    lines->setGeometry(10, 10, 200, 80);
+    auto *button = new QPushButton(QStringLiteral("&Save"), &window);
+    button->setGeometry(10, 120, 80, 24);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ui::OrderTabsByScreenPosition(&window);
+    lines->setFocus();
+    QTest::keyClick(lines, Qt::Key_Tab);
+    EXPECT_TRUE(button->hasFocus());
+    EXPECT_EQ(lines->toPlainText(), QString());
 }
 
 } // namespace
