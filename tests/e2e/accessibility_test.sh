@@ -74,5 +74,13 @@ wait_exit 20
 check "the lock ends with its password (status 0)" test "$STATUS" = 0
 [ "$STATUS" = still-running ] && end_copy
 
+# The NT-style lock: its box, then its prompt; the password ends it.
+start_gardlock /n
+walk nt-lock
+xdotool type --delay 60 pw; xdotool key Return
+wait_exit 20
+check "the NT-style lock ends with its password (status 0)" test "$STATUS" = 0
+[ "$STATUS" = still-running ] && end_copy
+
 kill "$A11Y_LAUNCHER" 2>/dev/null
 finish

@@ -280,6 +280,16 @@ def tour_screens():
     press(MAIN, "Exit")
 
 
+def focus_password(title):
+    """Leaves the focus in the window's password box, for the password typed next."""
+    win = window(title)
+    boxes = [o for o, _ in walk(win) if o.getRoleName() == "password text"] if win is not None else []
+    if report(len(boxes) == 1, "%s: one password box, as password text" % title):
+        activate_window(title)
+        boxes[0].queryComponent().grabFocus()
+        time.sleep(0.2)
+
+
 def tour_uninstall():
     # Only looked at: its "&Cancel" logs off (into the test's recorder).
     audit("Gardlock 2001 Uninstall")
@@ -287,9 +297,32 @@ def tour_uninstall():
 
 def tour_lock():
     audit("Desktop status: Locked")
+    focus_password("Desktop status: Locked")
 
 
-TOURS = {"screens": tour_screens, "uninstall": tour_uninstall, "lock": tour_lock}
+def shown_titles():
+    app = application()
+    if app is None:
+        return []
+    return [name_of(w) for w in (app.getChildAtIndex(i) for i in range(app.childCount))
+            if w is not None and showing(w)]
+
+
+def tour_nt_lock():
+    deadline = time.time() + 20
+    boxes = []
+    while time.time() < deadline and not boxes:
+        boxes = [t for t in shown_titles() if t not in ("Background", "")]
+        time.sleep(0.3)
+    if report(len(boxes) == 1, "the NT-style lock's box is on the accessibility bus (%s)" % boxes):
+        audit(boxes[0])
+    report("Background" in shown_titles(), "the lock's background is named")
+    xdotool("key", "ctrl+shift+alt+x")
+    audit("Start Logon")
+    focus_password("Start Logon")
+
+
+TOURS = {"screens": tour_screens, "uninstall": tour_uninstall, "lock": tour_lock, "nt-lock": tour_nt_lock}
 
 if __name__ == "__main__":
     TOURS[sys.argv[1]]()
