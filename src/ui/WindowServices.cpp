@@ -118,7 +118,7 @@ void LinkLabel::SetKeyboardReachable(bool reachable)
 {
     m_twin = !reachable;
     m_reachable = reachable;
-    setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
+    setFocusPolicy(reachable ? Qt::TabFocus : Qt::NoFocus);
 }
 
 QString LinkLabel::SpokenName() const
@@ -129,12 +129,14 @@ QString LinkLabel::SpokenName() const
     return shown.isEmpty() ? toolTip() : shown;
 }
 
+// Tab focus only: a click follows the link without taking the focus from
+// the box the user is typing in.
 void LinkLabel::connectNotify(const QMetaMethod &signal)
 {
     QLabel::connectNotify(signal);
     if (!m_twin && signal == QMetaMethod::fromSignal(&LinkLabel::clicked)) {
         m_reachable = true;
-        setFocusPolicy(Qt::StrongFocus);
+        setFocusPolicy(Qt::TabFocus);
     }
 }
 
