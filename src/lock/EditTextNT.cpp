@@ -106,6 +106,11 @@ EditTextNT::EditTextNT()
         box->setFrameShape(QFrame::NoFrame);
     for (QWidget *box : std::initializer_list<QWidget *>{txtLine1, txtLine2, txtLine3})
         LookLikeALabel(box);
+    // Named for screen readers by their place in the lock's box.
+    txtCaption->setAccessibleName(QStringLiteral("Caption"));
+    txtLine1->setAccessibleName(QStringLiteral("Line 1"));
+    txtLine2->setAccessibleName(QStringLiteral("Line 2"));
+    txtLine3->setAccessibleName(QStringLiteral("Line 3"));
 
     cmdDefault = new QPushButton(QStringLiteral("&Default"), this);
     cmdClear = new QPushButton(QStringLiteral("Clea&r"), this);

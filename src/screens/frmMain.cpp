@@ -64,6 +64,7 @@ frmMain::frmMain() : Form(CaptionOnlyWindow())
         LinkLabel *link = Link(text, this);
         link->setFont(Verdana(9));
         link->setGeometry(kLeftX + 26, kColumnTop + row * 36, 160, 20);
+        icon->setAccessibleName(text);
         connect(link, &LinkLabel::mouseMoved, this, [this, link] { onLinkMouseMove(link); });
         return link;
     };
@@ -90,6 +91,7 @@ frmMain::frmMain() : Form(CaptionOnlyWindow())
         line->setWordWrap(true);
         line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         line->setGeometry(kRightX + 26, kColumnTop + row * 44, 360, 36);
+        icon->setAccessibleName(text);
         connect(line, &LinkLabel::mouseMoved, this, [this, line] { onInformationLineMouseMove(line); });
         return line;
     };
@@ -274,6 +276,34 @@ void frmMain::FirstRunCheck(FirstRunCaller caller)
     }
     pages::Load(Page::PasswordSettings).ShowOwned(this);
     ShowInformation(QStringLiteral("Welcome to Gardlock 2001"), QStringLiteral("Welcome!"), kWelcomeText);
+}
+
+void frmMain::orderTabs()
+{
+    const QList<QWidget *> order{navBar->lblHome,
+                                 navBar->lblPasswordSettings,
+                                 navBar->lblViewLog,
+                                 navBar->lblProtect,
+                                 navBar->lblHelp,
+                                 navBar->lblMinimize,
+                                 lblAdvancedOptions,
+                                 lblPasswordSettings,
+                                 lblProtectionModes,
+                                 lblOptions,
+                                 lblViewLog,
+                                 lblStart,
+                                 lblInformation,
+                                 lblSupport,
+                                 lblRequest,
+                                 lblUpdate,
+                                 lblAbout,
+                                 cmdNext,
+                                 cmdExit};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    // The screen opens on "Nex&t >>" as it always has.
+    if (!focusWidget())
+        cmdNext->setFocus(Qt::OtherFocusReason);
 }
 
 QList<LinkLabel *> frmMain::LeftLinks() const

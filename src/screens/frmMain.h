@@ -65,6 +65,8 @@ public:
 
 protected:
     void onLoad() override;
+    // The two columns are read one after the other, not row by row.
+    void orderTabs() override;
     void onUnload() override;
 
 private:

@@ -8,6 +8,7 @@ using namespace platform;
 
 DriveListBox::DriveListBox(QWidget *parent) : QComboBox(parent)
 {
+    setAccessibleName(QStringLiteral("Drives"));
     connect(this, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_quiet)
             Q_EMIT driveChosen(Drive());
@@ -57,6 +58,7 @@ void DriveListBox::ShowDriveOf(const QString &folder)
 
 DirListBox::DirListBox(QWidget *parent) : QListWidget(parent)
 {
+    setAccessibleName(QStringLiteral("Folders"));
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         const QString folder = item->data(Qt::UserRole).toString();
         if (folder != m_path)
@@ -99,6 +101,7 @@ void DirListBox::Fill()
 
 FileListBox::FileListBox(QWidget *parent) : QListWidget(parent)
 {
+    setAccessibleName(QStringLiteral("Files"));
     setUniformItemSizes(true); // a folder of thousands of files lays out at once
     connect(this, &QListWidget::itemClicked, this, [this] { Q_EMIT fileClicked(); });
 }

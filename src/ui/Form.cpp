@@ -1,10 +1,15 @@
 #include "ui/Form.h"
 
 #include "platform/funct.h"
+#include "ui/KeyboardAccess.h"
+#include "ui/ProgramLifetime.h"
+#include "ui/WindowServices.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -18,7 +23,10 @@ std::map<std::type_index, QPointer<Form>> &Registry()
 
 } // namespace
 
-Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags) {}
+Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags)
+{
+    ui::WatchLastWindow();
+}
 
 Form::~Form()
 {
@@ -106,6 +114,38 @@ void Form::hideEvent(QHideEvent *event)
         m_modalLoop->quit();
 }
 
+void Form::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Once, when every control is built: the screens place their controls
+    // by position, so the order they were made in is not the screen's.
+    if (!m_tabsOrdered) {
+        m_tabsOrdered = true;
+        orderTabs();
+        ui::NameControlsFromLabels(this);
+    }
+}
+
+void Form::orderTabs()
+{
+    ui::OrderTabsByScreenPosition(this);
+}
+
+void Form::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && acceptsCloseRequest()) {
+        if (QWidget *control = ui::EscapeControl(this)) {
+            event->accept();
+            if (auto *button = qobject_cast<QAbstractButton *>(control))
+                button->click();
+            else if (auto *link = qobject_cast<LinkLabel *>(control))
+                link->Activate();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void Form::mouseMoveEvent(QMouseEvent *event)
 {
     QWidget::mouseMoveEvent(event);
@@ -159,4 +199,5 @@ void Forms::DestroyAll()
     registry.clear();
     for (auto &form : forms)
         delete form.data();
+    ui::ForgetEndCheck();
 }

@@ -44,9 +44,16 @@ protected:
     // Whether a close request from the window system may unload the form.
     // The locks refuse: only the password ends them.
     virtual bool acceptsCloseRequest() const { return true; }
+    // Sets the Tab order once, on the first show: by default the controls'
+    // places on the screen, top to bottom and left to right.
+    virtual void orderTabs();
 
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    // Escape clicks the window's "Cancel" or "Close" control, except in the
+    // windows that refuse close requests (locks, the uninstall guard).
+    void keyPressEvent(QKeyEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
@@ -54,6 +61,7 @@ private:
 
     QEventLoop *m_modalLoop = nullptr;
     bool m_unloading = false;
+    bool m_tabsOrdered = false;
 };
 
 class Forms {

@@ -35,6 +35,7 @@ Information::Information()
     lblClose->setAlignment(Qt::AlignCenter);
     lblClose->setGeometry(332, 4, 22, 22);
     lblClose->setToolTip(QStringLiteral("Close"));
+    lblClose->setAccessibleName(QStringLiteral("Close"));
 
     connect(lblClose, &LinkLabel::mouseMoved, this, &Information::onCloseMouseMove);
     connect(lblClose, &LinkLabel::clicked, this, &Information::onCloseClick);

@@ -34,6 +34,8 @@ LinkLabel *LinkIcon(QWidget *parent, int standardPixmap)
     icon->setPixmap(QApplication::style()->standardIcon(pixmap).pixmap(16, 16));
     icon->setFixedSize(18, 18);
     icon->setCursor(Qt::ArrowCursor);
+    // The link beside it does the same for the keyboard.
+    icon->SetKeyboardReachable(false);
     return icon;
 }
 
@@ -43,6 +45,7 @@ LinkLabel *InformationIcon(QWidget *parent)
     icon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     icon->setFixedSize(34, 34);
     icon->setToolTip(QStringLiteral("Information"));
+    icon->setAccessibleName(QStringLiteral("Information"));
     icon->setCursor(Qt::ArrowCursor);
     return icon;
 }

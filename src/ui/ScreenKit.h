@@ -33,7 +33,8 @@ QLabel *Caption(const QString &text, QWidget *parent, const QFont &font, const Q
 // The clickable information icon; it keeps the normal arrow pointer.
 LinkLabel *InformationIcon(QWidget *parent);
 
-// A small picture beside a link; clickable, with the normal arrow pointer.
+// A small picture beside a link; clickable, with the normal arrow pointer;
+// the keyboard uses the link instead.
 LinkLabel *LinkIcon(QWidget *parent, int standardPixmap);
 
 // A link: hand pointer, given colour.

@@ -4,12 +4,15 @@
 #include "formats/Cp1252.h"
 #include "formats/RichText.h"
 #include "platform/storage/FileIO.h"
+#include "ui/KeyboardAccess.h"
 #include "ui/Pictures.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -225,6 +228,59 @@ LinkLabel::LinkLabel(const QString &text, QWidget *parent) : QLabel(text, parent
 {
     setMouseTracking(true);
     setTextFormat(Qt::PlainText);
+    setFocusPolicy(Qt::NoFocus);
+    ui::InstallLinkAccessibility();
+}
+
+void LinkLabel::SetKeyboardReachable(bool reachable)
+{
+    m_twin = !reachable;
+    m_reachable = reachable;
+    setFocusPolicy(reachable ? Qt::TabFocus : Qt::NoFocus);
+}
+
+QString LinkLabel::SpokenName() const
+{
+    if (!accessibleName().isEmpty())
+        return accessibleName();
+    const QString shown = text().simplified();
+    return shown.isEmpty() ? toolTip() : shown;
+}
+
+// Tab focus only: a click follows the link without taking the focus from
+// the box the user is typing in.
+void LinkLabel::connectNotify(const QMetaMethod &signal)
+{
+    QLabel::connectNotify(signal);
+    if (!m_twin && signal == QMetaMethod::fromSignal(&LinkLabel::clicked)) {
+        m_reachable = true;
+        setFocusPolicy(Qt::TabFocus);
+    }
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (m_reachable && plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        event->accept();
+        Q_EMIT clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void LinkLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // The dotted frame of a focused link, in the link's own colour.
+    QPainter painter(this);
+    QPen pen(palette().color(QPalette::WindowText));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void LinkLabel::SetColour(const QColor &colour)

@@ -69,20 +69,38 @@ public:
 };
 
 // A label with click and mouse-move events (links, information lines).
+// Once something listens to its click it is a link for the keyboard too: Tab
+// reaches it, Enter or Space clicks it, a dotted frame marks the focus, and
+// screen readers see a link named by its text (or its tip when it has none).
 class LinkLabel : public QLabel {
     Q_OBJECT
 public:
     explicit LinkLabel(const QString &text, QWidget *parent = nullptr);
     void SetColour(const QColor &colour);
     void SetUnderline(bool underline);
+    // False keeps a mouse-only twin (a picture beside a link that does the
+    // same) out of the Tab order.
+    void SetKeyboardReachable(bool reachable);
+    bool IsKeyboardReachable() const { return m_reachable; }
+    // What a screen reader reads for it.
+    QString SpokenName() const;
+    // A click from the keyboard or an assistive tool.
+    void Activate() { Q_EMIT clicked(); }
 
 Q_SIGNALS:
     void clicked();
     void mouseMoved();
 
 protected:
+    void connectNotify(const QMetaMethod &signal) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool m_reachable = false;
+    bool m_twin = false;
 };
 
 // Picture control: loads BMP, DIB, GIF, JPEG, ICO and WMF files stretched to

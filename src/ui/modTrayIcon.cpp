@@ -1,6 +1,7 @@
 #include "ui/modTrayIcon.h"
 
 #include "ui/Pages.h"
+#include "ui/ProgramLifetime.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -206,7 +207,8 @@ void AddTrayIcon()
 
 void DeleteTrayIcon()
 {
-    ShellNotifyIcon(NIM_DELETE, TrayIconData);
+    if (ShellNotifyIcon(NIM_DELETE, TrayIconData))
+        ui::EndIfNothingShown(); // the icon may have been all that was left
 }
 
 int TrayIconCount()

@@ -44,6 +44,7 @@ frmOnlineUpdate::frmOnlineUpdate() : Form(CaptionOnlyWindow())
     lblResult->hide();
     prgDownload = new QProgressBar(this);
     prgDownload->setRange(0, 100);
+    prgDownload->setAccessibleName(QStringLiteral("Download"));
     prgDownload->setValue(0);
     prgDownload->setGeometry(16, 124, 388, 20);
 

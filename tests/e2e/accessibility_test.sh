@@ -1,0 +1,86 @@
+#!/bin/bash
+# Every screen over the accessibility bus (AT-SPI) on a private session bus:
+# no control without a name, none that Tab cannot reach, links as links,
+# password boxes as password text, Escape closing the dialogs. The walk
+# itself is accessibility_walk.py; it drives the real program with xdotool.
+source "$(dirname "$0")/lib.sh"
+
+PY=/usr/bin/python3
+BUS_LAUNCHER=/usr/libexec/at-spi-bus-launcher
+if ! "$PY" -c 'import pyatspi' 2>/dev/null || [ ! -x "$BUS_LAUNCHER" ] || ! command -v dbus-daemon >/dev/null; then
+  echo "SKIPPED: needs python3-pyatspi, at-spi2-core and dbus (scripts/install-deps.sh)"
+  exit 77
+fi
+WALK="$(dirname "$0")/accessibility_walk.py"
+
+start_desktop
+
+# A session bus of our own, and the accessibility bus behind it.
+dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$E2E_TMP/bus.address" 4>"$E2E_TMP/bus.pid"
+E2E_PIDS+=("$(cat "$E2E_TMP/bus.pid")")
+export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$E2E_TMP/bus.address")
+unset AT_SPI_BUS_ADDRESS
+"$BUS_LAUNCHER" --launch-immediately >"$E2E_TMP/a11y-bus.log" 2>&1 &
+E2E_PIDS+=($!)
+A11Y_LAUNCHER=$!
+a11y_bus_up() {
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null | grep -q unix
+}
+check "the accessibility bus comes up" wait_for 20 a11y_bus_up
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
+
+mkdir -p "$DRIVE_C"; printf '"pw"\r\n' > "$DRIVE_C/cslckrt.sys"
+mkdir -p "$E2E_TMP/files"; printf '2.0' > "$E2E_TMP/files/application.ver"
+printf '[Web]\nDownloadFolder=file://%s/files/\n' "$E2E_TMP" > "$XDG_CONFIG_HOME/DW2001.conf"
+
+walk() { # walk TOUR: runs one tour, folding its lines into this test's counts
+  local line
+  while IFS= read -r line; do
+    echo "$line"
+    case $line in
+      "ok   - "*) PASSES=$((PASSES + 1)) ;;
+      "FAIL - "*) FAILURES=$((FAILURES + 1)) ;;
+    esac
+  done < <(timeout 300 "$PY" "$WALK" "$1" 2>"$E2E_TMP/walk-$1.err")
+  [ -s "$E2E_TMP/walk-$1.err" ] && sed 's/^/  walk: /' "$E2E_TMP/walk-$1.err" | tail -15
+}
+# Ends a copy that is still up: the supervisor first, so nothing is relaunched.
+end_copy() {
+  local child
+  child=$(pgrep -P "$GARDLOCK_PID")
+  kill -9 "$GARDLOCK_PID" $child 2>/dev/null
+  wait "$GARDLOCK_PID" 2>/dev/null
+}
+
+# The main screen and everything its links, buttons and pages lead to.
+start_gardlock
+walk screens
+wait_exit 20
+check "the tour ends with the main screen's Exit (status 0)" test "$STATUS" = 0
+screenshot accessibility-end
+[ "$STATUS" = still-running ] && end_copy
+
+# The uninstall guard: looked at only; its Cancel would log off.
+start_gardlock /u
+walk uninstall
+end_copy
+check "nothing was logged off" test ! -s "$E2E_TMP/logoff.record"
+
+# The normal lock: named, Tab stays in it; the password still ends it.
+start_gardlock /d
+walk lock
+xdotool type --delay 60 pw; xdotool key Return
+wait_exit 20
+check "the lock ends with its password (status 0)" test "$STATUS" = 0
+[ "$STATUS" = still-running ] && end_copy
+
+# The NT-style lock: its box, then its prompt; the password ends it.
+start_gardlock /n
+walk nt-lock
+xdotool type --delay 60 pw; xdotool key Return
+wait_exit 20
+check "the NT-style lock ends with its password (status 0)" test "$STATUS" = 0
+[ "$STATUS" = still-running ] && end_copy
+
+kill "$A11Y_LAUNCHER" 2>/dev/null
+finish
