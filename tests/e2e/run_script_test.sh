@@ -10,10 +10,11 @@ repo=$(realpath "$(dirname "$0")/../..")
 build=$(realpath "$(dirname "$GARDLOCK_BIN")/..")
 
 # What the run command builds: the program, none of the tests or benchmarks.
-inputs=$(ninja -C "$build" -t inputs gardlock_program 2>/dev/null)
-check "the run target builds the program" grep -qx "src/gardlock" <<<"$inputs"
+# (Every command that building the target takes, whether up to date or not.)
+commands=$(ninja -C "$build" -t commands gardlock_program 2>/dev/null)
+check "the run target links the program" grep -q -- " -o src/gardlock " <<<"$commands"
 check "the run target builds no test, tool or benchmark" \
-  bash -c '! grep -E "^(tests|bench)/|_tests$|gtest" <<<"$1"' _ "$inputs"
+  bash -c '! grep -E " -o (tests|bench)/" <<<"$1"' _ "$commands"
 
 # Port 5900 is busy (here, or already elsewhere on this machine).
 python3 -c '
@@ -66,8 +67,10 @@ check "the window carries an icon" test -n "$SIZES"
 for size in 16 32 48; do
   check "the icon has a ${size}x${size} picture" grep -qx "Icon ($size x $size)" <<<"$SIZES"
 done
-check "the icon is the padlock (its gold keyhole)" \
-  bash -c 'xprop -id "$1" _NET_WM_ICON | grep -qi "0xf\?f\?f5c518"' _ "$ABOUT"
+PIXELS=$(xprop -id "$ABOUT" -f _NET_WM_ICON 32x ' $0+\n' _NET_WM_ICON | tr ',' '\n')
+has_pixel() { grep -qix " *$1" <<<"$PIXELS"; }
+check "the icon is the padlock: its gold keyhole" has_pixel 0xfff5c518
+check "the icon is the padlock: its blue body" has_pixel 0xff1f3a93
 check "WM_CLASS is the desktop entry's StartupWMClass" \
   bash -c 'xprop -id "$1" WM_CLASS | grep -q "\"Gardlock 2001\"$"' _ "$ABOUT"
 
