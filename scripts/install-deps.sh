@@ -27,15 +27,22 @@ packages=(
   # the fuzz targets of the readers (libFuzzer, sanitizers)
   clang libclang-rt-14-dev
 )
+# The installed files' checks and the Debian package (desktop-file-validate,
+# appstreamcli, the man page lint, cpack's dpkg-shlibdeps, lintian,
+# hardening-check) and the icon renders; their recommends are not needed.
+lean_packages=(
+  desktop-file-utils appstream groff-base man-db dpkg-dev lintian devscripts librsvg2-bin
+)
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+missing=() lean_missing=()
+for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+for p in "${lean_packages[@]}"; do installed "$p" || lean_missing+=("$p"); done
+[ ${#missing[@]} -eq 0 ] && [ ${#lean_missing[@]} -eq 0 ] && exit 0
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
-$SUDO apt-get install -y -qq "${missing[@]}"
+[ ${#missing[@]} -eq 0 ] || $SUDO apt-get install -y -qq "${missing[@]}"
+[ ${#lean_missing[@]} -eq 0 ] || $SUDO apt-get install -y -qq --no-install-recommends "${lean_missing[@]}"

@@ -10,6 +10,7 @@
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
 #include "startup/ProgramPages.h"
+#include "ui/ProgramIcon.h"
 #include "ui/WindowServices.h"
 
 #include <QApplication>
@@ -62,6 +63,8 @@ int main(int argc, char **argv)
     QApplication::setApplicationName("Gardlock 2001");
     QApplication::setOrganizationName("Corvane Technologies");
     QApplication::setApplicationVersion(app::VersionText());
+    // Every window carries the padlock (_NET_WM_ICON), message boxes and locks included.
+    QApplication::setWindowIcon(ProgramIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
     const std::unique_ptr<platform::ShellLockdown> shell = platform::CreateX11ShellLockdown();
