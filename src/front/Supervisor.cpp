@@ -221,14 +221,23 @@ private:
         m_keyboardHeld = m_pointerHeld = false;
         m_releasedAt = MonotonicNanoseconds();
         // What was typed while the grab was here goes to the lock, in order, before it takes over.
-        for (const platform::supervision::CaughtKey &key : m_cover.TakeKeys()) {
-            if (m_fd < 0)
-                break;
+        PassOn(m_cover.TakeKeys(), false);
+        if (m_fd >= 0)
+            SendTo(m_fd, {Kind::Go});
+    }
+
+    // Sends caught keys to the lock; with thenReplay, followed by a "go" that
+    // has the lock replay them at once.
+    void PassOn(const std::vector<platform::supervision::CaughtKey> &keys, bool thenReplay)
+    {
+        if (m_fd < 0 || keys.empty())
+            return;
+        for (const platform::supervision::CaughtKey &key : keys) {
             Message message{Kind::Key};
             message.key = key;
             SendTo(m_fd, message);
         }
-        if (m_fd >= 0)
+        if (thenReplay)
             SendTo(m_fd, {Kind::Go});
     }
 
@@ -253,6 +262,10 @@ private:
         if (const char *record = std::getenv("GARDLOCK_HANDOVER_LOG"))
             RecordHandOver(record, grabbedAt - m_releasedAt);
         CloseSleepLock();
+        // Keys typed between the release and the lock's grab went to the
+        // focused cover: they follow the others (a second "go" makes the lock
+        // replay them; it holds the grab already).
+        PassOn(m_cover.TakeKeys(), true);
         Uncover();
         m_plan.LockHeld();
     }
@@ -290,10 +303,12 @@ private:
             return;
         m_covering = false;
         m_grabAt = m_handOverAt = -1;
+        // Hidden first, so that letting go is no hand-over that takes the
+        // focus from the lock.
+        m_cover.Hide();
         if (m_keyboardHeld || m_pointerHeld)
             m_cover.ReleaseGrabs();
         m_keyboardHeld = m_pointerHeld = false;
-        m_cover.Hide();
     }
 
     void ReadSignals()

@@ -22,9 +22,12 @@ public:
     // One try each; true when this process now holds that grab.
     virtual bool GrabKeyboard() = 0;
     virtual bool GrabPointer() = 0;
-    // Lets go of both grabs and waits until the server has done so.
+    // Lets go of both grabs and waits until the server has done so. With the
+    // cover shown, the cover takes the focus first, so keys typed before
+    // another client grabs come here too.
     virtual void ReleaseGrabs() = 0;
-    // The keys the grabs caught since the last call, oldest first.
+    // The keys the grabs (or the focused cover) caught since the last call,
+    // oldest first.
     virtual std::vector<supervision::CaughtKey> TakeKeys() = 0;
     // Marks the display as locked by this process for as long as the cover
     // is prepared (a per-screen selection on X11). False when another lock

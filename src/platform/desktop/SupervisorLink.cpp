@@ -115,7 +115,14 @@ void SupervisorLink::LockShown()
         if (message && message->kind == Kind::Go)
             break;
     }
+    ReplayCaughtKeys();
     TakeGrab();
+}
+
+void SupervisorLink::ReplayCaughtKeys()
+{
+    // Sent to the lock's own window before the grab is asked for, so the
+    // server delivers them ahead of any key typed once the grab is ours.
     std::vector<supervision::CaughtKey> caught;
     caught.swap(m_caught);
     if (m_replay && !caught.empty())
@@ -150,11 +157,8 @@ void SupervisorLink::OnReadable()
         if (message && message->kind == Kind::Key)
             m_caught.push_back(message->key);
         if (message && message->kind == Kind::Go && m_locked) {
+            ReplayCaughtKeys();
             TakeGrab();
-            std::vector<supervision::CaughtKey> caught;
-            caught.swap(m_caught);
-            if (m_replay && !caught.empty())
-                m_replay(caught);
         }
     }
 }

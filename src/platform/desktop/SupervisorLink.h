@@ -47,6 +47,7 @@ private:
     void OnReadable();
     void OnClosed();
     void TakeGrab();
+    void ReplayCaughtKeys();
     void Send(const supervision::Message &message);
 
     int m_fd;

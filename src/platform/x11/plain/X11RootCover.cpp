@@ -48,10 +48,14 @@ public:
         m_screen = screenNumber;
         m_root = it.data->root;
         m_window = xcb_generate_id(conn);
-        const std::uint32_t values[] = {it.data->black_pixel, 1};
+        // The cover takes the focus while it is up, so a key typed while no
+        // grab is held (the moment of the hand-over) comes here, to be passed
+        // on to the lock, and never to the window that had the focus before.
+        const std::uint32_t values[] = {it.data->black_pixel, 1,
+                                        XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE};
         xcb_create_window(conn, XCB_COPY_FROM_PARENT, m_window, m_root, 0, 0, kCoverSide, kCoverSide, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
         xcb_flush(conn);
         return !xcb_connection_has_error(conn);
     }
@@ -63,7 +67,9 @@ public:
         const std::uint32_t top[] = {XCB_STACK_MODE_ABOVE};
         xcb_configure_window(m_conn, m_window, XCB_CONFIG_WINDOW_STACK_MODE, top);
         xcb_map_window(m_conn, m_window);
+        xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, m_window, XCB_CURRENT_TIME);
         xcb_flush(m_conn);
+        m_shown = true;
     }
 
     void Hide() override
@@ -72,6 +78,7 @@ public:
             return;
         xcb_unmap_window(m_conn, m_window);
         xcb_flush(m_conn);
+        m_shown = false;
     }
 
     bool GrabKeyboard() override
@@ -104,6 +111,11 @@ public:
     {
         if (!m_conn)
             return;
+        // Letting go with the cover up is a hand-over: until the lock grabs,
+        // keys go to the focus, which must be the cover (the lock's windows
+        // may have taken it meanwhile).
+        if (m_shown)
+            xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, m_window, XCB_CURRENT_TIME);
         xcb_ungrab_keyboard(m_conn, XCB_CURRENT_TIME);
         xcb_ungrab_pointer(m_conn, XCB_CURRENT_TIME);
         // A round trip: when it answers, the server has let go (and every key
@@ -163,6 +175,7 @@ public:
         m_conn = nullptr;
         m_root = m_window = 0;
         m_marked = false;
+        m_shown = false;
     }
 
     bool DisplayGone() override
@@ -174,9 +187,9 @@ public:
     }
 
 private:
-    // Only the grabs' keys and pointer buttons and the errors of unchecked
-    // requests arrive; the keys are kept for the lock, the rest dropped
-    // rather than left to pile up.
+    // Only the keys (of the grabs, or of the focused cover), pointer buttons
+    // and the errors of unchecked requests arrive; the keys are kept for the
+    // lock, the rest dropped rather than left to pile up.
     void Drain()
     {
         while (xcb_generic_event_t *event = xcb_poll_for_event(m_conn)) {
@@ -194,6 +207,7 @@ private:
     xcb_window_t m_root = 0;
     xcb_window_t m_window = 0;
     bool m_marked = false;
+    bool m_shown = false;
     std::vector<supervision::CaughtKey> m_keys;
 };
 
