@@ -35,6 +35,16 @@ status=0
 edges=$(mktemp)
 trap 'rm -f "$edges"' EXIT
 
+# only_in "FOLDERS" PATTERN WHAT: $file, outside FOLDERS, must not include
+# a header matching PATTERN.
+only_in() {
+  [[ " $1 " == *" $folder "* ]] && return
+  if grep -Eq "^[[:space:]]*#[[:space:]]*include[[:space:]]*$2" "$file"; then
+    echo "layers: $file includes $3 outside ${1// /, }" >&2
+    status=1
+  fi
+}
+
 while IFS= read -r -d '' file; do
   folder=$(dirname "$file"); folder=${folder#./}
   [ "$folder" = "." ] && continue # main.cpp wires everything together
@@ -43,27 +53,12 @@ while IFS= read -r -d '' file; do
     status=1
     continue
   fi
-  if [ "$folder" != "platform/x11" ] && [ "$folder" != "platform/x11/plain" ] &&
-     grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](xcb/|X11/)' "$file"; then
-    echo "layers: $file includes an X11 header outside platform/x11/" >&2
-    status=1
-  fi
-  if [ "$folder" != "platform/print" ] &&
-     grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]cups/' "$file"; then
-    echo "layers: $file includes a CUPS header outside platform/print/" >&2
-    status=1
-  fi
-  # Qt Print Support and Qt Network stay in their modules, loaded on first use.
-  if [ "$folder" != "platform/print" ] &&
-     grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(QtPrintSupport|QPrint|QPageSetupDialog)' "$file"; then
-    echo "layers: $file includes a Qt Print Support header outside platform/print/" >&2
-    status=1
-  fi
-  if [ "$folder" != "platform/http" ] &&
-     grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(QtNetwork|QNetwork|QTcp|QUdp|QSsl|QHostAddress)' "$file"; then
-    echo "layers: $file includes a Qt Network header outside platform/http/" >&2
-    status=1
-  fi
+  # Each outside library's headers stay in the one folder that wraps it; Qt
+  # Print Support and Qt Network in the modules loaded on first use.
+  only_in "platform/x11 platform/x11/plain" '[<"](xcb/|X11/)' "an X11 header"
+  only_in platform/print '[<"]cups/' "a CUPS header"
+  only_in platform/print '<(QtPrintSupport|QPrint|QPageSetupDialog)' "a Qt Print Support header"
+  only_in platform/http '<(QtNetwork|QNetwork|QTcp|QUdp|QSsl|QHostAddress)' "a Qt Network header"
   while IFS= read -r target; do
     to=$(dirname "$target")
     [ "$to" = "$folder" ] && continue
