@@ -14,8 +14,9 @@
 #include <QPainterPath>
 #include <QtEndian>
 
+#include <array>
+#include <bit>
 #include <cmath>
-#include <optional>
 #include <variant>
 #include <vector>
 
@@ -43,6 +44,16 @@ constexpr double kCostPerPixel = 2;         // of the area painted
 constexpr double kCostPerOutlinePixel = 20; // unsmoothed
 constexpr double kCostSmoothed = 0.12;      // times the outline's length squared
 constexpr double kCostPerGlyph = 10'000;
+// Records that draw nothing are charged too, well above the fraction of a
+// microsecond each takes: a file of nothing but objects or saved states
+// could otherwise keep the player busy just as long.
+constexpr double kCostPerObject = 2'000; // a created pen, brush, font or other object
+constexpr double kCostPerSave = 2'000;   // a saved state
+// Records name objects by a 16-bit index, and the header counts them in 16
+// bits: no file can use more at once. A create past them is a damaged file.
+constexpr int kMaxObjects = 0xFFFF;
+// States saved and not yet restored; pictures nest a handful.
+constexpr int kMaxSavedStates = 1024;
 // Only outlines of modest length (a stroke's grows with its pen) are
 // smoothed; smoothing costs Qt the square of the outline's length.
 constexpr double kSmoothOutlinePixels = 16384;
@@ -86,6 +97,52 @@ struct Font {
 };
 
 using Object = std::variant<std::monostate, QPen, QBrush, Font>;
+
+// Which slots of the object table are taken. A new object goes to the lowest
+// free slot; a bit per slot, a bit per full word of those and a bit per full
+// word of these find it in three steps, however many objects a file makes.
+class Slots {
+public:
+    // The slot taken, or -1 when every slot is.
+    int Take()
+    {
+        if (m_fullGroups == kAllGroups)
+            return -1;
+        const int group = std::countr_one(m_fullGroups);
+        const int word = group * 64 + std::countr_one(m_fullWords[group]);
+        const int bit = std::countr_one(m_taken[word]);
+        const int slot = word * 64 + bit;
+        if (slot >= kMaxObjects)
+            return -1;
+        m_taken[word] |= quint64(1) << bit;
+        if (m_taken[word] == ~quint64(0)) {
+            m_fullWords[group] |= quint64(1) << (word % 64);
+            if (m_fullWords[group] == ~quint64(0))
+                m_fullGroups |= quint16(1u << group);
+        }
+        return slot;
+    }
+    bool Taken(int slot) const
+    {
+        return slot >= 0 && slot < kMaxObjects && (m_taken[slot / 64] >> (slot % 64)) & 1;
+    }
+    void Free(int slot)
+    {
+        if (!Taken(slot))
+            return;
+        const int word = slot / 64;
+        m_taken[word] &= ~(quint64(1) << (slot % 64));
+        m_fullWords[word / 64] &= ~(quint64(1) << (word % 64));
+        m_fullGroups &= quint16(~(1u << (word / 64)));
+    }
+
+private:
+    static constexpr int kWords = 1024; // of 64 slots: every 16-bit index
+    static constexpr quint16 kAllGroups = 0xFFFF;
+    std::array<quint64, kWords> m_taken{};
+    std::array<quint64, kWords / 64> m_fullWords{};
+    quint16 m_fullGroups = 0;
+};
 
 struct DcState {
     QPen pen{Qt::black};
@@ -170,7 +227,8 @@ public:
         if (bounds.isEmpty() || !Records(pos, /*draw=*/false))
             return {};
         if (m_work.drawings > kMaxDrawings || m_work.points > kMaxPoints ||
-            m_work.textChars > kMaxTextChars || m_work.dibPixels > kMaxDibPixels)
+            m_work.textChars > kMaxTextChars || m_work.dibPixels > kMaxDibPixels ||
+            m_work.cost > kMaxPaintCost)
             return {};
 
         QSizeF size = bounds.size() * 96.0 / inch;
@@ -306,11 +364,29 @@ private:
     bool ChargeShape(const QList<QPolygonF> &logical) { return Charge(logical, /*closed=*/true, UsePen()); }
     bool ChargeShape(const QRectF &logical) { return Charge(QPolygonF(logical), /*closed=*/false, UsePen()); }
 
-    // Counts a record in the first pass; true when it draws.
-    void Survey(quint16 function, const Params &p)
+    // Counts a record in the first pass; false when the file is damaged.
+    bool Survey(quint16 function, const Params &p)
     {
         const qsizetype pointsInRecord = p.size() / 4;
         switch (function) {
+        case 0x02FA:
+        case 0x02FC:
+        case 0x02FB:
+        case 0x00F7:
+        case 0x01F9:
+        case 0x0142:
+        case 0x06FF:
+            m_work.cost += kCostPerObject;
+            return m_surveySlots.Take() >= 0;
+        case 0x01F0:
+            m_surveySlots.Free(p.U(0));
+            return true;
+        case 0x001E:
+            m_work.cost += kCostPerSave;
+            return ++m_surveySaved <= kMaxSavedStates;
+        case 0x0127:
+            m_surveySaved = qMax(0, m_surveySaved - 1);
+            return true;
         case 0x0324:
         case 0x0325:
             m_work.points += qMin<qsizetype>(p.U(0), pointsInRecord);
@@ -343,19 +419,22 @@ private:
         case 0x061C:
             break;
         default:
-            return; // draws nothing
+            return true; // draws nothing
         }
         ++m_work.drawings;
+        return true;
     }
 
-    void AddObject(Object object)
+    // Puts a new object in the lowest free slot; false when none is left.
+    bool AddObject(Object object)
     {
-        for (auto &slot : m_objects)
-            if (!slot) {
-                slot = std::move(object);
-                return;
-            }
-        m_objects.push_back(std::move(object));
+        const int slot = m_slots.Take();
+        if (slot < 0)
+            return false;
+        if (size_t(slot) >= m_objects.size())
+            m_objects.resize(slot + 1);
+        m_objects[slot] = std::move(object);
+        return true;
     }
 
     static QPen MakePen(const Params &p)
@@ -480,7 +559,8 @@ private:
             pos += qsizetype(words) * 2;
             ++records;
             if (!draw) {
-                Survey(function, p);
+                if (!Survey(function, p))
+                    return false;
                 continue;
             }
 
@@ -502,40 +582,46 @@ private:
                 m_state.fill = p.U(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
                 break;
             case 0x02FA:
-                AddObject(MakePen(p));
+                if (!AddObject(MakePen(p)))
+                    return false;
                 break;
             case 0x02FC:
-                AddObject(MakeBrush(p));
+                if (!AddObject(MakeBrush(p)))
+                    return false;
                 break;
             case 0x02FB:
-                AddObject(MakeFont(p));
+                if (!AddObject(MakeFont(p)))
+                    return false;
                 break;
             case 0x00F7: // CreatePalette
             case 0x01F9: // CreatePatternBrush
             case 0x0142: // DIBCreatePatternBrush
             case 0x06FF: // CreateRegion
-                AddObject(function == 0x0142 ? Object(QBrush(Qt::gray)) : Object(std::monostate{}));
+                if (!AddObject(function == 0x0142 ? Object(QBrush(Qt::gray)) : Object(std::monostate{})))
+                    return false;
                 break;
             case 0x012D: {
                 const quint16 index = p.U(0);
-                if (index < m_objects.size()) {
-                    if (!m_objects[index])
-                        break;
-                    const Object &o = *m_objects[index];
-                    if (auto *pen = std::get_if<QPen>(&o))
-                        m_state.pen = *pen;
-                    else if (auto *brush = std::get_if<QBrush>(&o))
-                        m_state.brush = *brush;
-                    else if (auto *font = std::get_if<Font>(&o))
-                        m_state.font = *font;
-                }
+                if (!m_slots.Taken(index))
+                    break;
+                const Object &o = m_objects[index];
+                if (auto *pen = std::get_if<QPen>(&o))
+                    m_state.pen = *pen;
+                else if (auto *brush = std::get_if<QBrush>(&o))
+                    m_state.brush = *brush;
+                else if (auto *font = std::get_if<Font>(&o))
+                    m_state.font = *font;
                 break;
             }
             case 0x01F0:
-                if (p.U(0) < m_objects.size())
-                    m_objects[p.U(0)].reset();
+                if (m_slots.Taken(p.U(0))) {
+                    m_slots.Free(p.U(0));
+                    m_objects[p.U(0)] = std::monostate{};
+                }
                 break;
             case 0x001E:
+                if (saved.size() >= kMaxSavedStates)
+                    return false;
                 saved.push_back(m_state);
                 break;
             case 0x0127:
@@ -658,7 +744,10 @@ private:
     QPointF m_viewOrg; // the window the painter maps
     QSizeF m_viewExt;
     Work m_work;
-    std::vector<std::optional<Object>> m_objects; // empty = free slot
+    Slots m_slots;                // of m_objects, while painting
+    std::vector<Object> m_objects; // by slot
+    Slots m_surveySlots;          // the same slots, followed by the survey
+    int m_surveySaved = 0;        // states saved and not restored, in the survey
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QPaintEngine>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -138,6 +139,34 @@ std::vector<int> Zigzag(int points)
 const QByteArray kWideDashedPen = Record(0x02FA, {1, 30976, 0, 0, 0}) + Record(0x012D, {0});
 const QByteArray kThinPen = Record(0x02FA, {0, 3, 0, 0, 0}) + Record(0x012D, {0});
 const QByteArray kEllipse = Record(0x0418, {90, 90, 10, 10});
+const QByteArray kPalette = Record(0x00F7, {}); // the shortest object-creating record
+const QByteArray kSave = Record(0x001E, {});
+const QByteArray kRestore = Record(0x0127, {-1});
+
+// A solid pen of the given width in window units: 20.48 pixels each.
+QByteArray Pen(int width)
+{
+    return Record(0x02FA, {0, width, 0, 0, 0});
+}
+QByteArray Select(int slot)
+{
+    return Record(0x012D, {slot});
+}
+QByteArray Delete(int slot)
+{
+    return Record(0x01F0, {slot});
+}
+
+// The pens of the shapes painted, in window units.
+std::vector<double> PenWidthsDrawn(const QByteArray &bytes)
+{
+    RecordingDevice device;
+    EXPECT_TRUE(formats::PaintWmf(bytes, device));
+    std::vector<double> widths;
+    for (const Drawn &d : device.engine.drawn)
+        widths.push_back(std::round(d.penPixels / 20.48 * 100) / 100);
+    return widths;
+}
 
 TEST(MetafileWork, WideStrokesAreHeldToThePictureAndDrawnUnsmoothed)
 {
@@ -196,6 +225,14 @@ TEST(MetafileWork, TooMuchDrawingIsRefusedWithBoundedPainting)
         // A record claiming more bytes than the file holds.
         {"damaged at the end",
          Metafile(kWideDashedPen + kEllipse + Le16(0) + Le16(0x3800) + Le16(0x0205), false), 0},
+        // Objects and saved states draw nothing, but are counted before any
+        // painting all the same.
+        {"300,000 objects kept", Metafile(kEllipse + Repeated(kPalette, 300000)), 0},
+        {"one object more than 16-bit indices name", Metafile(kEllipse + Repeated(kPalette, 65536)), 0},
+        {"2,000,000 objects made and deleted",
+         Metafile(kEllipse + Repeated(kPalette + Delete(0), 2000000)), 0},
+        {"states saved 1,025 deep", Metafile(kEllipse + Repeated(kSave, 1025) + Repeated(kRestore, 1025)), 0},
+        {"2,000,000 states saved and restored", Metafile(kEllipse + Repeated(kSave + kRestore, 2000000)), 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -203,6 +240,63 @@ TEST(MetafileWork, TooMuchDrawingIsRefusedWithBoundedPainting)
         EXPECT_FALSE(formats::PaintWmf(c.bytes, device));
         EXPECT_LE(device.engine.drawn.size(), c.mostDrawn);
     }
+}
+
+TEST(MetafileWork, NewObjectsTakeTheLowestFreeSlot)
+{
+    struct Case {
+        const char *name;
+        int kept;                 // objects made first
+        std::vector<int> deleted; // then these deleted
+    };
+    const Case cases[] = {
+        {"a few", 10, {3}},
+        {"in one word of slots", 10, {7, 2, 3}},
+        {"across words and groups of words", 5000, {4100, 4095, 130, 64, 63}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        // Pens of width 1 fill the table; the new ones are 10, 11, ... wide.
+        QByteArray records = Repeated(Pen(1), c.kept);
+        for (int slot : c.deleted)
+            records += Delete(slot);
+        std::vector<int> expected = c.deleted;
+        std::sort(expected.begin(), expected.end());
+        expected.push_back(c.kept); // once the holes are filled, the table grows
+        std::vector<double> widths;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            records += Pen(10 + int(i));
+            widths.push_back(10 + int(i));
+        }
+        for (int slot : expected)
+            records += Select(slot) + kEllipse;
+        // A deleted slot selects nothing: the last pen stays.
+        records += Delete(expected[0]) + Select(expected[0]) + kEllipse;
+        widths.push_back(widths.back());
+        EXPECT_EQ(PenWidthsDrawn(Metafile(records)), widths);
+    }
+}
+
+TEST(MetafileWork, ObjectsAndSavedStatesWithinTheBoundsArePainted)
+{
+    // Every slot a 16-bit index names but the one the header cannot count.
+    EXPECT_EQ(PenWidthsDrawn(Metafile(Repeated(Pen(2), 65534) + Pen(7) + Select(65534) + kEllipse)),
+              std::vector<double>{7});
+    // 300,000 objects made, 240,000 of them deleted as soon as made: the
+    // table stays 60,000 full, and each of those takes the same slot.
+    const QByteArray churn = Pen(3) + Delete(60000);
+    EXPECT_EQ(PenWidthsDrawn(Metafile(Repeated(Pen(2), 60000) + Repeated(churn, 240000) + Pen(5) +
+                                      Select(60000) + kEllipse)),
+              std::vector<double>{5});
+    // Nested as deep as the bound allows, and far more states saved in all.
+    EXPECT_EQ(PenWidthsDrawn(Metafile(Pen(4) + Select(0) + Repeated(kSave, 1024) + kEllipse +
+                                      Repeated(kRestore, 1024) + Repeated(kSave + kRestore, 5000) +
+                                      kEllipse)),
+              (std::vector<double>{4, 4}));
+    // Restoring a state brings its pen back.
+    EXPECT_EQ(PenWidthsDrawn(Metafile(Pen(2) + Pen(6) + Select(0) + kSave + Select(1) + kEllipse +
+                                      kRestore + kEllipse)),
+              (std::vector<double>{6, 2}));
 }
 
 } // namespace
