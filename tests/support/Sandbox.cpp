@@ -1,6 +1,7 @@
 #include "support/Sandbox.h"
 #include "platform/ProcessFacts.h"
 
+#include "lock/GuessThrottle.h"
 #include "platform/storage/DrivePaths.h"
 #include "ui/Form.h"
 #include "ui/WindowServices.h"
@@ -25,6 +26,8 @@ void SandboxTest::SetUp()
     qputenv("XDG_RUNTIME_DIR", (root + "/runtime").toLocal8Bit());
     QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ResetRecorders();
+    // One test's wrong passwords must not make the next one wait.
+    PasswordGuesses() = GuessThrottle();
     app::SetPathForTesting(root + "/program");
     app::SetTitle("Gardlock 2001");
 }
