@@ -124,6 +124,17 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
     lblInvalid->adjustSize();
     lblInvalid->hide();
 
+    // Under the panel, whose 134 pixels would not hold it; on black, which
+    // any background picture leaves readable.
+    lblWait = new QLabel(this);
+    lblWait->setObjectName("lblWait");
+    lblWait->setFont(small);
+    lblWait->setStyleSheet("color: white; background: black;");
+    lblWait->setAlignment(Qt::AlignCenter);
+    const QString longest = QStringLiteral("Please wait 30 seconds before trying again.");
+    lblWait->resize(QFontMetrics(small).horizontalAdvance(longest) + 8, Twips(225));
+    m_wait = new GuessWait(cmdVerify, lblWait);
+
     // Enter in the box presses the default button.
     connect(txtPassword, &QLineEdit::returnPressed, cmdVerify, &QPushButton::click);
     connect(cmdVerify, &QPushButton::clicked, this, &frmNormalLock::onVerifyClicked);
@@ -159,8 +170,11 @@ void frmNormalLock::showEvent(QShowEvent *event)
 
 void frmNormalLock::onVerifyClicked()
 {
+    const std::optional<VerifyOutcome> outcome = VerifyPasswordBox(txtPassword, headings::kLock, *m_wait);
+    if (!outcome)
+        return; // too soon after wrong passwords: nothing checked, the box keeps its text
     // The notice is due whether or not the record could be written.
-    switch (VerifyPasswordBox(txtPassword, headings::kLock)) {
+    switch (*outcome) {
     case VerifyOutcome::NoChange:
         // No password (the empty one now exists) or an unreadable file: stay locked.
         return;
@@ -211,6 +225,8 @@ void frmNormalLock::FollowDesktop()
     const int clockLeft = screen.x() + screen.width() - lblClockWhite->width();
     lblClockBlack->move(clockLeft, screen.y() + Twips(45));
     lblClockWhite->move(clockLeft, screen.y() + Twips(30));
+    lblWait->move(fraPanel->x() + fraPanel->width() - lblWait->width(),
+                  fraPanel->y() + fraPanel->height() + 2);
 }
 
 void frmNormalLock::onNoticeTimer1()

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class GuessWait;
 class InputHeldNotice;
 class LockSignalGuard;
 class PictureBox;
@@ -50,6 +51,8 @@ private:
     TextBox *txtPassword;
     QPushButton *cmdVerify;
     QLabel *lblInvalid;
+    QLabel *lblWait;
+    GuessWait *m_wait;
 
     QTimer *tmrClock;
     QTimer *tmrShell;

@@ -40,6 +40,12 @@ frmVery::frmVery() : Form(kLockWindowFlags)
     cmdCancel->setObjectName("cmdCancel");
     cmdCancel->setGeometry(client->width() - 16 - 80, client->height() - 16 - 26, 80, 26);
 
+    // The wait between wrong passwords, between the box and the buttons.
+    lblWait = new QLabel(client);
+    lblWait->setObjectName("lblWait");
+    lblWait->setGeometry(16, 76, client->width() - 32, 18);
+    m_wait = new GuessWait(cmdVerify, lblWait);
+
     setTabOrder(txtPassword, cmdVerify);
     setTabOrder(cmdVerify, cmdCancel);
     connect(txtPassword, &QLineEdit::returnPressed, cmdVerify, &QPushButton::click);
@@ -54,6 +60,7 @@ frmVery::frmVery() : Form(kLockWindowFlags)
 void frmVery::onLoad()
 {
     FollowDesktop();
+    m_wait->Show(); // a wait begun at an earlier prompt still runs
 }
 
 // Centred at load, and again when the monitors change, so that the prompt
@@ -72,7 +79,12 @@ void frmVery::showEvent(QShowEvent *event)
 
 void frmVery::onVerifyClicked()
 {
-    switch (VerifyPasswordBox(txtPassword, headings::kLock)) {
+    // The message boxes after a wrong password slow a typing program too, but
+    // the count holds whether or not they are answered.
+    const std::optional<VerifyOutcome> outcome = VerifyPasswordBox(txtPassword, headings::kLock, *m_wait);
+    if (!outcome)
+        return; // too soon after wrong passwords: nothing checked, the box keeps its text
+    switch (*outcome) {
     case VerifyOutcome::NoChange:
         // No password (the empty one now exists) or an unreadable file: stay locked.
         return;

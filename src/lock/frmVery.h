@@ -5,6 +5,7 @@
 #include "lock/LockWindow.h"
 #include "ui/Form.h"
 
+class GuessWait;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -34,6 +35,8 @@ private:
     TextBox *txtPassword;
     QPushButton *cmdVerify;
     QPushButton *cmdCancel;
+    QLabel *lblWait;
+    GuessWait *m_wait;
     QTimer *tmrLayer;
     DesktopFollower m_desktop;
 };

@@ -54,6 +54,12 @@ frmUninstall::frmUninstall() : Form(CaptionOnlyWindow())
     cmdCancel->setObjectName("cmdCancel");
     cmdCancel->setGeometry(Twips(3675), Twips(2520), Twips(1500), Twips(420));
 
+    // The wait between wrong passwords, under the buttons.
+    lblWait = Caption(QString(), this, Verdana(8));
+    lblWait->setObjectName("lblWait");
+    lblWait->setGeometry(Twips(240), Twips(3030), Twips(4935), Twips(240));
+    m_wait = new GuessWait(cmdUninstall, lblWait);
+
     setTabOrder(txtPassword, cmdUninstall);
     setTabOrder(cmdUninstall, cmdCancel);
     // Enter anywhere in the box presses the default button.
@@ -81,6 +87,9 @@ void frmUninstall::showEvent(QShowEvent *event)
 
 void frmUninstall::onUninstallClick()
 {
+    // Too soon after wrong passwords: nothing is checked and the box keeps its text.
+    if (!m_wait->MayCheck())
+        return;
     const QString typed = txtPassword->text();
     switch (CheckPassword(typed)) {
     case PasswordCheck::CreatedEmpty:
@@ -89,6 +98,7 @@ void frmUninstall::onUninstallClick()
         // read: nothing compared, nothing recorded, nothing said.
         return;
     case PasswordCheck::Match:
+        m_wait->Counted(true);
         tmrKeys->stop();
         EnableSystemKeys();
         SetScreenSaverRunning(false);
@@ -98,6 +108,7 @@ void frmUninstall::onUninstallClick()
     case PasswordCheck::Mismatch:
         break;
     }
+    m_wait->Counted(false);
     // The messages come before the record here.
     Beep();
     ShowAccessDenied(this, QStringLiteral("Password is incorrect."), QStringLiteral("Access Denied!"),

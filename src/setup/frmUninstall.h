@@ -5,6 +5,7 @@
 
 #include "ui/Form.h"
 
+class GuessWait;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -31,6 +32,7 @@ public:
     QPushButton *cmdUninstall;
     QPushButton *cmdCancel;
     QLabel *lblDecoration;
+    QLabel *lblWait;
 
 protected:
     void onLoad() override;
@@ -43,4 +45,5 @@ private:
     // guard or its message box); the grab follows it and retries until the
     // window manager has mapped the window, as the locks' shell timer does.
     QTimer *tmrKeys;
+    GuessWait *m_wait;
 };

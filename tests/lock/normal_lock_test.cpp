@@ -1,3 +1,4 @@
+#include "lock/GuessThrottle.h"
 #include "lock/LockGuard.h"
 #include "lock/PasswordStore.h"
 #include "lock/frmNormalLock.h"
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+
+#include <memory>
 
 using locktest::kHidingSteps;
 using locktest::kRestoringSteps;
@@ -142,6 +145,50 @@ TEST_F(NormalLockTest, TheBeepComesBeforeTheRecordAndTheRecordBeforeTheBoxIsEmpt
     EXPECT_TRUE(Log().contains("guess On "));
     EXPECT_EQ(box()->text(), "");
     testing_support::ResetRecorders();
+}
+
+// Wrong passwords as fast as a program types them: the first four are
+// checked and recorded as ever, the next Verify waits. What is typed during
+// the wait stays in the box and is checked, once, when the wait is over.
+TEST_F(NormalLockTest, FastWrongPasswordsMakeTheNextVerifyWaitAndNothingTypedIsLost)
+{
+    using namespace std::chrono_literals;
+    auto now = std::make_shared<std::chrono::milliseconds>(0);
+    PasswordGuesses() = GuessThrottle([now] { return *now; });
+    ASSERT_TRUE(WritePassword("Secret"));
+    lock().show();
+    auto *verify = lock().findChild<QPushButton *>("cmdVerify");
+    auto *wait = lock().findChild<QLabel *>("lblWait");
+
+    for (int i = 0; i < GuessThrottle::kFreeGuesses; ++i) {
+        EXPECT_TRUE(verify->isEnabled()) << i;
+        EXPECT_FALSE(wait->isVisible()) << i;
+        Verify(QString("guess%1").arg(i));
+    }
+    EXPECT_EQ(dialogs().beeps, GuessThrottle::kFreeGuesses);
+    EXPECT_FALSE(verify->isEnabled());
+    EXPECT_TRUE(wait->isVisible());
+    EXPECT_EQ(wait->text(), "Please wait 1 second before trying again.");
+
+    // Enter and a click during the wait: nothing checked, nothing recorded.
+    box()->setFocus();
+    QTest::keyClicks(box(), "Secret");
+    QTest::keyClick(box(), Qt::Key_Return);
+    verify->click();
+    EXPECT_EQ(box()->text(), "Secret");
+    EXPECT_EQ(dialogs().beeps, GuessThrottle::kFreeGuesses);
+    EXPECT_FALSE(Ended());
+
+    *now += 1000ms;
+    QTRY_VERIFY_WITH_TIMEOUT(verify->isEnabled(), 5000);
+    EXPECT_FALSE(wait->isVisible());
+    QTest::keyClick(box(), Qt::Key_Return);
+    EXPECT_EQ(recorders().session.endings, std::vector<int>{0});
+    const QByteArray log = Log();
+    EXPECT_EQ(log.count(" On "), GuessThrottle::kFreeGuesses);
+    for (int i = 0; i < GuessThrottle::kFreeGuesses; ++i)
+        EXPECT_EQ(log.count(QString("\r\nguess%1 On ").arg(i).toLatin1()), 1) << i;
+    EXPECT_EQ(PasswordGuesses().WrongInARow(), 0); // the right password cleared the count
 }
 
 TEST_F(NormalLockTest, MissingPasswordFileBecomesTheEmptyPasswordWithoutUnlocking)

@@ -1,3 +1,4 @@
+#include "lock/GuessThrottle.h"
 #include "lock/LockGuard.h"
 #include "lock/NtLockTexts.h"
 #include "lock/NtStyleLock.h"
@@ -23,6 +24,7 @@
 #include <QTest>
 
 #include <deque>
+#include <memory>
 
 using locktest::kHidingSteps;
 using locktest::kRestoringSteps;
@@ -318,6 +320,49 @@ TEST_F(NtLockTest, WrongPasswordsAreLoggedAndAnsweredWithTwoMessagesEachTime)
     EXPECT_TRUE(log.contains("\r\n On "));
     EXPECT_TRUE(log.contains("\r\nabcd On "));
     EXPECT_EQ(recorders().session.endings, std::vector<int>{0});
+}
+
+// The wait after fast wrong passwords belongs to the process, not to one
+// prompt: "&Cancel" and a new prompt do not end it. The password typed during
+// it is kept and unlocks once the wait is over.
+TEST_F(NtLockTest, AWaitAfterWrongPasswordsHoldsAtTheNextPrompt)
+{
+    using namespace std::chrono_literals;
+    auto now = std::make_shared<std::chrono::milliseconds>(0);
+    PasswordGuesses() = GuessThrottle([now] { return *now; });
+    ASSERT_TRUE(WritePassword("abc"));
+    LockDriver driver;
+    driver.Then(ModalUp<frmLock>, [] { PressCtrlShiftAlt(Forms::IfLoaded<frmLock>()); });
+    for (int i = 0; i < GuessThrottle::kFreeGuesses; ++i)
+        driver.Then(ModalUp<frmVery>, [] {
+            Type("wrong");
+            Click("cmdVerify");
+        });
+    driver.Then(ModalUp<frmVery>, [] { Click("cmdCancel"); });
+    driver.Then(ModalUp<frmLock>, [] { PressCtrlShiftAlt(Forms::IfLoaded<frmLock>()); });
+    driver.Then(ModalUp<frmVery>, [this, now] {
+        frmVery *prompt = Forms::IfLoaded<frmVery>();
+        EXPECT_FALSE(prompt->findChild<QPushButton *>("cmdVerify")->isEnabled());
+        EXPECT_EQ(prompt->findChild<QLabel *>("lblWait")->text(),
+                  "Please wait 1 second before trying again.");
+        Type("abc");
+        QTest::keyClick(prompt->findChild<TextBox *>("txtPassword"), Qt::Key_Return);
+        EXPECT_FALSE(Ended());
+        EXPECT_EQ(prompt->findChild<TextBox *>("txtPassword")->text(), "abc");
+        *now += 1000ms;
+    });
+    driver.Then(
+        [] {
+            const frmVery *prompt = Forms::IfLoaded<frmVery>();
+            return prompt && prompt->findChild<QPushButton *>("cmdVerify")->isEnabled();
+        },
+        [] { Click("cmdVerify"); });
+    ASSERT_TRUE(driver.Run());
+
+    EXPECT_EQ(recorders().session.endings, std::vector<int>{0});
+    EXPECT_EQ(Log().count(kLockHeading.toLatin1()), GuessThrottle::kFreeGuesses);
+    EXPECT_EQ(dialogs().beeps, GuessThrottle::kFreeGuesses);
+    EXPECT_EQ(dialogs().boxes.size(), 2u * GuessThrottle::kFreeGuesses);
 }
 
 TEST_F(NtLockTest, MissingUnreadableAndUnloggablePathsKeepThePromptUp)

@@ -2,6 +2,7 @@
 // each state of the password file, the order of messages and record, and
 // "&Cancel".
 
+#include "lock/GuessThrottle.h"
 #include "lock/IntruderLog.h"
 #include "lock/PasswordStore.h"
 #include "setup/frmUninstall.h"
@@ -11,8 +12,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
+
+#include <memory>
 
 using namespace testing_support;
 using platform::MsgIcon;
@@ -192,6 +196,32 @@ TEST_F(UninstallTest, ThreeWrongPasswordsGiveThreeRecordsAndSixMessagesWithoutLo
     EXPECT_EQ(dialogs().boxes.size(), 6u);
     EXPECT_EQ(dialogs().beeps, 3);
     form.txtPassword->setText("Secret");
+    form.onUninstallClick();
+    EXPECT_EQ(session().endings, std::vector<int>{0});
+}
+
+// The guard counts wrong passwords as the locks do: after four in a row the
+// next "&Uninstall" waits, and during the wait nothing is checked or recorded.
+TEST_F(UninstallTest, FastWrongPasswordsMakeTheNextUninstallWait)
+{
+    WriteBytes(PasswordFilePath(), "\"Secret\"\r\n");
+    auto now = std::make_shared<std::chrono::milliseconds>(0);
+    PasswordGuesses() = GuessThrottle([now] { return *now; });
+    frmUninstall &form = Open();
+    for (int i = 0; i < GuessThrottle::kFreeGuesses; ++i) {
+        form.txtPassword->setText("guess");
+        form.onUninstallClick();
+    }
+    EXPECT_FALSE(form.cmdUninstall->isEnabled());
+    EXPECT_TRUE(form.lblWait->isVisible());
+    form.txtPassword->setText("Secret");
+    form.onUninstallClick();
+    EXPECT_TRUE(session().endings.empty());
+    EXPECT_EQ(Records(), GuessThrottle::kFreeGuesses);
+    EXPECT_EQ(dialogs().boxes.size(), 2u * GuessThrottle::kFreeGuesses);
+    EXPECT_EQ(form.txtPassword->text(), "Secret");
+
+    *now += std::chrono::milliseconds(1000);
     form.onUninstallClick();
     EXPECT_EQ(session().endings, std::vector<int>{0});
 }
