@@ -43,16 +43,27 @@ nt_round() {
   probes 40; shortcut
 }
 
-# Brings an NT-style lock in whatever state to the prompt and types the password.
+# Brings an NT-style lock in whatever state to the prompt and types the
+# password, again while the wait after the rounds' wrong passwords still holds
+# the check back (up to half a minute).
 unlock_nt() {
   local i
-  for i in $(seq 1 20); do
+  for i in $(seq 1 80); do
     if shown_named "Access Denied!" || shown_named "Gardlock 2001"; then xdotool key Return
     elif shown_named "Start Logon"; then
-      xdotool key ctrl+a BackSpace; xdotool type --delay 20 "Open Sesame"; xdotool key Return; return
+      xdotool key ctrl+a BackSpace; xdotool type --delay 20 "Open Sesame"; xdotool key Return
+      wait_for 2 gone_named "Start Logon" >/dev/null && return
     elif shown_named "System Locked"; then xdotool key ctrl+shift+alt
     fi
     sleep 0.5
+  done
+}
+# The same for the Normal lock.
+unlock_normal() {
+  local i
+  for i in $(seq 1 30); do
+    xdotool key ctrl+a BackSpace; xdotool type --delay 20 "Open Sesame"; xdotool key Return
+    wait_for 2 gone_named "Desktop status: Locked" >/dev/null && return
   done
 }
 
@@ -72,7 +83,9 @@ done
 check "the server took every injected key" test "$INJECTED" = "$ROUNDS"
 sleep 1
 screenshot 01-after-nt-rounds
-check "the rounds went through the prompt and both messages" test $(($(records) - RECORDS)) -ge $((ROUNDS / 2))
+# After four wrong passwords in a row the lock waits before each further
+# check, so only some rounds reach the messages; the others cycle box and prompt.
+check "the rounds went through the prompt and both messages" test $(($(records) - RECORDS)) -ge 4
 check "not one key of the NT-style rounds reached the witness" test "$(witness_events)" = "$BEFORE"
 check "the focus never fell to the witness's window under the lock" test "$(focus_ins)" = "$FOCUS_BEFORE"
 check "the lock still holds the keyboard" keyboard_grab_held
@@ -94,9 +107,9 @@ for round in $(seq 1 10); do
 done
 check "the server took every injected key" test "$INJECTED" = 10
 sleep 1
-check "the Normal lock logged the wrong passwords" test $(($(records) - RECORDS)) -ge 5
+check "the Normal lock logged the wrong passwords" test $(($(records) - RECORDS)) -ge 4
 check "not one key of the Normal lock's rounds reached the witness" test "$(witness_events)" = "$BEFORE"
-xdotool key ctrl+a BackSpace; xdotool type --delay 20 "Open Sesame"; xdotool key Return
+unlock_normal
 await_end normal
 check "the right password ends the Normal lock with status 0" test "$STATUS" = 0
 
