@@ -21,7 +21,8 @@ inline constexpr int kFetchTimeLimitMs = 15000;
 struct FetchResult {
     bool ok = false;
     // The first bytes of the body, at most the maxBytes asked for; a body
-    // cut there is still a success.
+    // cut there is still a success. Only a success status has a body here:
+    // an error page is a failure, however few of its bytes were asked for.
     QByteArray body;
     int errorNumber = 0; // 0 on success
     QString errorDescription;

@@ -146,11 +146,91 @@ TEST_F(QtHttpTest, FailuresCarryQtsNumberOrTheTimeOut)
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.cancelled);
         if (c.number >= 0)
-            EXPECT_EQ(result.errorNumber, c.number);
+            EXPECT_EQ(result.errorNumber, c.number) << result.errorDescription.toStdString();
         else
             EXPECT_NE(result.errorNumber, 0);
         EXPECT_FALSE(result.errorDescription.isEmpty());
         EXPECT_FALSE(transfer->StillExecuting());
+    }
+}
+
+TEST_F(QtHttpTest, AnErrorStatusOrARedirectOutOfHttpFailsWhateverBytesArrived)
+{
+    // An error page, a captive portal's or a proxy's, starts with bytes that
+    // would pass for a version: the status decides before the body does.
+    const QByteArray page = "<!DOCTYPE html><html><body>Not here</body></html>";
+    struct Case {
+        const char *name;
+        std::function<void(QTcpSocket *)> answer;
+        int number;
+    };
+    const Case cases[] = {
+        {"404 page", [&](QTcpSocket *s) { Reply(s, "404 Not Found", page, "Content-Type: text/html\r\n"); },
+         QNetworkReply::ContentNotFoundError},
+        {"500 page",
+         [&](QTcpSocket *s) { Reply(s, "500 Internal Server Error", page, "Content-Type: text/html\r\n"); },
+         QNetworkReply::InternalServerError},
+        {"503 page", [&](QTcpSocket *s) { Reply(s, "503 Service Unavailable", page); },
+         QNetworkReply::ServiceUnavailableError},
+        {"418 page", [&](QTcpSocket *s) { Reply(s, "418 I'm a teapot", page); },
+         QNetworkReply::ProtocolInvalidOperationError},
+        {"endless 500 page",
+         [](QTcpSocket *s) {
+             s->write("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 104857600\r\n\r\n");
+             s->write(QByteArray(256 * 1024, '<'));
+         },
+         QNetworkReply::InternalServerError},
+        {"redirect to ftp",
+         [&](QTcpSocket *s) { Reply(s, "302 Found", page, "Location: ftp://127.0.0.1/application.ver\r\n"); },
+         QNetworkReply::ProtocolUnknownError},
+        {"redirect to a local file",
+         [&](QTcpSocket *s) {
+             Reply(s, "301 Moved Permanently", page, "Location: file:///etc/hostname\r\n");
+         },
+         QNetworkReply::ProtocolUnknownError},
+        {"redirect to an unknown scheme",
+         [&](QTcpSocket *s) { Reply(s, "307 Temporary Redirect", page, "Location: portal:login\r\n"); },
+         QNetworkReply::ProtocolUnknownError},
+    };
+    for (const Case &c : cases) {
+        for (const qint64 limit : {qint64(4), qint64(1 << 20)}) {
+            SCOPED_TRACE(std::string(c.name) + " / " + std::to_string(limit));
+            server.answer = c.answer;
+            auto transfer = client.NewTransfer();
+            const FetchResult result = transfer->OpenURL(server.Url(), limit);
+            EXPECT_FALSE(result.ok);
+            EXPECT_FALSE(result.cancelled);
+            EXPECT_TRUE(result.body.isEmpty());
+            EXPECT_EQ(result.errorNumber, c.number);
+            EXPECT_FALSE(result.errorDescription.isEmpty());
+            EXPECT_FALSE(transfer->StillExecuting());
+        }
+    }
+}
+
+TEST_F(QtHttpTest, RedirectsWithinHttpAreFollowedAndOnlyTheLastAnswerCounts)
+{
+    // The first request is sent on; the one it leads to answers.
+    int requests = 0;
+    QByteArray location;
+    server.answer = [&](QTcpSocket *s) {
+        if (requests++ == 0)
+            Reply(s, "302 Found", "<!DOCTYPE html>moved", "Location: " + location + "\r\n");
+        else
+            Reply(s, "200 OK", "2.1");
+    };
+    const QByteArray targets[] = {server.Url("/elsewhere/application.ver").toLatin1(),
+                                  "/elsewhere/application.ver", "elsewhere.ver"};
+    for (const QByteArray &target : targets) {
+        for (const qint64 limit : {qint64(4), qint64(1 << 20)}) {
+            SCOPED_TRACE(target.toStdString() + " / " + std::to_string(limit));
+            requests = 0;
+            location = target;
+            const FetchResult result = client.NewTransfer()->OpenURL(server.Url(), limit);
+            EXPECT_TRUE(result.ok) << result.errorDescription.toStdString();
+            EXPECT_EQ(result.body, "2.1");
+            EXPECT_EQ(requests, 2);
+        }
     }
 }
 

@@ -19,8 +19,10 @@ TEST(LazyServices, HttpModuleIsLoadedOnFirstTransferAndFetches)
     QObject::connect(&server, &QTcpServer::newConnection, [&server] {
         QTcpSocket *socket = server.nextPendingConnection();
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-            socket->readAll();
-            socket->write("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello");
+            if (socket->readAll().contains("/missing"))
+                socket->write("HTTP/1.0 404 Not Found\r\nContent-Length: 15\r\n\r\n<!DOCTYPE html>");
+            else
+                socket->write("HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello");
             socket->disconnectFromHost();
         });
     });
@@ -33,6 +35,11 @@ TEST(LazyServices, HttpModuleIsLoadedOnFirstTransferAndFetches)
         transfer->OpenURL(QStringLiteral("http://127.0.0.1:%1/news2.txt").arg(server.serverPort()), 100);
     EXPECT_TRUE(result.ok) << result.errorDescription.toStdString();
     EXPECT_EQ(result.body, "hello");
+    // The module's client too takes no error page for a file, however few bytes are asked for.
+    const platform::FetchResult missing = transfer->OpenURL(
+        QStringLiteral("http://127.0.0.1:%1/missing/application.ver").arg(server.serverPort()), 4);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.errorNumber, 203); // Qt's "content not found"
 }
 
 TEST(LazyServices, WithoutItsModuleAFetchFailsWithAMessage)

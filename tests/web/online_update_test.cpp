@@ -1,6 +1,7 @@
 // The update check: the version comparison, the progress rule, and the
 // window's state after each outcome of the check.
 
+#include "platform/http/QtHttp.h"
 #include "platform/storage/Settings.h"
 #include "support/FakeHttp.h"
 #include "support/Sandbox.h"
@@ -10,6 +11,9 @@
 #include "web/frmNews.h"
 #include "web/frmOnlineUpdate.h"
 
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -235,6 +239,65 @@ TEST_F(OnlineUpdateTest, AnyFailureClosesTheWindowWithOneMessage)
         EXPECT_EQ(box.title, "Gardlock 2001");
         EXPECT_EQ(box.icon, MsgIcon::Critical);
         EXPECT_EQ(box.buttons, platform::MsgButtons::OK);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(OnlineUpdateTest, AnErrorPageFromTheRealHostIsAFailureNotAnUpdate)
+{
+    // A host on 127.0.0.1 that answers every request with the status asked
+    // for; an error page starts with bytes that compare greater than "2.0".
+    QTcpServer host;
+    ASSERT_TRUE(host.listen(QHostAddress::LocalHost));
+    QByteArray status, body;
+    QObject::connect(&host, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *socket = host.nextPendingConnection())
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+                socket->readAll();
+                socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+    });
+    settings::Write(settings::DownloadFolder, QString("http://127.0.0.1:%1/files/").arg(host.serverPort()));
+    platform::QtHttpClient real(5000);
+    struct Restore {
+        ~Restore() { ResetFakeHttp(); }
+    } restore;
+
+    const QByteArray page = "<!DOCTYPE html><html><body>Not here</body></html>";
+    struct Case {
+        QByteArray status, body;
+        bool failed;
+    };
+    const Case cases[] = {
+        {"404 Not Found", page, true},
+        {"500 Internal Server Error", page, true},
+        {"200 OK", "2.0", false}, // the same way with a good answer: no update
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.status.toStdString());
+        ResetRecorders();
+        platform::installHttp(&real);
+        status = c.status;
+        body = c.body;
+        const QPointer<frmOnlineUpdate> form = &Open();
+        // The check ends either way: the window closed, or "&OK" shown.
+        QTRY_VERIFY_WITH_TIMEOUT(!Forms::IsLoaded<frmOnlineUpdate>() || form->cmdOK->isVisible(), 10000);
+        EXPECT_FALSE(Forms::IsLoaded<frmNews>());
+        if (c.failed) {
+            EXPECT_FALSE(Forms::IsLoaded<frmOnlineUpdate>());
+            ASSERT_EQ(dialogs().boxes.size(), 1u);
+            EXPECT_EQ(dialogs().boxes[0].text,
+                      "An error has occured. Update failed.\nYou must download new version of this "
+                      "application manually at " +
+                          maker::kHomePage);
+            EXPECT_EQ(dialogs().boxes[0].icon, MsgIcon::Critical);
+        } else {
+            EXPECT_TRUE(dialogs().boxes.empty());
+            EXPECT_EQ(form->lblStatus->text(), "Download Complete.");
+            form->cmdOK->click();
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The HTTP client over Qt Network: plain GETs that honour the system proxy
-// settings, follow a bounded number of redirects, read no more of a body
-// than the caller can use and give up after a time limit.
+// settings, follow a bounded number of redirects within HTTP and HTTPS, read
+// no more of a body than the caller can use and give up after a time limit.
+// An error status or a redirect elsewhere fails as soon as its headers are
+// in, whatever body came with it.
 
 #include "platform/HttpFetch.h"
 
