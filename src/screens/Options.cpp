@@ -229,6 +229,7 @@ void Options::Browse(QLineEdit *pathBox, bool normalLock)
     browser.cmdAccept1->setVisible(normalLock);
     browser.cmdAccept2->setVisible(!normalLock);
     browser.lblChosenPath->setText(pathBox->text());
-    // A path that names no picture leaves the preview empty, silently.
+    // An empty path empties the preview; one that names no picture leaves
+    // it as it was, silently.
     browser.FileImage->LoadPicture(pathBox->text());
 }

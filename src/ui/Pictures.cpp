@@ -9,9 +9,6 @@
 #include <QImageReader>
 
 namespace {
-// Far beyond any background picture; it only bounds a runaway read.
-constexpr qint64 kMaxPictureFile = 64LL << 20;
-
 QImage Fitted(const QImage &image, QSize fitWithin)
 {
     if (image.isNull() || !fitWithin.isValid() ||
@@ -36,8 +33,12 @@ QImage ReadPictureFile(const QString &path, QSize fitWithin)
     const QString file = platform::ResolvePath(path);
     if (file.isEmpty())
         return {}; // its drive is not ready
-    const platform::ReadResult read = platform::ReadFileHead(file, kMaxPictureFile);
-    if (read.status != platform::ReadStatus::Ok)
+    if (QFileInfo(file).size() > kMaxPictureFileBytes)
+        return {};
+    // One byte more than allowed tells a file that grew since, or one whose
+    // size says nothing (a pipe, a device), from one that fits.
+    const platform::ReadResult read = platform::ReadFileHead(file, kMaxPictureFileBytes + 1);
+    if (read.status != platform::ReadStatus::Ok || read.bytes.size() > kMaxPictureFileBytes)
         return {};
     const QString suffix = QFileInfo(file).suffix().toLower();
     if (suffix == "wmf" || formats::LooksLikeWmf(read.bytes))

@@ -9,6 +9,9 @@
 
 // Pictures that declare more pixels than this are refused unread.
 inline constexpr qint64 kMaxPicturePixels = 100'000'000;
+// Files larger than this are refused by their size, unread: far beyond any
+// background picture, and decoding only their head would show a torn picture.
+inline constexpr qint64 kMaxPictureFileBytes = 64LL << 20;
 
 // Loads any of the supported picture formats; a null image on failure (no
 // such file, unreadable, not a picture, damaged or cut short, too large).

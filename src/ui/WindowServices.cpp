@@ -316,10 +316,17 @@ PictureBox::PictureBox(QWidget *parent) : QLabel(parent) {}
 
 bool PictureBox::LoadPicture(const QString &path)
 {
+    if (path.isEmpty()) {
+        SetPicture(QImage());
+        return false;
+    }
     // Never decoded larger than the control shows it: a photograph behind a
     // lock costs what the screen holds, not what the camera took.
-    SetPicture(ReadPictureFile(path, size()));
-    return !m_image.isNull();
+    const QImage picture = ReadPictureFile(path, size());
+    if (picture.isNull())
+        return false; // what the control shows stays as it was
+    SetPicture(picture);
+    return true;
 }
 
 void PictureBox::SetPicture(const QImage &image)

@@ -104,13 +104,14 @@ private:
 };
 
 // Picture control: loads BMP, DIB, GIF, JPEG, ICO and WMF files stretched to
-// the control, decoded no larger than the control's size at the load. A
-// failed load or the empty path clears the picture.
+// the control, decoded no larger than the control's size at the load. The
+// empty path clears the picture; a failed load leaves the one shown.
 class PictureBox : public QLabel {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget *parent = nullptr);
-    // False when the file is missing, unreadable or not a picture.
+    // False when the path is empty or the file missing, unreadable, too
+    // large or not a picture.
     bool LoadPicture(const QString &path);
     void SetPicture(const QImage &image);
     bool HasPicture() const { return !m_image.isNull(); }

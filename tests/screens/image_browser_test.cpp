@@ -10,6 +10,7 @@
 #include "screens/frmImageBrowser.h"
 #include "support/PictureFiles.h"
 #include "support/Sandbox.h"
+#include "ui/Pictures.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -178,6 +179,75 @@ TEST_F(ImageBrowserTest, DamagedFilesBeepAndSayWhileThePreviewKeepsThePreviousPi
     form.cmdAccept2->show();
     QTest::mouseClick(form.cmdAccept2, Qt::LeftButton);
     EXPECT_EQ(Forms::Get<Options>().txtNtPath->text(), "C:\\Windows\\vanishing.bmp");
+}
+
+TEST_F(ImageBrowserTest, OversizedFilesAreRefusedAndNoFailedLoadChangesThePreview)
+{
+    Put(Windows(), "good.bmp", SolidPicture(40, 40, Qt::red, "BMP"));
+    Put(Windows(), "blue.bmp", SolidPicture(40, 40, Qt::blue, "BMP"));
+    Put(Windows(), "text.bmp", "hello, I am text");
+    // Past the size limit, each holding a picture its first bytes would show.
+    WriteSparse(Windows() + "/huge.bmp", BmpHead(5000, 5000), BmpFileSize(5000, 5000));
+    WriteSparse(Windows() + "/padded.gif", TinyGif(), kMaxPictureFileBytes + 1);
+    WriteSparse(Windows() + "/padded.jpg", SolidPicture(40, 40, Qt::green, "JPG"), kMaxPictureFileBytes + 1);
+
+    enum class Shown { Previous, Nothing, Blue };
+    struct Case {
+        const char *name;
+        const char *clicked; // a click in the browser's file list, or else
+        const char *browsed; // the path in Options' box when its browse is pressed
+        bool message;
+        Shown preview;
+    };
+    const Case cases[] = {
+        {"click: oversized bitmap", "huge.bmp", nullptr, true, Shown::Previous},
+        {"click: padded GIF", "padded.gif", nullptr, true, Shown::Previous},
+        {"click: padded JPEG", "padded.jpg", nullptr, true, Shown::Previous},
+        {"browse: oversized bitmap", nullptr, "C:\\Windows\\huge.bmp", false, Shown::Previous},
+        {"browse: missing file", nullptr, "C:\\Windows\\gone.bmp", false, Shown::Previous},
+        {"browse: not a picture", nullptr, "C:\\Windows\\text.bmp", false, Shown::Previous},
+        {"browse: a folder", nullptr, "C:\\Windows", false, Shown::Previous},
+        {"browse: no drive", nullptr, "Q:\\sky.bmp", false, Shown::Previous},
+        {"browse: empty path", nullptr, "", false, Shown::Nothing},
+        {"browse: a good picture", nullptr, "C:\\Windows\\blue.bmp", false, Shown::Blue},
+    };
+    Options &options = Forms::Get<Options>();
+    options.show();
+    options.cmdNormalBrowse->click();
+    frmImageBrowser *browser = Forms::IfLoaded<frmImageBrowser>();
+    ASSERT_NE(browser, nullptr);
+    browser->PatternCombo->setCurrentIndex(7);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Click(*browser, "good.bmp");
+        ASSERT_EQ(browser->FileImage->Picture().pixelColor(5, 5), QColor(Qt::red));
+        const QImage before = browser->FileImage->Picture();
+        dialogs().events.clear();
+        dialogs().boxes.clear();
+        if (c.clicked) {
+            Click(*browser, c.clicked);
+        } else {
+            options.txtNormalPath->setText(c.browsed);
+            options.cmdNormalBrowse->click();
+            EXPECT_EQ(browser->lblChosenPath->text(), c.browsed);
+        }
+        EXPECT_EQ(Forms::IfLoaded<frmImageBrowser>(), browser);
+        if (c.message)
+            EXPECT_EQ(dialogs().events, (QStringList{"beep", "box:" + kBadPicture}));
+        else
+            EXPECT_TRUE(dialogs().events.isEmpty());
+        switch (c.preview) {
+        case Shown::Previous:
+            EXPECT_EQ(browser->FileImage->Picture(), before);
+            break;
+        case Shown::Nothing:
+            EXPECT_FALSE(browser->FileImage->HasPicture());
+            break;
+        case Shown::Blue:
+            EXPECT_EQ(browser->FileImage->Picture().pixelColor(5, 5), QColor(Qt::blue));
+            break;
+        }
+    }
 }
 
 TEST_F(ImageBrowserTest, DriveRootDoublesTheSeparatorAndTheNormalLockStillFindsThePicture)

@@ -212,20 +212,26 @@ TEST_F(OptionsTest, BrowseShowsTheFramesAcceptButtonPathAndPreview)
     EXPECT_EQ(browser->lblChosenPath->text(), red);
     EXPECT_TRUE(browser->FileImage->HasPicture());
 
-    // The NT-style frame's path names nothing: an empty preview, silently.
+    // The NT-style frame's path names nothing: the preview stays, silently.
+    const QImage shown = browser->FileImage->Picture();
     QTest::mouseClick(form.cmdNtBrowse, Qt::LeftButton);
     EXPECT_EQ(Forms::IfLoaded<frmImageBrowser>(), browser);
     EXPECT_FALSE(browser->cmdAccept1->isVisible());
     EXPECT_TRUE(browser->cmdAccept2->isVisible());
     EXPECT_EQ(browser->lblChosenPath->text(), "C:\\nothing here.bmp");
-    EXPECT_FALSE(browser->FileImage->HasPicture());
+    EXPECT_EQ(browser->FileImage->Picture(), shown);
 
     // A folder in the box: the same.
     form.txtNtPath->setText(driveC());
     QTest::mouseClick(form.cmdNtBrowse, Qt::LeftButton);
-    EXPECT_FALSE(browser->FileImage->HasPicture());
+    EXPECT_EQ(browser->FileImage->Picture(), shown);
     EXPECT_TRUE(dialogs().boxes.empty());
     EXPECT_EQ(dialogs().beeps, 0);
+
+    // An empty box empties the preview.
+    form.txtNtPath->clear();
+    QTest::mouseClick(form.cmdNtBrowse, Qt::LeftButton);
+    EXPECT_FALSE(browser->FileImage->HasPicture());
 }
 
 TEST_F(OptionsTest, AcceptFillsOnlyItsOwnBoxAndSavesNothing)

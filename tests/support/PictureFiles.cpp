@@ -1,6 +1,7 @@
 #include "support/PictureFiles.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QtEndian>
 
@@ -55,6 +56,44 @@ QByteArray PngDeclaring(quint32 width, quint32 height)
     const QByteArray idat = QByteArray::fromHex("789c636000000000010001");
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header) + Chunk("IDAT", idat) +
            Chunk("IEND", {});
+}
+
+QByteArray BmpHead(quint32 width, quint32 height)
+{
+    const auto le32 = [](quint32 v) {
+        QByteArray b(4, '\0');
+        qToLittleEndian<quint32>(v, b.data());
+        return b;
+    };
+    const auto le16 = [](quint16 v) {
+        QByteArray b(2, '\0');
+        qToLittleEndian<quint16>(v, b.data());
+        return b;
+    };
+    const quint32 pixels = quint32(BmpFileSize(width, height) - 54);
+    return "BM" + le32(quint32(BmpFileSize(width, height))) + le32(0) + le32(54) + // file header
+           le32(40) + le32(width) + le32(height) + le16(1) + le16(24) + le32(0) + le32(pixels) + le32(2835) +
+           le32(2835) + le32(0) + le32(0);
+}
+
+qint64 BmpFileSize(quint32 width, quint32 height)
+{
+    const qint64 row = (qint64(width) * 3 + 3) / 4 * 4;
+    return 54 + row * height;
+}
+
+QByteArray TinyGif()
+{
+    return QByteArray::fromHex(
+        "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b");
+}
+
+void WriteSparse(const QString &path, const QByteArray &head, qint64 size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(head) != head.size() ||
+        !file.resize(size))
+        qFatal("cannot write %s", qPrintable(path));
 }
 
 std::vector<BadPicture> BadPictures()

@@ -14,6 +14,18 @@ QByteArray SolidPicture(int width, int height, QColor colour, const char *format
 // A PNG that declares width x height pixels but holds almost nothing.
 QByteArray PngDeclaring(quint32 width, quint32 height);
 
+// The headers of a 24-bit BMP of width x height; zeros up to
+// BmpFileSize(width, height) make it a whole black picture.
+QByteArray BmpHead(quint32 width, quint32 height);
+qint64 BmpFileSize(quint32 width, quint32 height);
+
+// A GIF of one transparent pixel.
+QByteArray TinyGif();
+
+// Writes head, then zeros up to size bytes without writing them: a sparse
+// file, so that a picture past the size limit costs the test nothing.
+void WriteSparse(const QString &path, const QByteArray &head, qint64 size);
+
 struct BadPicture {
     const char *name; // the file name, whose suffix matters
     QByteArray bytes;

@@ -7,6 +7,7 @@
 #include "ui/WindowServices.h"
 
 #include <QDir>
+#include <QFile>
 
 using namespace testing_support;
 
@@ -48,6 +49,33 @@ TEST_F(PicturesTest, DeclaredSizeIsCheckedBeforeDecoding)
     for (const Case &c : cases) {
         WriteBytes(home() + "/big.png", PngDeclaring(c.width, c.height));
         EXPECT_TRUE(ReadPictureFile(home() + "/big.png").isNull()) << c.width << "x" << c.height;
+    }
+}
+
+TEST_F(PicturesTest, FilesPastTheSizeLimitAreRefusedWhateverTheirHeadHolds)
+{
+    // Each would decode from its first bytes: only its size refuses it.
+    const QByteArray red = SolidPicture(40, 30, Qt::red, "BMP");
+    struct Case {
+        const char *name;
+        QByteArray head;
+        qint64 size;
+        bool shown;
+    } cases[] = {
+        {"at.bmp", red, kMaxPictureFileBytes, true},
+        {"past.bmp", red, kMaxPictureFileBytes + 1, false},
+        {"past.gif", TinyGif(), kMaxPictureFileBytes + 1, false},
+        {"past.jpg", SolidPicture(40, 30, Qt::red, "JPG"), kMaxPictureFileBytes + 1, false},
+        // Whole and valid, 75 MB of pixels: its first 64 MiB are two thirds of it.
+        {"huge.bmp", BmpHead(5000, 5000), BmpFileSize(5000, 5000), false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = home() + "/" + c.name;
+        WriteSparse(path, c.head, c.size);
+        EXPECT_EQ(!ReadPictureFile(path).isNull(), c.shown);
+        EXPECT_EQ(!ReadPictureFile(path, QSize(300, 200)).isNull(), c.shown);
+        QFile::remove(path);
     }
 }
 

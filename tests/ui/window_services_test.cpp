@@ -53,7 +53,7 @@ QByteArray RedLeftHalfWmf()
     return placeable + header + records;
 }
 
-TEST_F(WindowServicesTest, PictureBoxLoadsEveryFormatAndClearsOnFailure)
+TEST_F(WindowServicesTest, PictureBoxLoadsEveryFormatKeepsItsPictureOnFailureAndClearsOnTheEmptyPath)
 {
     PictureBox box;
     box.resize(40, 30);
@@ -76,12 +76,15 @@ TEST_F(WindowServicesTest, PictureBoxLoadsEveryFormatAndClearsOnFailure)
     EXPECT_TRUE(box.LoadPicture(home() + "/p.wmf"));
 
     WriteBytes(home() + "/not-a-picture.bmp", "hello, I am text");
+    const QImage wmf = box.Picture();
     EXPECT_FALSE(box.LoadPicture(home() + "/not-a-picture.bmp"));
-    EXPECT_FALSE(box.HasPicture());
+    EXPECT_EQ(box.Picture(), wmf); // a failed load changes nothing shown
     EXPECT_TRUE(box.LoadPicture(Picture("again.bmp", "bmp")));
+    const QImage again = box.Picture();
     EXPECT_FALSE(box.LoadPicture(home() + "/missing.jpg"));
-    EXPECT_FALSE(box.HasPicture());
+    EXPECT_EQ(box.Picture(), again);
     EXPECT_FALSE(box.LoadPicture(""));
+    EXPECT_FALSE(box.HasPicture());
 }
 
 TEST_F(WindowServicesTest, MetafileDrawsItsShapesInPlace)
