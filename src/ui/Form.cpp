@@ -97,6 +97,27 @@ void Form::CentreOnScreen()
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 
+void Form::setVisible(bool visible)
+{
+    if (visible && !isVisible() && minimumSize() == maximumSize() && !windowFlags().testFlag(Qt::FramelessWindowHint) &&
+        (windowType() == Qt::Window || windowType() == Qt::Dialog)) {
+        Qt::WindowFlags flags = windowFlags();
+        if (!flags.testFlag(Qt::CustomizeWindowHint)) {
+            // Uncustomized, the window system gets every button: keep the
+            // others, as they would have been.
+            const Qt::WindowFlags buttons = Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                            Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
+            if (!(flags & buttons))
+                flags |= buttons;
+            flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        }
+        flags &= ~Qt::WindowMaximizeButtonHint;
+        if (flags != windowFlags())
+            setWindowFlags(flags);
+    }
+    QWidget::setVisible(visible);
+}
+
 void Form::closeEvent(QCloseEvent *event)
 {
     if (m_unloading)
@@ -121,8 +142,25 @@ void Form::showEvent(QShowEvent *event)
     // by position, so the order they were made in is not the screen's.
     if (!m_tabsOrdered) {
         m_tabsOrdered = true;
+        const bool placedByScreen = focusWidget() != nullptr;
         orderTabs();
         ui::NameControlsFromLabels(this);
+        if (!placedByScreen)
+            ui::PlaceOpeningFocus(this);
+    }
+    // The focus is marked from the start, not only after the first Tab: a
+    // keyboard user must see where Enter and Space will go.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    // A window the program opens takes the keyboard, also when another of its
+    // windows had it (the welcome note over Password Settings). The locks
+    // hand the keyboard over themselves.
+    if (!event->spontaneous() && acceptsCloseRequest()) {
+        QTimer::singleShot(0, this, [self = QPointer<Form>(this)] {
+            if (self && self->isVisible() && !self->m_unloading) {
+                self->raise();
+                self->activateWindow();
+            }
+        });
     }
 }
 
@@ -133,6 +171,13 @@ void Form::orderTabs()
 
 void Form::keyPressEvent(QKeyEvent *event)
 {
+    // Enter presses the focused button, as in a dialog; a default button
+    // takes it by itself, and text boxes give it to their screens.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && ui::PressFocusedButton(this)) {
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && acceptsCloseRequest()) {
         if (QWidget *control = ui::EscapeControl(this)) {
             event->accept();

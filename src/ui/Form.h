@@ -33,6 +33,10 @@ public:
     // Centres the form on the primary screen.
     void CentreOnScreen();
 
+    // A form of fixed size is shown without a maximize button: one that
+    // does nothing only misleads.
+    void setVisible(bool visible) override;
+
 Q_SIGNALS:
     // The mouse moved over the form's own background (not over a control).
     void backgroundMouseMoved();
@@ -50,9 +54,13 @@ protected:
 
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    // A window the program shows takes the keyboard (the locks excepted), with
+    // its focus where the screen put it or ui::PlaceOpeningFocus puts it, and
+    // marked from the start.
     void showEvent(QShowEvent *event) override;
-    // Escape clicks the window's "Cancel" or "Close" control, except in the
-    // windows that refuse close requests (locks, the uninstall guard).
+    // Escape clicks the window's "Cancel" or "Close" control (ui::EscapeControl),
+    // except in the windows that refuse close requests (locks, the uninstall
+    // guard); Enter presses the focused button.
     void keyPressEvent(QKeyEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 

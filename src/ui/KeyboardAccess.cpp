@@ -1,12 +1,15 @@
 #include "ui/KeyboardAccess.h"
 
+#include "ui/NavigationBar.h"
 #include "ui/WindowServices.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QWidget>
@@ -159,19 +162,82 @@ void NameControlsFromLabels(QWidget *window)
 
 QWidget *EscapeControl(QWidget *window)
 {
+    // A page's "Cancel" goes to another page; Escape does not leave a page.
+    if (window->findChild<NavigationBar *>())
+        return nullptr;
+    QWidget *ok = nullptr;
+    bool hasCancel = false;
     for (QWidget *w : window->findChildren<QWidget *>()) {
-        if (w->window() != window || !w->isVisible() || !w->isEnabled())
+        if (w->window() != window)
             continue;
+        const bool usable = w->isVisible() && w->isEnabled();
         if (auto *button = qobject_cast<QAbstractButton *>(w)) {
             const QString caption = Plain(button->text());
-            if (caption == QLatin1String("Cancel") || caption == QLatin1String("Close"))
-                return button;
+            if (caption == QLatin1String("Cancel") || caption == QLatin1String("Close")) {
+                if (usable)
+                    return button;
+                hasCancel = true;
+            } else if (caption == QLatin1String("OK") && usable && !ok) {
+                ok = button;
+            }
         } else if (auto *link = qobject_cast<LinkLabel *>(w)) {
-            if (link->IsKeyboardReachable() && link->SpokenName() == QLatin1String("Close"))
-                return link;
+            if (link->IsKeyboardReachable() && link->SpokenName() == QLatin1String("Close")) {
+                if (usable)
+                    return link;
+                hasCancel = true;
+            }
         }
     }
+    // A disabled "Cancel" means: not now. "OK" stands in only where there is none.
+    return hasCancel ? nullptr : ok;
+}
+
+QPushButton *DefaultButton(QWidget *window)
+{
+    for (QPushButton *button : window->findChildren<QPushButton *>()) {
+        if (button->window() == window && button->isDefault() && button->isVisibleTo(window) &&
+            button->isEnabled())
+            return button;
+    }
     return nullptr;
+}
+
+namespace {
+
+bool TakesText(const QWidget *w)
+{
+    if (auto *line = qobject_cast<const QLineEdit *>(w))
+        return !line->isReadOnly();
+    if (auto *edit = qobject_cast<const QTextEdit *>(w))
+        return !edit->isReadOnly();
+    if (auto *plain = qobject_cast<const QPlainTextEdit *>(w))
+        return !plain->isReadOnly();
+    if (auto *combo = qobject_cast<const QComboBox *>(w))
+        return combo->isEditable();
+    return qobject_cast<const QAbstractSpinBox *>(w) != nullptr;
+}
+
+} // namespace
+
+void PlaceOpeningFocus(QWidget *window)
+{
+    QPushButton *button = DefaultButton(window);
+    if (!button)
+        return;
+    for (QWidget *w : ScreenOrder(window)) {
+        if (TakesText(w) && w->isVisibleTo(window) && w->isEnabled())
+            return;
+    }
+    button->setFocus(Qt::OtherFocusReason);
+}
+
+bool PressFocusedButton(QWidget *window)
+{
+    auto *button = qobject_cast<QPushButton *>(window->focusWidget());
+    if (!button || button->window() != window || !button->isVisible() || !button->isEnabled())
+        return false;
+    button->click();
+    return true;
 }
 
 namespace {

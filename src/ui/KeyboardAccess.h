@@ -5,6 +5,7 @@
 
 #include <QList>
 
+class QPushButton;
 class QWidget;
 
 namespace ui {
@@ -23,9 +24,24 @@ void OrderTabsByScreenPosition(QWidget *window);
 // it, as a reader of the screen would pair them.
 void NameControlsFromLabels(QWidget *window);
 
-// The window's "Cancel" or "Close" button (or close link) that Escape clicks;
-// null when it has none that is shown and enabled.
+// The window's "Cancel" or "Close" button (or close link) that Escape clicks,
+// or, in a window with neither, its "OK" button (a window that only informs
+// is closed by it). Null when that control is hidden or disabled, and on the
+// pages with a navigation bar: their "Cancel" leads to another page, it does
+// not close a dialog.
 QWidget *EscapeControl(QWidget *window);
+
+// The window's default button, shown and enabled; null when it has none.
+QPushButton *DefaultButton(QWidget *window);
+
+// Where the focus goes when a window opens and the screen put it nowhere
+// itself: a window without a text box opens at its default button (it is
+// read, then closed), any other at the first control of its Tab order.
+void PlaceOpeningFocus(QWidget *window);
+
+// What Enter does when no control took it: a focused button is pressed, as
+// Space presses it. False when there is no such button.
+bool PressFocusedButton(QWidget *window);
 
 // Presents LinkLabel to assistive tools as a link with a press action.
 void InstallLinkAccessibility();

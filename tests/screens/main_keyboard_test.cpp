@@ -1,14 +1,19 @@
 // The main screen from the keyboard: its Tab order, the links followed with
-// Enter or Space, "Minimize to tray" included.
+// Enter or Space, "Minimize to tray" included; the first run and About, as a
+// new user meets them.
 
 #include "logtools/frmPassword.h"
+#include "logtools/frmPasswordCancelled.h"
+#include "screens/frmAbout.h"
 #include "screens/frmMain.h"
 #include "setup/frmProtection.h"
 #include "support/Sandbox.h"
+#include "ui/Information.h"
 #include "ui/NavigationBar.h"
 #include "ui/modTrayIcon.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 
 using namespace testing_support;
@@ -92,6 +97,56 @@ TEST_F(MainKeyboardTest, LinksFollowedFromTheKeyboardDoWhatTheirClickDoes)
         EXPECT_TRUE(c.happened()) << c.link;
         DeleteTrayIcon();
         Forms::DestroyAll();
+    }
+}
+
+// Keys go where the focus is, in the window that has the keyboard.
+void Press(Qt::Key key)
+{
+    QWidget *target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr) << "no control has the focus";
+    QTest::keyClick(target, key);
+}
+
+TEST_F(MainKeyboardTest, FirstRunWelcomeNoteHasTheKeyboardAndEscapeClosesOnlyIt)
+{
+    frmMain &main = Open();
+    main.lblStart->setFocus();
+    Press(Qt::Key_Return); // "Start", no password yet
+    ASSERT_TRUE(Forms::IsLoaded<Information>());
+    Information &note = Forms::Get<Information>();
+    frmPassword &password = Forms::Get<frmPassword>();
+    QTRY_COMPARE(QApplication::activeWindow(), &note);
+    EXPECT_TRUE(note.testAttribute(Qt::WA_KeyboardFocusChange)) << "its focus is marked";
+
+    Press(Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Forms::IsLoaded<Information>()) << "Escape closes the welcome note";
+    EXPECT_TRUE(password.isVisible()) << "and leaves Password Settings up";
+    EXPECT_FALSE(Forms::IsLoaded<frmPasswordCancelled>());
+
+    // Password Settings opens at the new password, and Escape does not
+    // cancel it: its "Cancel" leads to another page.
+    QApplication::setActiveWindow(&password);
+    QTRY_COMPARE(QApplication::activeWindow(), &password);
+    EXPECT_EQ(QApplication::focusWidget(), password.txtpass1);
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(password.isVisible());
+    EXPECT_FALSE(Forms::IsLoaded<frmPasswordCancelled>());
+}
+
+TEST_F(MainKeyboardTest, AboutOpensAtOkWhichEnterAndEscapeBothAnswer)
+{
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Space}) {
+        frmAbout &about = Forms::Get<frmAbout>();
+        about.show();
+        QTRY_COMPARE(QApplication::activeWindow(), &about);
+        EXPECT_EQ(QApplication::focusWidget(), about.cmdOK) << "not on \"Check for Update\", where Space "
+                                                               "would start a network check";
+        EXPECT_TRUE(about.testAttribute(Qt::WA_KeyboardFocusChange));
+        Press(key);
+        EXPECT_FALSE(about.isVisible()) << "key " << key;
+        EXPECT_TRUE(Forms::IsLoaded<frmAbout>()) << "About is hidden, not unloaded";
     }
 }
 

@@ -107,4 +107,38 @@ TEST_F(FormTest, TheProgramEndsWhenItsLastScreenIsUnloaded)
     EXPECT_EQ(session().endings, std::vector<int>{0});
 }
 
+// A window of fixed size whose maximize button would do nothing is shown
+// without one; everything else it asked for stays.
+TEST_F(FormTest, AFixedSizeFormIsShownWithoutAMaximizeButton)
+{
+    struct Case {
+        const char *form;
+        Qt::WindowFlags flags;
+        bool fixed;
+        bool maximizes;
+    };
+    const Case cases[] = {
+        {"plain window, fixed", Qt::Window, true, false},
+        {"asks for maximize, fixed", Qt::Window | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint, true,
+         false},
+        {"plain window, resizable", Qt::Window, false, true},
+    };
+    for (const Case &c : cases) {
+        Form form(c.flags);
+        if (c.fixed)
+            form.setFixedSize(200, 100);
+        form.show();
+        const Qt::WindowFlags shown = form.windowFlags();
+        if (c.maximizes) {
+            EXPECT_FALSE(shown.testFlag(Qt::CustomizeWindowHint)) << c.form << ": left as it was";
+            continue;
+        }
+        EXPECT_FALSE(shown.testFlag(Qt::WindowMaximizeButtonHint)) << c.form;
+        EXPECT_TRUE(shown.testFlag(Qt::CustomizeWindowHint)) << c.form << ": the buttons are the form's own";
+        EXPECT_TRUE(shown.testFlag(Qt::WindowTitleHint) && shown.testFlag(Qt::WindowCloseButtonHint)) << c.form;
+        EXPECT_EQ(form.minimumSize(), form.maximumSize()) << c.form << ": the window manager sees min = max";
+        EXPECT_TRUE(form.isVisible()) << c.form;
+    }
+}
+
 } // namespace

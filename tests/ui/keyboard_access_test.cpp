@@ -1,6 +1,7 @@
 #include "support/Sandbox.h"
 #include "ui/Form.h"
 #include "ui/KeyboardAccess.h"
+#include "ui/NavigationBar.h"
 #include "ui/ScreenKit.h"
 
 #include <QAccessible>
@@ -271,6 +272,110 @@ TEST_F(KeyboardAccessTest, EscapeClicksCancelOrCloseButNeverInAWindowThatRefuses
     info.show();
     QTest::keyClick(&info, Qt::Key_Escape);
     EXPECT_EQ(info.closes, 1);
+}
+
+// An About-like window: a button made before its default "OK", no text box.
+class InformingForm : public Form {
+public:
+    InformingForm()
+    {
+        resize(300, 100);
+        check = new QPushButton(QStringLiteral("&Check for Update"), this);
+        check->setGeometry(10, 60, 140, 28);
+        ok = new QPushButton(QStringLiteral("&OK"), this);
+        ok->setGeometry(200, 60, 80, 28);
+        ok->setDefault(true);
+    }
+    QPushButton *check;
+    QPushButton *ok;
+};
+
+// The same with a box to type in: the box is where the typing starts.
+class AskingForm : public Form {
+public:
+    AskingForm()
+    {
+        resize(300, 100);
+        box = new TextBox(this);
+        box->setGeometry(10, 10, 200, 24);
+        check = new QPushButton(QStringLiteral("&Check"), this);
+        check->setGeometry(10, 60, 140, 28);
+        ok = new QPushButton(QStringLiteral("&OK"), this);
+        ok->setGeometry(200, 60, 80, 28);
+        ok->setDefault(true);
+    }
+    TextBox *box;
+    QPushButton *check;
+    QPushButton *ok;
+};
+
+// A page with the navigation bar whose "Cancel" leads to another page.
+class PageForm : public Form {
+public:
+    PageForm()
+    {
+        resize(400, 200);
+        new NavigationBar(this, NavPage::PasswordSettings, this);
+        cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+        cancel->setGeometry(300, 150, 80, 28);
+    }
+    QPushButton *cancel;
+};
+
+TEST_F(KeyboardAccessTest, AWindowOpensWithItsFocusShownWhereTheKeyboardUserStarts)
+{
+    InformingForm &informing = Forms::Get<InformingForm>();
+    informing.show();
+    EXPECT_EQ(informing.focusWidget(), informing.ok) << "nothing to type: the window opens at its default button";
+    EXPECT_TRUE(informing.testAttribute(Qt::WA_KeyboardFocusChange)) << "the focus is marked from the start";
+
+    AskingForm &asking = Forms::Get<AskingForm>();
+    asking.show();
+    EXPECT_EQ(asking.focusWidget(), asking.box);
+
+    // A screen that put the focus somewhere itself keeps it there.
+    Forms::DestroyAll();
+    InformingForm &placed = Forms::Get<InformingForm>();
+    placed.check->setFocus();
+    placed.show();
+    EXPECT_EQ(placed.focusWidget(), placed.check);
+}
+
+TEST_F(KeyboardAccessTest, EnterPressesTheFocusedButtonAndEscapeTheOkOfAWindowWithoutCancel)
+{
+    InformingForm &form = Forms::Get<InformingForm>();
+    form.show();
+    QSignalSpy checks(form.check, &QPushButton::clicked);
+    QSignalSpy oks(form.ok, &QPushButton::clicked);
+    form.check->setFocus();
+    QTest::keyClick(form.check, Qt::Key_Return);
+    EXPECT_EQ(checks.count(), 1);
+    QTest::keyClick(form.check, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(checks.count(), 2);
+    QTest::keyClick(form.check, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(checks.count(), 2) << "Ctrl+Enter is no press";
+    EXPECT_EQ(oks.count(), 0);
+    QTest::keyClick(form.check, Qt::Key_Escape);
+    EXPECT_EQ(oks.count(), 1);
+    EXPECT_EQ(checks.count(), 2);
+
+    // A text box's Enter is its screen's: no button is pressed for it.
+    AskingForm &asking = Forms::Get<AskingForm>();
+    asking.show();
+    QSignalSpy askingOks(asking.ok, &QPushButton::clicked);
+    QSignalSpy askingChecks(asking.check, &QPushButton::clicked);
+    QTest::keyClick(asking.box, Qt::Key_Return);
+    EXPECT_EQ(askingOks.count() + askingChecks.count(), 0);
+}
+
+TEST_F(KeyboardAccessTest, EscapeDoesNotLeaveAPage)
+{
+    PageForm &page = Forms::Get<PageForm>();
+    page.show();
+    QSignalSpy cancels(page.cancel, &QPushButton::clicked);
+    QTest::keyClick(&page, Qt::Key_Escape);
+    EXPECT_EQ(cancels.count(), 0);
+    EXPECT_EQ(ui::EscapeControl(&page), nullptr);
 }
 
 } // namespace
