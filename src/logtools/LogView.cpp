@@ -6,7 +6,11 @@
 #include <QClipboard>
 #include <QKeyEvent>
 
+#include <QStyle>
+
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
 
 void LogLines::SetBytes(QByteArray bytes)
@@ -15,27 +19,40 @@ void LogLines::SetBytes(QByteArray bytes)
     m_bytes = std::move(bytes);
     m_starts.clear();
     m_starts.push_back(0);
-    m_longestRow = 0;
     const char *data = m_bytes.constData();
     const qsizetype size = m_bytes.size();
-    qsizetype longest = 0;
     qsizetype start = 0;
     while (const void *found = std::memchr(data + start, '\n', size_t(size - start))) {
-        const qsizetype end = static_cast<const char *>(found) - data;
-        if (end - start > longest) {
-            longest = end - start;
-            m_longestRow = int(m_starts.size() - 1);
-        }
-        start = end + 1;
+        start = static_cast<const char *>(found) - data + 1;
         m_starts.push_back(start);
     }
-    if (size - start > longest)
-        m_longestRow = int(m_starts.size() - 1);
     if (m_bytes.isEmpty())
         std::vector<qsizetype>().swap(m_starts); // an empty log shows no line at all; free the index
     else
         m_starts.shrink_to_fit();
     endResetModel();
+}
+
+qreal LogLines::WidestLine(const QFontMetricsF &metrics) const
+{
+    // The advance of every byte as the log's code page decodes it.
+    std::array<qreal, 256> advance{};
+    for (int byte = 0; byte < 256; ++byte) {
+        const QString shown = formats::FromCp1252(QByteArray(1, char(byte)));
+        advance[size_t(byte)] = shown.isEmpty() ? 0 : metrics.horizontalAdvance(shown);
+    }
+    advance['\r'] = advance['\n'] = 0; // line ends are not shown
+    qreal widest = 0;
+    qreal line = 0;
+    for (const char byte : m_bytes) {
+        if (byte == '\n') {
+            widest = std::max(widest, line);
+            line = 0;
+        } else {
+            line += advance[static_cast<unsigned char>(byte)];
+        }
+    }
+    return std::max(widest, line);
 }
 
 QString LogLines::Line(int row) const
@@ -97,19 +114,35 @@ void LogView::SetText(const QString &text)
     setCurrentWidget(txtMessage);
 }
 
+namespace {
+
+// Room a row leaves around its text.
+constexpr int kRowPadding = 12;
+
+} // namespace
+
 void LogView::SetLog(QByteArray bytes)
 {
     m_lines->SetRowSize(QSize());
     m_lines->SetBytes(std::move(bytes));
-    // Every row is as wide as the widest line, so the view scrolls across to it.
-    const QFontMetrics metrics(lstLines->font());
-    const int width =
-        m_lines->rowCount() ? metrics.horizontalAdvance(m_lines->Line(m_lines->LongestRow())) + 12 : 0;
-    m_lines->SetRowSize(QSize(width, metrics.height() + 2));
+    const QFontMetricsF metrics(lstLines->font());
+    const int width = m_lines->rowCount() ? int(std::ceil(m_lines->WidestLine(metrics))) + kRowPadding : 0;
+    m_lines->SetRowSize(QSize(width, int(std::ceil(metrics.height())) + 2));
     lstLines->reset();
     lstLines->scrollToTop();
     txtMessage->clear();
     setCurrentWidget(lstLines);
+}
+
+int LogView::WidthShowing(const QStringList &lines)
+{
+    const QFontMetricsF metrics(QApplication::font("QListView"));
+    qreal widest = 0;
+    for (const QString &line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const QStyle *style = QApplication::style();
+    return int(std::ceil(widest)) + kRowPadding + style->pixelMetric(QStyle::PM_ScrollBarExtent) +
+           2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
 }
 
 QString LogView::Text() const

@@ -7,6 +7,7 @@
 
 #include <QAbstractListModel>
 #include <QByteArray>
+#include <QFontMetricsF>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
@@ -26,8 +27,11 @@ public:
     QString Line(int row) const;
     // The lines joined by LF.
     QString Text() const;
-    // The row whose line has the most bytes (the widest, near enough).
-    int LongestRow() const { return m_longestRow; }
+    // The width of the widest line in the font of the metrics: each
+    // character's advance summed, so one pass over the bytes measures a log
+    // of any size (a short line of wide letters can outrun a longer one of
+    // narrow letters).
+    qreal WidestLine(const QFontMetricsF &metrics) const;
     // The size every row is drawn at.
     void SetRowSize(QSize size) { m_rowSize = size; }
 
@@ -37,7 +41,6 @@ public:
 private:
     QByteArray m_bytes;
     std::vector<qsizetype> m_starts; // byte offset of each line
-    int m_longestRow = 0;
     QSize m_rowSize;
 };
 
@@ -48,8 +51,12 @@ public:
 
     // Shows a short text, word-wrapped; the log is dropped from memory.
     void SetText(const QString &text);
-    // Shows the log file's bytes, one row per line, from the top.
+    // Shows the log file's bytes, one row per line, from the top. Every row
+    // is as wide as the widest line, so the view scrolls across to it.
     void SetLog(QByteArray bytes);
+    // How wide the view must be to show each of these lines whole, in the
+    // font it shows the log in.
+    static int WidthShowing(const QStringList &lines);
     // What the view shows, as plain text (lines joined by LF).
     QString Text() const;
     bool ShowsLog() const { return currentWidget() == lstLines; }

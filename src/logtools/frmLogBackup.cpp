@@ -16,10 +16,14 @@ QLabel *Paragraph(const QString &text, QWidget *parent, int top, int height)
     return label;
 }
 
+// Bold type runs wider than the paragraphs: a long outcome wraps onto a
+// second line rather than lose its end.
 QLabel *OutcomeLine(const QString &text, QWidget *parent)
 {
     QLabel *label = Caption(text, parent, Verdana(8, true), kDarkRed);
-    label->setGeometry(150, 318, 350, 20);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setGeometry(150, 304, 354, 40);
     label->hide();
     return label;
 }
@@ -55,6 +59,8 @@ frmLogBackup::frmLogBackup()
 
     lblDone = OutcomeLine(QStringLiteral("Backup process done. Click the 'Exit' button."), this);
     lblFailed = OutcomeLine(QStringLiteral("There was an error creating the backup. Backup Aborted!"), this);
+    lblDone->setObjectName("lblDone");
+    lblFailed->setObjectName("lblFailed");
 
     cmdFloppy = new QPushButton(QStringLiteral("Backup to &Floppy"), this);
     cmdFloppy->setToolTip(QStringLiteral("this will make the backup to a floppy disk"));

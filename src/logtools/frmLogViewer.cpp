@@ -16,6 +16,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 using namespace ui;
 using platform::MsgButtons;
 using platform::MsgIcon;
@@ -43,7 +45,12 @@ QPushButton *LogButton(const QString &caption, const QString &tip, QWidget *pare
 
 frmLogViewer::frmLogViewer() : Form(PageWindow())
 {
-    navBar = BuildNavigationPage(this, QStringLiteral("Log Viewer - Gardlock 2001"), QSize(640, 440),
+    // The log view is wide enough for the records' headings in its font, so
+    // that only what an intruder typed can need scrolling across.
+    const int logWidth = std::max(448, LogView::WidthShowing({headings::kLock, headings::kUninstall,
+                                                              headings::kPasswordChange, headings::kViewLog}));
+    const int width = 176 + logWidth + 16;
+    navBar = BuildNavigationPage(this, QStringLiteral("Log Viewer - Gardlock 2001"), QSize(width, 440),
                                  NavPage::ViewLog, QStringLiteral("log viewer"));
     Caption(QStringLiteral("log viewer"), this, Verdana(14, true), kLighterGrey)
         ->setGeometry(16, 300, 150, 30);
@@ -59,7 +66,7 @@ frmLogViewer::frmLogViewer() : Form(PageWindow())
     lblExplanation->setGeometry(12, 96, 150, 200);
 
     rtbLog = new LogView(this);
-    rtbLog->setGeometry(176, 90, 448, 254);
+    rtbLog->setGeometry(176, 90, logWidth, 254);
 
     cmdClearLog = LogButton(QStringLiteral("&Clear Log"),
                             QStringLiteral("this will clean and delete the existing log file in hard drive"),
@@ -95,10 +102,10 @@ frmLogViewer::frmLogViewer() : Form(PageWindow())
     // the click, and it removes the tray icon before the program ends.
     cmdExitAtOnce = new QPushButton(QStringLiteral("&Exit"), this);
     cmdExitAtOnce->setToolTip(QStringLiteral("Click here to exit."));
-    cmdExitAtOnce->setGeometry(530, 398, 94, 28);
+    cmdExitAtOnce->setGeometry(width - 16 - 94, 398, 94, 28);
     cmdExit = new QPushButton(QStringLiteral("&Exit"), this);
     cmdExit->setToolTip(QStringLiteral("Click here to exit the program"));
-    cmdExit->setGeometry(530, 398, 94, 28);
+    cmdExit->setGeometry(width - 16 - 94, 398, 94, 28);
     cmdExit->raise();
 
     setTabOrder(rtbLog, cmdClearLog);

@@ -52,10 +52,12 @@ frmImageBrowser::frmImageBrowser() : Form(CaptionOnlyWindow())
     DirList->setGeometry(12, 42, 200, 170);
     FileList = new FileListBox(this);
     FileList->setObjectName("FileList");
-    FileList->setGeometry(12, 218, 200, 170);
+    FileList->setGeometry(12, 218, 200, 166);
     PatternCombo = new QComboBox(this);
     PatternCombo->setObjectName("PatternCombo");
-    PatternCombo->setGeometry(12, 394, 200, 24);
+    // Along the bottom, as wide as the buttons leave: the longest filter
+    // names six types.
+    PatternCombo->setGeometry(12, 393, 384, 26);
 
     FileImage = new PictureBox(this);
     FileImage->setObjectName("FileImage");

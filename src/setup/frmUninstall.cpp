@@ -21,7 +21,8 @@ frmUninstall::frmUninstall() : Form(CaptionOnlyWindow())
 
     // Drawn first so that everything else lies over it.
     lblDecoration = Caption(QStringLiteral("uninstall"), this, Verdana(36, true), kLighterGrey);
-    lblDecoration->setGeometry(Twips(1500), Twips(2880), Twips(3840), Twips(780));
+    // Tall enough for the type's descent; it stands on the same baseline.
+    lblDecoration->setGeometry(Twips(1500), Twips(2820), Twips(3840), Twips(840));
     lblDecoration->setAlignment(Qt::AlignRight | Qt::AlignBottom);
 
     lblHeading = Caption(QStringLiteral("UNINSTALL"), this, Verdana(9.75, true));

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 using namespace platform;
 
@@ -31,6 +33,18 @@ void DriveListBox::Refresh()
     const int index = findData(shown);
     setCurrentIndex(index < 0 ? 0 : index);
     m_quiet = false;
+}
+
+void DriveListBox::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const int room = field.width() - (option.currentIcon.isNull() ? 0 : option.iconSize.width() + 4) - 2;
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, room);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 QString DriveListBox::Drive() const

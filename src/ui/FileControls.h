@@ -23,6 +23,12 @@ public:
 Q_SIGNALS:
     void driveChosen(const QString &drive);
 
+protected:
+    // The home drive's entry carries its path, which may be longer than the
+    // box: the box shortens it in the middle, keeping "home [" and the
+    // folder's own name; the opened list shows it whole.
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     std::vector<platform::DriveEntry> m_drives;
     bool m_quiet = false;

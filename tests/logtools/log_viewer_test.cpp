@@ -649,4 +649,34 @@ TEST_F(LogViewerTest, TheLockNoticeIsWrappedToTheViewsWidth)
     EXPECT_GT(message->document()->documentLayout()->documentSize().height(), 1.5);
 }
 
+// The view scrolls across as far as its widest line reaches, measured in
+// its font: a wrong password of 60 "W" is a shorter line than a long one of
+// narrow letters, but wider. The records' headings need no scrolling.
+TEST_F(LogViewerTest, TheWidestLineCanBeScrolledToAndTheHeadingsFitTheView)
+{
+    const QString wide = QString(60, QLatin1Char('W')) + QStringLiteral(" On 01/02/2001 10:11:12 AM.");
+    const QString narrow = QString(120, QLatin1Char('i'));
+    AppendIntruderRecord(headings::kLock, QString(60, QLatin1Char('W')));
+    WriteLog(ReadBytes(IntruderLogPath()) + narrow.toLatin1() + "\r\n" + wide.toLatin1() + "\r\n");
+    frmLogViewer &form = Open();
+    QListView *lines = form.rtbLog->lstLines;
+    ASSERT_TRUE(form.rtbLog->ShowsLog());
+    ASSERT_GT(narrow.size(), wide.size()) << "the narrow line has more bytes";
+    const QFontMetrics metrics(lines->font());
+    ASSERT_GT(metrics.horizontalAdvance(wide), metrics.horizontalAdvance(narrow));
+    QCoreApplication::processEvents(); // the list lays out its rows
+    const int reach = lines->horizontalScrollBar()->maximum() + lines->viewport()->width();
+    EXPECT_GE(reach, metrics.horizontalAdvance(wide)) << "the end of the wide line can be scrolled to";
+
+    WriteLog(headings::kLock.toLatin1() + "\r\n" + headings::kUninstall.toLatin1() + "\r\n" +
+             headings::kPasswordChange.toLatin1() + "\r\n" + headings::kViewLog.toLatin1() + "\r\n");
+    form.cmdRefresh->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(lines->horizontalScrollBar()->maximum(), 0) << "the headings show whole";
+    const QRect view = form.rtbLog->geometry();
+    EXPECT_LE(view.right(), form.width()) << "and the view lies inside its window";
+    EXPECT_LE(form.cmdExit->geometry().right(), form.width());
+    EXPECT_GT(form.cmdExit->x(), view.left());
+}
+
 } // namespace
