@@ -1,5 +1,6 @@
 #include "lock/LockWindow.h"
 
+#include "platform/desktop/ClassicFrame.h"
 #include "platform/funct.h"
 #include "ui/ProgramIcon.h"
 
@@ -16,17 +17,7 @@ void CaptionBar::SetText(const QString &text)
 void CaptionBar::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(0, 0, 128));
-    const int iconSize = 16;
-    const QRect iconRect(2, (height() - iconSize) / 2, iconSize, iconSize);
-    painter.drawPixmap(iconRect, ProgramIconPixmap(16));
-    QFont bold = font();
-    bold.setBold(true);
-    painter.setFont(bold);
-    painter.setPen(Qt::white);
-    const QRect textRect = rect().adjusted(iconRect.right() + 4, 0, -2, 0);
-    painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
-                     painter.fontMetrics().elidedText(m_text.simplified(), Qt::ElideRight, textRect.width()));
+    platform::PaintCaptionStrip(painter, rect(), m_text, font(), ProgramIconPixmap(16));
 }
 
 QRect LayOutBox(QWidget *window, CaptionBar *caption, QSize client)
@@ -39,21 +30,7 @@ QRect LayOutBox(QWidget *window, CaptionBar *caption, QSize client)
 void PaintWindowEdge(QWidget *window)
 {
     QPainter painter(window);
-    const QRect r = window->rect();
-    // The raised edge: light outer top-left, dark outer bottom-right, then the inner pair.
-    painter.setPen(QColor(192, 192, 192));
-    painter.drawLine(r.topLeft(), r.topRight());
-    painter.drawLine(r.topLeft(), r.bottomLeft());
-    painter.setPen(Qt::black);
-    painter.drawLine(r.bottomLeft(), r.bottomRight());
-    painter.drawLine(r.topRight(), r.bottomRight());
-    const QRect inner = r.adjusted(1, 1, -1, -1);
-    painter.setPen(Qt::white);
-    painter.drawLine(inner.topLeft(), inner.topRight());
-    painter.drawLine(inner.topLeft(), inner.bottomLeft());
-    painter.setPen(QColor(128, 128, 128));
-    painter.drawLine(inner.bottomLeft(), inner.bottomRight());
-    painter.drawLine(inner.topRight(), inner.bottomRight());
+    platform::PaintRaisedEdge(painter, window->rect());
 }
 
 bool DesktopFollower::Changed()

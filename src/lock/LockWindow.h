@@ -4,6 +4,7 @@
 // in exchange they get no frame from it, and the boxes that must show a
 // caption ("System Locked", "Start Logon") draw their own.
 
+#include "platform/desktop/ClassicFrame.h"
 #include "ui/Twips.h"
 
 #include <QWidget>
@@ -14,7 +15,7 @@ inline constexpr Qt::WindowFlags kLockWindowFlags =
     Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
 
 // The drawn frame of a fixed-single-border box: edge width and caption height.
-inline constexpr int kEdgeWidth = 2;
+inline constexpr int kEdgeWidth = platform::kFrameEdgeWidth;
 inline constexpr int kCaptionHeight = 18;
 
 // A title bar in the active-caption colours, with the program's icon.

@@ -1,33 +1,74 @@
 #include "platform/desktop/DesktopServices.h"
 
 #include "platform/ProcessFacts.h"
+#include "platform/desktop/ClassicFrame.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProcess>
 #include <QUrl>
 
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace platform {
 
+namespace {
+
+// A message box that draws its own frame and title strip: a box of a lock is
+// part of the lock, out of the window manager's hands, so nothing else would
+// show its title.
+class FramedMessageBox : public QMessageBox {
+public:
+    explicit FramedMessageBox(QWidget *owner) : QMessageBox(owner)
+    {
+        // Above the lock, out of the window manager's hands (which would
+        // frame it and, once it closed, hand the focus to another program's
+        // window), its keys going only to it.
+        setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                       Qt::WindowStaysOnTopHint);
+        setContentsMargins(kFrameEdgeWidth, kFrameEdgeWidth + CaptionStripHeight(font()), kFrameEdgeWidth,
+                           kFrameEdgeWidth);
+    }
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event); // sizes the box to its text
+        QFont bold = font();
+        bold.setBold(true);
+        const int needed = QFontMetrics(bold).horizontalAdvance(windowTitle()) + 2 * kFrameEdgeWidth + 12;
+        if (width() < needed)
+            setFixedWidth(needed); // a title is never cut short
+    }
+
+    void paintEvent(QPaintEvent *event) override
+    {
+        QMessageBox::paintEvent(event);
+        QPainter painter(this);
+        PaintRaisedEdge(painter, rect());
+        PaintCaptionStrip(painter,
+                          QRect(kFrameEdgeWidth, kFrameEdgeWidth, width() - 2 * kFrameEdgeWidth,
+                                CaptionStripHeight(font())),
+                          windowTitle(), font());
+    }
+};
+
+} // namespace
+
 MsgResult QtDialogs::MessageBox(QWidget *owner, const QString &text, const QString &title, MsgButtons buttons,
                                 MsgIcon icon)
 {
-    QMessageBox box(owner);
+    const bool ofALock = owner && owner->window()->windowFlags().testFlag(Qt::X11BypassWindowManagerHint);
+    std::unique_ptr<QMessageBox> made = ofALock ? std::make_unique<FramedMessageBox>(owner)
+                                                : std::make_unique<QMessageBox>(owner);
+    QMessageBox &box = *made;
     box.setWindowTitle(title);
-    if (owner && owner->window()->windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
-        // A box of a lock is part of the lock: above it, out of the window
-        // manager's hands (which would frame it and, once it closed, hand
-        // the focus to another program's window), its keys going only to it.
-        box.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
-                           Qt::WindowStaysOnTopHint);
-        box.setStyleSheet(QStringLiteral("QMessageBox { border: 2px outset #c0c0c0; }"));
-    }
     box.setText(text);
     switch (icon) {
     case MsgIcon::None:
