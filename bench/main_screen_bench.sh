@@ -56,6 +56,13 @@ one_start() { # prints the milliseconds, or "timeout"
   out=$(cat "$E2E_TMP/mapwatch.out")
   ms=$(awk '$1 == "shown" {print $2}' <<<"$out")
   pid=$(awk '$1 == "pid" {print $2}' <<<"$out")
+  if [ -z "$ms" ]; then # say why on stderr
+    echo "  no main screen: mapwatch said: $(tr '\n' ' ' <<<"$out")" >&2
+    echo "  windows so named: $(xdotool search --name "^$TITLE\$" 2>/dev/null | while read -r w; do
+      printf '%s(%s) ' "$w" "$(map_state "$w")"; done)" >&2
+    [ -n "$pid" ] && ps -o pid=,stat=,args= --ppid "$pid" >&2
+    tail -5 "$E2E_TMP/gardlock.log" >&2
+  fi
   [ -n "$pid" ] && end_program "$pid"
   echo "${ms:-timeout}"
 }
