@@ -1,7 +1,8 @@
 #!/bin/bash
 # Every screen over the accessibility bus (AT-SPI) on a private session bus:
 # no control without a name, none that Tab cannot reach, links as links,
-# password boxes as password text, Escape closing the dialogs. The walk
+# password boxes as password text, Escape closing the dialogs, the first run
+# and About from the keyboard alone. The walk
 # itself is accessibility_walk.py; it drives the real program with xdotool.
 source "$(dirname "$0")/lib.sh"
 
@@ -51,6 +52,16 @@ end_copy() {
   kill -9 "$GARDLOCK_PID" $child 2>/dev/null
   wait "$GARDLOCK_PID" 2>/dev/null
 }
+
+# A new user's first run, before any password is set: the welcome note has
+# the keyboard and Escape closes only it.
+mv "$DRIVE_C/cslckrt.sys" "$E2E_TMP/cslckrt.sys"
+start_gardlock
+walk first-run
+wait_exit 20
+check "the first run ends with the main screen's Exit (status 0)" test "$STATUS" = 0
+[ "$STATUS" = still-running ] && end_copy
+mv "$E2E_TMP/cslckrt.sys" "$DRIVE_C/cslckrt.sys"
 
 # The main screen and everything its links, buttons and pages lead to.
 start_gardlock

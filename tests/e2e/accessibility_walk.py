@@ -276,7 +276,55 @@ def tour_screens():
     press("About...", "Check for Update")
     audit("Corvane Technologies Online")
     escape("Corvane Technologies Online")
+    # Opened afresh, About has the keyboard at its OK: Enter closes it unaided.
     press("About...", "OK")
+    press(MAIN, "About - Click me to read program info such as version number, etc.")
+    report(wait_active("About..."), "About takes the keyboard when it opens")
+    xdotool("key", "Return")
+    report(gone("About..."), "About...: Enter closes it at once")
+    press(MAIN, "Exit")
+
+
+def active_title():
+    return subprocess.run(["xdotool", "getactivewindow", "getwindowname"], capture_output=True,
+                          text=True).stdout.strip()
+
+
+def wait_active(title, timeout=10):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if active_title() == title:
+            return True
+        time.sleep(0.2)
+    return False
+
+
+def gone(title, timeout=10):
+    deadline = time.time() + timeout
+    while time.time() < deadline and window(title, timeout=0.3) is not None:
+        time.sleep(0.2)
+    return window(title, timeout=0.3) is None
+
+
+def still_asks_password():
+    win = window(PASSWORD, timeout=2)
+    return win is not None and find(win, "Apply") is not None
+
+
+def tour_first_run():
+    """A new user: "Start" with no password yet, keys only, nothing activated by hand."""
+    welcome = "Welcome to Gardlock 2001"
+    press(MAIN, "Start", "Return")
+    report(wait_active(welcome), "the welcome note takes the keyboard over Password Settings")
+    audit(welcome, tab=False)
+    xdotool("key", "Escape")
+    report(gone(welcome), "Escape closes the welcome note")
+    report(still_asks_password(), "and leaves Password Settings as it was")
+    activate_window(PASSWORD)
+    xdotool("key", "Escape")
+    time.sleep(0.5)
+    report(still_asks_password(), "Escape does not cancel Password Settings")
+    press(PASSWORD, "Home")
     press(MAIN, "Exit")
 
 
@@ -322,7 +370,7 @@ def tour_nt_lock():
     focus_password("Start Logon")
 
 
-TOURS = {"screens": tour_screens, "uninstall": tour_uninstall, "lock": tour_lock, "nt-lock": tour_nt_lock}
+TOURS = {"screens": tour_screens, "first-run": tour_first_run, "uninstall": tour_uninstall, "lock": tour_lock, "nt-lock": tour_nt_lock}
 
 if __name__ == "__main__":
     TOURS[sys.argv[1]]()
