@@ -145,10 +145,13 @@ frmMain::frmMain() : Form(CaptionOnlyWindow())
 
 void frmMain::onLoad()
 {
-    // Single-instance guard. Any doubt ends this copy: two copies would fight
-    // over the tray icon and the start-up entries.
+    // Single-instance guard. Only an answer from this user's earlier copy
+    // ends this one. When the guard cannot tell (an unsafe folder, another
+    // user's socket, said on stderr) this copy runs unguarded: ending it would
+    // let anyone who can leave a file there close the main screen and the tray.
     switch (platform::ClaimInstance()) {
     case platform::InstanceState::First:
+    case platform::InstanceState::Unavailable:
         setWindowTitle(app::Title());
         return;
     case platform::InstanceState::EarlierCopyRuns: {
@@ -160,9 +163,6 @@ void frmMain::onLoad()
         EndProgram();
         return;
     }
-    case platform::InstanceState::Unavailable:
-        EndProgram();
-        return;
     }
 }
 

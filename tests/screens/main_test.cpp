@@ -20,6 +20,7 @@
 #include "web/frmOnlineUpdate.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTest>
@@ -323,6 +324,22 @@ TEST_F(MainScreenTest, AStaleSocketDoesNotCountAsAnEarlierCopy)
     EXPECT_TRUE(session().endings.empty());
     EXPECT_EQ(main.windowTitle(), "Gardlock 2001");
     EXPECT_EQ(platform::ClaimInstance(), platform::InstanceState::First);
+}
+
+TEST_F(MainScreenTest, AListenerInAFolderOthersCanWriteDoesNotEndTheMainScreen)
+{
+    // Anyone could have put it there: the guard cannot tell, and this copy
+    // runs on (the tray included) instead of ending.
+    const QString shared = home() + "/shared runtime";
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_TRUE(QFile::setPermissions(shared, QFileDevice::Permissions(0x7777))); // rwx for all
+    qputenv("XDG_RUNTIME_DIR", shared.toLocal8Bit());
+    QLocalServer other;
+    ASSERT_TRUE(other.listen(platform::InstanceSocketPath()));
+    frmMain &main = Open();
+    EXPECT_TRUE(session().endings.empty());
+    EXPECT_EQ(main.windowTitle(), "Gardlock 2001");
+    EXPECT_EQ(app::Title(), "Gardlock 2001");
 }
 
 } // namespace

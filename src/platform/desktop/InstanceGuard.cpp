@@ -46,7 +46,7 @@ int NewSocket()
     return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
 }
 
-// A connected socket to the earlier copy, or -1.
+// A connected socket to whatever answers at the path, or -1.
 int ConnectTo(const QString &path)
 {
     const std::optional<sockaddr_un> address = AddressOf(path);
@@ -60,6 +60,41 @@ int ConnectTo(const QString &path)
         return -1;
     }
     return fd;
+}
+
+QString TempFolderOfThisUser()
+{
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("gardlock-%1").arg(::getuid()));
+}
+
+// The runtime folder when there is one; a set but missing one counts as none.
+QString RuntimeFolder()
+{
+    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    struct stat st {};
+    if (folder.isEmpty() || (::lstat(QFile::encodeName(folder).constData(), &st) != 0 && errno == ENOENT))
+        return {};
+    return folder;
+}
+
+// The socket's folder, made if it is the temporary one and missing, and
+// checked; the empty text, with the reason in `problem`, when it is unsafe.
+QString PreparedFolder(QString &problem)
+{
+    QString folder = RuntimeFolder();
+    if (folder.isEmpty()) {
+        folder = TempFolderOfThisUser();
+        // One that is already there, whoever made it, is judged below like any other.
+        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
+            problem = folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+            return {};
+        }
+    }
+    if (const QString why = UnsafeFolderReason(folder); !why.isEmpty()) {
+        problem = folder + QStringLiteral(": ") + why;
+        return {};
+    }
+    return folder;
 }
 
 void ActivateWindowTitled(const QString &title)
@@ -130,8 +165,13 @@ public:
     {
         connect(&m_notifier, &QSocketNotifier::activated, this, [this] {
             const int connection = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (connection >= 0)
+            if (connection < 0)
+                return;
+            // Requests come from this user's copies only.
+            if (PeerIsThisUser(connection))
                 new Requester(connection, this);
+            else
+                ::close(connection);
         });
     }
     ~Listener() override { ::close(m_fd); }
@@ -153,10 +193,40 @@ QPointer<Listener> &TheListener()
 
 QString InstanceSocketPath()
 {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::tempPath();
+    QString folder = RuntimeFolder();
+    if (folder.isEmpty())
+        folder = TempFolderOfThisUser();
     return QDir(folder).filePath(QStringLiteral("gardlock-%1.instance").arg(::getuid()));
+}
+
+QString UnsafeFolderReason(const QString &folder)
+{
+    // lstat: a symbolic link is refused, not followed to wherever it points.
+    struct stat st {};
+    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("it is a symbolic link");
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (st.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to user %1").arg(st.st_uid);
+    if ((st.st_mode & 077) != 0)
+        return QStringLiteral("others have rights on it (mode %1)").arg(st.st_mode & 07777, 4, 8, QChar('0'));
+    return {};
+}
+
+bool IsThisUser(const ucred &peer)
+{
+    return peer.uid == ::geteuid();
+}
+
+bool PeerIsThisUser(int fd)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
+           IsThisUser(peer);
 }
 
 InstanceState ClaimInstance()
@@ -167,22 +237,32 @@ InstanceState ClaimInstance()
         return InstanceState::First;
     delete listener.data();
 
+    const auto report = [&](const QString &what) {
+        std::fprintf(stderr, "gardlock: cannot tell whether another copy runs: %s\n", qPrintable(what));
+        return InstanceState::Unavailable;
+    };
+    QString problem;
+    if (PreparedFolder(problem).isEmpty())
+        return report(problem);
+
     if (const int probe = ConnectTo(path); probe >= 0) {
+        const bool ours = PeerIsThisUser(probe);
         ::close(probe);
+        if (!ours)
+            return report(path + QStringLiteral(": answered by another user's process"));
         return InstanceState::EarlierCopyRuns;
     }
     const std::optional<sockaddr_un> address = AddressOf(path);
     const int fd = address ? NewSocket() : -1;
     const auto unavailable = [&](const char *why) {
-        std::fprintf(stderr, "gardlock: cannot tell whether another copy runs: %s: %s\n", qPrintable(path),
-                     why);
         if (fd >= 0)
             ::close(fd);
-        return InstanceState::Unavailable;
+        return report(path + QStringLiteral(": ") + QString::fromLocal8Bit(why));
     };
     if (fd < 0)
         return unavailable(address ? std::strerror(errno) : "the path is too long");
-    // Nobody answers: whatever is left at the path is a crashed copy's socket.
+    // Nobody answers in a folder that is ours alone: whatever is left at the
+    // path is a crashed copy's socket.
     ::unlink(address->sun_path);
     // Only this user may connect: the socket is made without group or other rights.
     const mode_t oldMask = ::umask(077);
@@ -202,6 +282,11 @@ bool ActivateEarlierCopy(const QString &title)
     const int fd = ConnectTo(InstanceSocketPath());
     if (fd < 0)
         return false;
+    // The title goes to this user's copy only.
+    if (!PeerIsThisUser(fd)) {
+        ::close(fd);
+        return false;
+    }
     const QByteArray request = kActivate + title.toUtf8() + '\n';
     qsizetype written = 0;
     while (written < request.size()) {
