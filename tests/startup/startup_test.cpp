@@ -110,6 +110,9 @@ TEST_F(StartupTest, EntryHoldsTheCommandAndTheFullCommandLine)
     const QByteArray raw = ReadBytes(StartupEntryPath(StartupList::Services, "Gardlock.exe /d"));
     EXPECT_TRUE(raw.contains("\nExec=\"/opt/gard lock/" + app::ExeName().toUtf8() + "\" /d\n"))
         << raw.constData();
+    // Unquoted: a path, not a command line; desktops skip the entry once it is gone.
+    EXPECT_TRUE(raw.contains("\nTryExec=/opt/gard lock/" + app::ExeName().toUtf8() + "\n"))
+        << raw.constData();
 }
 
 TEST_F(StartupTest, NoDoubledSeparatorAfterAFolderThatEndsWithOne)

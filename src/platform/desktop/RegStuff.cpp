@@ -73,29 +73,38 @@ QString StartupEntryPath(StartupList list, const QString &command)
     return StartupFolder() + "/gardlock-" + ListName(list) + "-" + FileNamePart(command) + ".desktop";
 }
 
-QString StartupCommandLine(const QString &command)
+QString StartupProgram()
 {
     QString folder = app::Path();
     if (!folder.endsWith('/'))
         folder += '/';
+    return folder + app::ExeName();
+}
+
+QString StartupCommandLine(const QString &command)
+{
     const QString sw = SwitchOf(command);
-    const QString exe = ExecQuote(folder + app::ExeName());
+    const QString exe = ExecQuote(StartupProgram());
     return sw.isEmpty() ? exe : exe + " " + ExecQuote(sw);
 }
 
 void WriteAutostartEntry(StartupList list, const QString &command, const QString &commandLine)
 {
+    // TryExec: once the program is removed (a package never touches home
+    // folders, so the entry stays) the desktop skips the entry instead of
+    // failing to start it at every log-in.
     QDir().mkpath(StartupFolder());
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
                                          "Name=%1\n"
                                          "Comment=Gardlock 2001 start-up entry\n"
                                          "Exec=%2\n"
+                                         "TryExec=%3\n"
                                          "Terminal=false\n"
-                                         "X-Gardlock-Command=%3\n"
-                                         "X-Gardlock-List=%4\n")
+                                         "X-Gardlock-Command=%4\n"
+                                         "X-Gardlock-List=%5\n")
                               .arg(EntryValue("Gardlock 2001 (" + command + ")"), EntryValue(commandLine),
-                                   EntryValue(command), ListName(list));
+                                   EntryValue(StartupProgram()), EntryValue(command), ListName(list));
     platform::WriteFileAtomically(StartupEntryPath(list, command), entry.toUtf8(), 0644);
 }
 

@@ -21,8 +21,10 @@ void RemoveRunStartup(const QString &command);
 void WriteAutostartEntry(StartupList list, const QString &command, const QString &commandLine);
 void RemoveAutostartEntry(StartupList list, const QString &command);
 
-// The full command line an entry starts: the program's folder, a separator
-// unless the folder already ends with one, the executable and the switch.
+// The program an entry starts, by its absolute path: the program's folder, a
+// separator unless the folder already ends with one, and the executable.
+QString StartupProgram();
+// The full command line an entry starts: that program and the switch.
 QString StartupCommandLine(const QString &command);
 
 // Inspection, for the screens' tests and the program's own checks.
