@@ -92,6 +92,12 @@ bool PasswordFileLoads()
     return platform::ReadFileHead(PasswordFilePath(), 0).status == ReadStatus::Ok;
 }
 
+bool PasswordFileMissing()
+{
+    // Nothing read: the same test of presence ReadPassword starts with.
+    return platform::ReadFileHead(PasswordFilePath(), 0).status == ReadStatus::Missing;
+}
+
 PasswordCheck CheckPassword(const QString &typed)
 {
     StoredPassword stored = ReadPassword();

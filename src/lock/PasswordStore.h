@@ -37,6 +37,9 @@ QString PasswordEntryProblem(const QString &password);
 // The first-run test of the main screen: the file exists and can be loaded
 // whole; its content is not examined.
 bool PasswordFileLoads();
+// Whether there is no password file at all (so no password is set), found
+// without reading or changing it.
+bool PasswordFileMissing();
 
 // The check every password prompt shares.
 enum class PasswordCheck {

@@ -1,6 +1,8 @@
 #include "startup/CommandLineCode.h"
 
 #include "lock/LockStarter.h"
+#include "lock/PasswordStore.h"
+#include "platform/LockSupervision.h"
 #include "platform/desktop/RegStuff.h"
 
 #include <cstdio>
@@ -30,12 +32,21 @@ int Main(const QString &argText, Targets &targets)
     const Dispatch dispatch = ParseSwitch(argText);
 
     if (CommandLineCode::IsLock(dispatch.target)) {
-        const QString reason = LockRefusal();
+        // A lock brought back after its process died was up: it comes up again
+        // whatever a fresh one would refuse for (a grab-breaking key bound since).
+        const QString reason = platform::lockSupervision().MustComeBack() ? QString() : LockRefusal();
         if (!reason.isEmpty()) {
             // Refuse before anything is placed: a lock that only looks locked is worse than none.
             std::fprintf(stderr, "gardlock: cannot lock this display: %s\n", qPrintable(reason));
+            platform::lockSupervision().LockRefused();
             return 3;
         }
+        // The lock still comes up (the missing file is the empty password),
+        // but whoever started it learns that Enter alone opens it.
+        if (PasswordFileMissing())
+            std::fputs("gardlock: no password is set; this lock opens with Enter alone. "
+                       "Set one with: gardlock /s\n",
+                       stderr);
     }
 
     if (!dispatch.serviceEntry.isEmpty())

@@ -1,3 +1,4 @@
+#include "lock/PasswordStore.h"
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/RegStuff.h"
 #include "startup/CommandLineCode.h"
@@ -95,6 +96,53 @@ TEST_F(StartupTest, LockOnADisplayThatCannotBeHeldIsRefusedBeforeAnythingHappens
     RecordingTargets targets;
     EXPECT_EQ(CommandLineCode::Main("/a", targets), 0);
     EXPECT_EQ(targets.shown, QStringList{"About"});
+}
+
+TEST_F(StartupTest, ALockWithNoPasswordFileSaysOnStderrThatEnterOpensIt)
+{
+    const std::string warning =
+        "gardlock: no password is set; this lock opens with Enter alone. Set one with: gardlock /s\n";
+    struct Case {
+        const char *sw;
+        const char *password; // written first, unless null
+        const char *refusal;  // the display cannot be held, unless null
+        bool warns;
+    } cases[] = {
+        {"/d", nullptr, nullptr, true},
+        {"/n", nullptr, nullptr, true},
+        {"/b", nullptr, nullptr, true},
+        {"/a", nullptr, nullptr, false},
+        {"/s", nullptr, nullptr, false},
+        {"", nullptr, nullptr, false},
+        {"/d", "secret", nullptr, false},
+        {"/e", "secret", nullptr, false},
+        // Refused before anything: the refusal is the one line.
+        {"/d", nullptr, "no X11 display", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.sw) + (c.password ? " with a password" : "") +
+                     (c.refusal ? " refused" : ""));
+        QFile::remove(PasswordFilePath());
+        if (c.password) {
+            ASSERT_TRUE(WritePassword(c.password));
+        }
+        shell().cannotLockReason = c.refusal ? c.refusal : "";
+        RecordingTargets targets;
+        testing::internal::CaptureStderr();
+        CommandLineCode::Main(c.sw, targets);
+        const std::string err = testing::internal::GetCapturedStderr();
+        if (c.warns) {
+            EXPECT_EQ(err, warning);
+        } else {
+            EXPECT_EQ(err.find("no password"), std::string::npos) << err;
+        }
+        // Only said: the file is neither made nor changed.
+        const StoredPassword stored = ReadPassword();
+        EXPECT_EQ(stored.status, c.password ? PasswordStatus::Stored : PasswordStatus::NoPassword);
+        if (c.password) {
+            EXPECT_EQ(stored.text, c.password);
+        }
+    }
 }
 
 TEST_F(StartupTest, EntryHoldsTheCommandAndTheFullCommandLine)
