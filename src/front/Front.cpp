@@ -2,7 +2,9 @@
 
 #include "front/Supervisor.h"
 #include "platform/LockCover.h"
+#include "platform/TrustedFile.h"
 #include "platform/Version.h"
+#include "platform/x11/plain/X11GrabBreak.h"
 #include "platform/x11/plain/X11RootCover.h"
 
 #include <cerrno>
@@ -28,14 +30,18 @@ std::string Env(const char *name)
     return value ? value : "";
 }
 
+// The program beside the front's own executable; empty when the front cannot
+// tell where it is (a program of that name looked up elsewhere is never run).
 std::string ProgramPath()
 {
     char self[4096];
     const ssize_t size = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (size <= 0)
-        return kProgramName;
+        return {};
     std::string path(self, size_t(size));
     const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
     return path.substr(0, slash + 1) + kProgramName;
 }
 
@@ -135,7 +141,8 @@ int TakeSleepLockFd()
     ::unsetenv(kSleepLockVariable);
     int fd = -1;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), fd);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || fd < 0)
+    // 0 to 2 are the standard streams, never a locker's descriptor.
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || fd <= STDERR_FILENO)
         return -1;
     if (::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0)
         return -1; // not open here
@@ -168,6 +175,14 @@ int Main(int argc, char **argv, platform::LockCover &cover)
 
     supervision::Launch launch;
     launch.program = ProgramPath();
+    const std::string untrusted = launch.program.empty() ? "the program's own folder cannot be found"
+                                                         : platform::UntrustedFileReason(launch.program);
+    if (!untrusted.empty()) {
+        std::fprintf(stderr, "gardlock: cannot %s: %s.\n", lock ? "lock" : ("show " + WhatItShows(line)).c_str(),
+                     untrusted.c_str());
+        CloseIfOpen(sleepLockFd);
+        return kCannotRunHere;
+    }
     for (int i = 1; i < argc; ++i)
         launch.args.emplace_back(argv[i]);
     if (lock) {
@@ -175,12 +190,30 @@ int Main(int argc, char **argv, platform::LockCover &cover)
         // refuses such a lock with its reason, so nothing is taken here.
         const bool grabsLeak =
             !names.wayland.empty() || Env("XDG_SESSION_TYPE") == "wayland" || cover.GrabsLeak();
-        if (!grabsLeak && !cover.ClaimLockMark()) {
-            std::fprintf(stderr, "gardlock: a lock is already up on this display.\n");
-            CloseIfOpen(sleepLockFd);
-            return 0;
+        if (!grabsLeak) {
+            switch (cover.ClaimLockMark()) {
+            case platform::LockCover::Mark::Claimed:
+                break;
+            case platform::LockCover::Mark::OtherLock:
+                std::fprintf(stderr, "gardlock: a lock is already up on this display.\n");
+                CloseIfOpen(sleepLockFd);
+                return 0;
+            case platform::LockCover::Mark::Failed:
+                std::fprintf(stderr, "gardlock: cannot lock: the X server did not answer while the display "
+                                     "was being marked as locked.\n");
+                CloseIfOpen(sleepLockFd);
+                return kCannotRunHere;
+            }
+            // The server itself would break the grab on a key press.
+            if (cover.BindsGrabBreakingKeys()) {
+                std::fprintf(stderr, "gardlock: cannot lock: %s\n", platform::x11::GrabBreakingKeysReason());
+                CloseIfOpen(sleepLockFd);
+                return kCannotRunHere;
+            }
+            launch.coverFirst = line.row->target == switches::Target::NormalLock
+                                    ? platform::SupervisedLock::Normal
+                                    : platform::SupervisedLock::NtStyle;
         }
-        launch.coverFirst = !grabsLeak;
         if (grabsLeak) {
             cover.Close();
             CloseIfOpen(sleepLockFd);

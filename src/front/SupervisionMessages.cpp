@@ -23,6 +23,7 @@ constexpr Word kWords[] = {
     {Kind::Shown, "shown"},
     {Kind::Held, "held"},
     {Kind::Ended, "ended"},
+    {Kind::Refused, "refused"},
     {Kind::Go, "go"},
 };
 
@@ -105,6 +106,39 @@ std::optional<Message> Parse(std::string_view packet)
             return Message{word.kind};
     }
     return std::nullopt;
+}
+
+std::vector<std::string> EncodeBatch(const std::vector<Message> &messages)
+{
+    std::vector<std::string> packets;
+    std::string packet;
+    for (const Message &message : messages) {
+        const std::string text = Encode(message);
+        if (!packet.empty() && packet.size() + 1 + text.size() > kMaxPacket) {
+            packets.push_back(std::move(packet));
+            packet.clear();
+        }
+        if (!packet.empty())
+            packet += '\n';
+        packet += text;
+    }
+    if (!packet.empty())
+        packets.push_back(std::move(packet));
+    return packets;
+}
+
+std::vector<Message> ParsePacket(std::string_view packet)
+{
+    std::vector<Message> messages;
+    while (!packet.empty()) {
+        const size_t end = packet.find('\n');
+        if (std::optional<Message> message = Parse(packet.substr(0, end)))
+            messages.push_back(*message);
+        if (end == std::string_view::npos)
+            break;
+        packet.remove_prefix(end + 1);
+    }
+    return messages;
 }
 
 std::int64_t MonotonicNanoseconds()

@@ -32,7 +32,7 @@ constexpr std::int64_t kMs = 1000000;
 // How often the grabs are tried while another client (or the dying lock)
 // still holds them: right after a death the server frees the dead lock's
 // grab any moment, so the first tries come close together.
-constexpr std::int64_t kGrabRetryNs = 1 * kMs;
+constexpr std::int64_t kGrabRetryNs = 2 * kMs;
 constexpr std::int64_t kEarlyGrabRetryNs = kMs / 4;
 constexpr std::int64_t kEarlyNs = 100 * kMs;
 // How long a relaunch waits for the keyboard to be held here first.
@@ -42,6 +42,13 @@ constexpr std::int64_t kKeyboardFirstNs = 1000 * kMs;
 constexpr std::int64_t kFirstLockKeyboardNs = 500 * kMs;
 // How long after a lock said it holds the grab, but did not, it is offered again.
 constexpr std::int64_t kHandOverRetryNs = 20 * kMs;
+// How long a lock told to take the grabs has to say it holds both before the
+// grabs are taken here again wherever they are free.
+constexpr std::int64_t kHeldWithinNs = 50 * kMs;
+// How long a send may wait for room in the socket: the lock reads all the
+// time it waits for "go", so only a hung lock fills it.
+constexpr std::int64_t kSendWithinNs = 200 * kMs;
+constexpr std::int64_t kLateSendWithinNs = 20 * kMs;
 
 sigset_t WatchedSet()
 {
@@ -52,10 +59,43 @@ sigset_t WatchedSet()
     return set;
 }
 
-void SendTo(int fd, const Message &message)
+// Sends the messages in as few packets as they fit, waiting at most
+// `withinNs` for room; false when any of them could not be delivered.
+bool SendAll(int fd, const std::vector<Message> &messages, std::int64_t withinNs)
 {
-    const std::string packet = platform::supervision::Encode(message);
-    (void)!::send(fd, packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (fd < 0)
+        return false;
+    const std::int64_t deadline = MonotonicNanoseconds() + withinNs;
+    for (const std::string &packet : platform::supervision::EncodeBatch(messages)) {
+        for (;;) {
+            if (::send(fd, packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT) >= 0)
+                break;
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS)
+                return false;
+            const std::int64_t left = deadline - MonotonicNanoseconds();
+            if (left <= 0)
+                return false;
+            pollfd room{fd, POLLOUT, 0};
+            const timespec wait{0, long(left)};
+            if (::ppoll(&room, 1, &wait, nullptr) < 0 && errno != EINTR)
+                return false;
+        }
+    }
+    return true;
+}
+
+std::vector<Message> KeysToPass(const std::vector<platform::supervision::CaughtKey> &keys)
+{
+    std::vector<Message> messages;
+    messages.reserve(keys.size() + 1);
+    for (const platform::supervision::CaughtKey &key : keys) {
+        Message message{Kind::Key};
+        message.key = key;
+        messages.push_back(message);
+    }
+    return messages;
 }
 
 [[noreturn]] void RaiseAgain(int signal)
@@ -76,7 +116,7 @@ class Supervisor {
 public:
     Supervisor(const Launch &launch, LockCover &cover, int signalFd, const sigset_t &childMask)
         : m_launch(launch), m_cover(cover), m_signalFd(signalFd), m_childMask(childMask),
-          m_sleepLockFd(launch.sleepLockFd)
+          m_sleepLockFd(launch.sleepLockFd), m_state(FirstState(launch.coverFirst))
     {
     }
 
@@ -86,7 +126,7 @@ public:
     void CoverFirst()
     {
         Cover();
-        while (!m_keyboardHeld && m_grabAt >= 0 &&
+        while ((!m_keyboardHeld || !m_pointerHeld) && m_grabAt >= 0 &&
                MonotonicNanoseconds() - m_coveredAt < kFirstLockKeyboardNs) {
             const std::int64_t left = m_grabAt - MonotonicNanoseconds();
             if (left > 0) {
@@ -98,25 +138,49 @@ public:
         CloseSleepLockIfHeld();
     }
 
-    // Starts the program; false when it could not be.
-    bool Start(bool handedOver)
+    // Starts the program; false when it could not be and no lock is up. A
+    // lock that cannot be started now is tried again, as after a crash.
+    bool Start()
     {
-        std::vector<std::string> args = m_launch.args;
-        return StartChild(args, handedOver ? platform::supervision::kRelaunched : nullptr);
+        const char *handOver = m_launch.coverFirst ? platform::supervision::kCoveredFirst : nullptr;
+        if (m_state.phase != Phase::None)
+            m_loadDeadline = MonotonicNanoseconds() + std::int64_t(RelaunchPlan::kShowWithinMs) * kMs;
+        if (StartChild(m_launch.args, handOver))
+            return true;
+        if (m_state.phase == Phase::None)
+            return false;
+        std::fprintf(stderr, "gardlock: cannot start %s: %s; trying again.\n", m_launch.program.c_str(),
+                     std::strerror(errno));
+        m_relaunched = true;
+        m_relaunchAt = MonotonicNanoseconds() + 100 * kMs;
+        return true;
     }
 
     int Run()
     {
         while (!m_status) {
-            pollfd watched[2] = {{m_signalFd, POLLIN, 0}, {m_fd, POLLIN, 0}};
+            // The signals, the program's socket and the supervisor's own X
+            // connection: another client can kill that connection too.
+            pollfd watched[3] = {{m_signalFd, POLLIN, 0}, {-1, POLLIN, 0}, {-1, POLLIN, 0}};
+            nfds_t count = 1;
+            int reportsAt = -1, displayAt = -1;
+            if (m_fd >= 0) {
+                reportsAt = int(count);
+                watched[count++].fd = m_fd;
+            }
+            if (const int xfd = m_cover.ConnectionFd(); xfd >= 0) {
+                displayAt = int(count);
+                watched[count++].fd = xfd;
+            }
             timespec wait{};
             const std::int64_t left = Timeout();
             if (left >= 0)
                 wait = {time_t(left / 1000000000), long(left % 1000000000)};
-            const int count = ::ppoll(watched, m_fd >= 0 ? 2 : 1, left >= 0 ? &wait : nullptr, nullptr);
-            if (count < 0 && errno != EINTR)
+            if (::ppoll(watched, count, left >= 0 ? &wait : nullptr, nullptr) < 0 && errno != EINTR)
                 return 1;
-            if (m_fd >= 0 && watched[1].revents)
+            if (displayAt >= 0 && watched[displayAt].revents)
+                ReadDisplay();
+            if (reportsAt >= 0 && watched[reportsAt].revents && m_fd >= 0)
                 ReadReports();
             if (watched[0].revents)
                 ReadSignals();
@@ -130,7 +194,7 @@ private:
     std::int64_t Timeout() const
     {
         std::int64_t next = -1;
-        for (std::int64_t at : {m_grabAt, m_relaunchAt, m_handOverAt})
+        for (std::int64_t at : {m_grabAt, m_relaunchAt, m_handOverAt, m_heldCheckAt, m_loadDeadline})
             if (at >= 0 && (next < 0 || at < next))
                 next = at;
         if (next < 0)
@@ -155,17 +219,72 @@ private:
             m_handOverAt = -1;
             HandOver();
         }
+        if (m_heldCheckAt >= 0 && now >= m_heldCheckAt) {
+            // The lock has not said it holds both: whatever is free is held
+            // here again (and offered to it once more), the cover stays.
+            m_heldCheckAt = -1;
+            if (m_covering)
+                TryGrabs();
+        }
+        if (m_loadDeadline >= 0 && now >= m_loadDeadline) {
+            m_loadDeadline = -1;
+            if (m_state.phase == Phase::Starting && m_pid > 0) {
+                std::fprintf(stderr,
+                             "gardlock: the lock did not come up within %d s; it starts again without "
+                             "pictures.\n",
+                             RelaunchPlan::kShowWithinMs / 1000);
+                Cover();
+                ::kill(m_pid, SIGKILL); // reaped as a crash at load
+            }
+        }
+    }
+
+    // The supervisor's own connection: a grab of its broken, or the
+    // connection itself killed (xkill, a grab-breaking key).
+    void ReadDisplay()
+    {
+        const LockCover::Events events = m_cover.ReadEvents();
+        if (events.connectionLost) {
+            OnConnectionLost();
+            return;
+        }
+        if (events.grabsLost && m_covering && (m_keyboardHeld || m_pointerHeld)) {
+            m_keyboardHeld = m_pointerHeld = false;
+            TryGrabs();
+        }
+    }
+
+    void OnConnectionLost()
+    {
+        // Cover and grabs went with the connection.
+        const bool wasCovering = m_covering;
+        m_covering = false;
+        m_keyboardHeld = m_pointerHeld = false;
+        m_grabAt = m_handOverAt = m_heldCheckAt = -1;
+        if (m_cover.DisplayGone()) {
+            // Not even a fresh connection: the lock's program goes the same
+            // way, and its end says so.
+            std::fprintf(stderr, "gardlock: the X display cannot be reached any more.\n");
+            return;
+        }
+        if (m_state.phase == Phase::None)
+            return;
+        m_cover.ClaimLockMark();
+        // Covered again at once unless the lock holds the display itself.
+        if (wasCovering || m_state.phase != Phase::Held)
+            Cover();
     }
 
     void ReadReports()
     {
         for (;;) {
-            char packet[64];
+            char packet[platform::supervision::kMaxPacket];
             const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
             if (size > 0) {
-                if (const std::optional<Message> message =
-                        platform::supervision::Parse({packet, size_t(size)}))
-                    OnReport(*message);
+                for (const Message &message : platform::supervision::ParsePacket({packet, size_t(size)}))
+                    OnReport(message);
+                if (m_fd < 0)
+                    return;
                 continue;
             }
             if (size < 0 && errno == EINTR)
@@ -184,6 +303,9 @@ private:
 
     void OnReport(const Message &message)
     {
+        // A lock brought back after a crash was up: it may not refuse now.
+        if (message.kind == Kind::Refused && m_relaunched)
+            return;
         m_state = After(m_state, message);
         switch (message.kind) {
         case Kind::StartingNormal:
@@ -192,16 +314,22 @@ private:
             // The mark tells a second lock asked for meanwhile that this one is up.
             m_cover.Prepare();
             m_cover.ClaimLockMark();
+            m_loadDeadline = MonotonicNanoseconds() + std::int64_t(RelaunchPlan::kShowWithinMs) * kMs;
             return;
         case Kind::Shown:
+            m_loadDeadline = -1;
             HandOver();
             return;
         case Kind::Held:
             OnHeld(message.nanoseconds);
             return;
         case Kind::Ended:
+            m_loadDeadline = -1;
             Uncover();
             m_cover.Close();
+            return;
+        case Kind::Refused:
+            m_loadDeadline = -1;
             return;
         case Kind::Go:
         case Kind::Key:
@@ -211,45 +339,50 @@ private:
 
     // Lets go of the grabs (the lock cannot take them while they are held
     // here) and tells the lock to take them. Without a cover up the lock
-    // took them already.
+    // took them already. Nothing is let go of before the lock has every key
+    // caught so far, and the grabs are taken back at once when "go" cannot
+    // be delivered.
     void HandOver()
     {
-        if (!m_covering)
+        if (!m_covering || m_fd < 0)
             return;
+        m_handOverAt = -1;
+        // What was typed while the grab was here goes to the lock, in order, before it takes over.
+        if (!SendAll(m_fd, KeysToPass(m_cover.TakeKeys()), kSendWithinNs)) {
+            m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
+            return;
+        }
         m_grabAt = -1;
         m_cover.ReleaseGrabs();
         m_keyboardHeld = m_pointerHeld = false;
         m_releasedAt = MonotonicNanoseconds();
-        // What was typed while the grab was here goes to the lock, in order, before it takes over.
-        PassOn(m_cover.TakeKeys(), false);
-        if (m_fd >= 0)
-            SendTo(m_fd, {Kind::Go});
+        std::vector<Message> last = KeysToPass(m_cover.TakeKeys());
+        last.push_back({Kind::Go});
+        if (!SendAll(m_fd, last, kLateSendWithinNs)) {
+            TryGrabs();
+            m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
+            return;
+        }
+        m_heldCheckAt = m_releasedAt + kHeldWithinNs;
     }
 
-    // Sends caught keys to the lock; with thenReplay, followed by a "go" that
-    // has the lock replay them at once.
-    void PassOn(const std::vector<platform::supervision::CaughtKey> &keys, bool thenReplay)
+    // Whether a shown lock is to be handed the grabs (it has not proved it holds them).
+    bool LockAwaitsGrabs() const
     {
-        if (m_fd < 0 || keys.empty())
-            return;
-        for (const platform::supervision::CaughtKey &key : keys) {
-            Message message{Kind::Key};
-            message.key = key;
-            SendTo(m_fd, message);
-        }
-        if (thenReplay)
-            SendTo(m_fd, {Kind::Go});
+        return m_covering && m_fd >= 0 && (m_state.phase == Phase::Shown || m_state.phase == Phase::Held);
     }
 
     void OnHeld(std::int64_t grabbedAt)
     {
         if (!m_covering)
             return;
-        // The keyboard is someone's now; if it is not the lock's, it is ours again at once.
-        if (m_cover.GrabKeyboard()) {
-            m_keyboardHeld = true;
-            m_pointerHeld = m_cover.GrabPointer();
-            if (!m_pointerHeld)
+        m_heldCheckAt = -1;
+        // The lock says it holds both. Either one taken here proves it does
+        // not: that one is ours again at once, and offered to it once more.
+        m_keyboardHeld = m_cover.GrabKeyboard();
+        m_pointerHeld = m_cover.GrabPointer();
+        if (m_keyboardHeld || m_pointerHeld) {
+            if (!m_keyboardHeld || !m_pointerHeld)
                 m_grabAt = MonotonicNanoseconds() + kGrabRetryNs;
             m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
             return;
@@ -265,7 +398,10 @@ private:
         // Keys typed between the release and the lock's grab went to the
         // focused cover: they follow the others (a second "go" makes the lock
         // replay them; it holds the grab already).
-        PassOn(m_cover.TakeKeys(), true);
+        if (std::vector<Message> late = KeysToPass(m_cover.TakeKeys()); !late.empty()) {
+            late.push_back({Kind::Go});
+            SendAll(m_fd, late, kSendWithinNs);
+        }
         Uncover();
         m_plan.LockHeld();
     }
@@ -283,7 +419,7 @@ private:
 
     void CloseSleepLockIfHeld()
     {
-        if (m_keyboardHeld && m_covering)
+        if (m_keyboardHeld && m_pointerHeld && m_covering)
             CloseSleepLock();
     }
 
@@ -302,7 +438,7 @@ private:
         if (!m_covering)
             return;
         m_covering = false;
-        m_grabAt = m_handOverAt = -1;
+        m_grabAt = m_handOverAt = m_heldCheckAt = -1;
         // Hidden first, so that letting go is no hand-over that takes the
         // focus from the lock.
         m_cover.Hide();
@@ -349,6 +485,8 @@ private:
             m_status = end.value;
             return;
         case Verdict::DisplayGone:
+            // The sleep lock stays taken: the machine must not suspend with a
+            // lock that is gone (the descriptor closes as this process ends).
             std::fprintf(stderr, "gardlock: the X display is gone; the lock is not started again.\n");
             m_status = kDisplayGoneStatus;
             return;
@@ -362,7 +500,7 @@ private:
     // hand-over after they were let go here).
     void Cover()
     {
-        m_handOverAt = -1;
+        m_handOverAt = m_heldCheckAt = -1;
         const bool first = !m_covering;
         if (first) {
             m_covering = true;
@@ -381,6 +519,7 @@ private:
         Cover();
         const RelaunchPlan::Step step = m_plan.AfterCrash(m_state.phase);
         m_noPictures = step.noPictures;
+        m_loadDeadline = -1;
         m_relaunchAt = MonotonicNanoseconds() + std::int64_t(step.delayMs) * kMs;
         // Until the new lock reports, it is loading.
         m_state.phase = Phase::Starting;
@@ -399,10 +538,14 @@ private:
             m_keyboardHeld = m_cover.GrabKeyboard();
         if (!m_pointerHeld)
             m_pointerHeld = m_cover.GrabPointer();
-        if (!m_keyboardHeld || !m_pointerHeld) {
-            const std::int64_t now = MonotonicNanoseconds();
+        const std::int64_t now = MonotonicNanoseconds();
+        if (!m_keyboardHeld || !m_pointerHeld)
             m_grabAt = now + (now - m_coveredAt < kEarlyNs ? kEarlyGrabRetryNs : kGrabRetryNs);
-        }
+        else
+            CloseSleepLockIfHeld();
+        // A shown lock that lacks what is held here is offered it again.
+        if (LockAwaitsGrabs() && (m_keyboardHeld || m_pointerHeld) && m_handOverAt < 0)
+            m_handOverAt = now + kHandOverRetryNs;
     }
 
     void Relaunch()
@@ -410,8 +553,11 @@ private:
         m_relaunchAt = -1;
         std::vector<std::string> args = {RelaunchSwitch(m_state.lock)};
         if (!StartChild(args, m_noPictures ? platform::supervision::kNoPictures
-                                           : platform::supervision::kRelaunched))
+                                           : platform::supervision::kRelaunched)) {
             m_relaunchAt = MonotonicNanoseconds() + 100 * kMs;
+            return;
+        }
+        m_loadDeadline = MonotonicNanoseconds() + std::int64_t(RelaunchPlan::kShowWithinMs) * kMs;
     }
 
     // Starts the program with a socket pair to here. handOver: the program's
@@ -470,6 +616,8 @@ private:
     std::int64_t m_grabAt = -1;
     std::int64_t m_relaunchAt = -1;
     std::int64_t m_handOverAt = -1;
+    std::int64_t m_heldCheckAt = -1;
+    std::int64_t m_loadDeadline = -1;
     std::int64_t m_releasedAt = 0;
     std::int64_t m_coveredAt = 0;
     std::optional<int> m_status;
@@ -495,11 +643,14 @@ int Supervise(const Launch &launch, LockCover &cover)
     Supervisor supervisor(launch, cover, signalFd, previous);
     if (launch.coverFirst)
         supervisor.CoverFirst();
-    if (!supervisor.Start(launch.coverFirst)) {
+    int status = 1;
+    if (supervisor.Start())
+        status = supervisor.Run();
+    else
         std::fprintf(stderr, "gardlock: cannot start %s: %s\n", launch.program.c_str(), std::strerror(errno));
-        return 1;
-    }
-    return supervisor.Run();
+    ::close(signalFd);
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return status;
 }
 
 } // namespace supervision

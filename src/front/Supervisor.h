@@ -7,6 +7,9 @@
 // grabs again and starts the lock anew; otherwise it ends as the child did.
 // It uses no Qt, reads no files and draws nothing but black.
 
+#include "platform/LockSupervision.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +22,10 @@ namespace supervision {
 struct Launch {
     std::string program;           // the program's executable
     std::vector<std::string> args; // the arguments after its path
-    bool coverFirst = false;       // a lock: cover and grab before the program starts
-    int sleepLockFd = -1;          // closed once the keyboard is held and the screen covered
+    // A lock's switch: cover and grab before the program starts, and bring
+    // that lock back whenever the program dies before the right password.
+    std::optional<platform::SupervisedLock> coverFirst;
+    int sleepLockFd = -1; // closed once keyboard and pointer are held and the screen covered
 };
 
 // Runs the program under supervision and returns the status to end with (a

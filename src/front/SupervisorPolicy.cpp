@@ -26,11 +26,25 @@ LockState After(LockState state, const Message &message)
         return state;
     case Kind::Ended:
         return {Phase::None, state.lock};
+    case Kind::Refused:
+        // Only a lock that never showed can find it cannot hold the display.
+        if (state.phase == Phase::Starting)
+            state.phase = Phase::None;
+        return state;
     case Kind::Go:
     case Kind::Key:
         return state;
     }
     return state;
+}
+
+LockState FirstState(const std::optional<SupervisedLock> &coveredFor)
+{
+    // A lock the front covered for is a lock from that moment: its program
+    // dying before it could say anything brings it back like any crash.
+    if (coveredFor)
+        return {Phase::Starting, *coveredFor};
+    return {};
 }
 
 Verdict Judge(const LockState &state, const ChildEnd & /*how it ended: no exit counts as an unlock*/,

@@ -26,6 +26,10 @@ struct LockState {
 // The state after a report from the child (Go is the supervisor's own).
 LockState After(LockState state, const platform::supervision::Message &message);
 
+// The state before the child's first report: a lock loading when the front
+// covered and grabbed for one (its switch's kind), no lock otherwise.
+LockState FirstState(const std::optional<platform::SupervisedLock> &coveredFor);
+
 // How a child ended, as waitpid tells it.
 struct ChildEnd {
     bool bySignal = false;
@@ -63,6 +67,10 @@ public:
     };
     static constexpr int kFirstBackOffMs = 100;
     static constexpr int kLongestBackOffMs = 5000;
+    // How long a lock may take from its start to its window shown before it
+    // counts as hung at load: killed and relaunched without pictures. Qt and
+    // the fonts load in well under a second even on a busy machine.
+    static constexpr int kShowWithinMs = 5000;
 
     Step AfterCrash(Phase phaseAtCrash);
     // A relaunched lock holds the grab again: the next crash is a first one.

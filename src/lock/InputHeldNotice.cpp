@@ -5,8 +5,6 @@
 InputHeldNotice::InputHeldNotice(QWidget *lockWindow) : QLabel(lockWindow)
 {
     setObjectName("lblNotHeld");
-    setText(QStringLiteral("This desktop is NOT locked: another program is holding the keyboard or "
-                           "mouse. Still trying to take them..."));
     setStyleSheet(QStringLiteral("background: rgb(128, 0, 0); color: white; padding: 6px;"));
     setAlignment(Qt::AlignCenter);
     setWordWrap(true);
@@ -15,15 +13,28 @@ InputHeldNotice::InputHeldNotice(QWidget *lockWindow) : QLabel(lockWindow)
 
 void InputHeldNotice::Check()
 {
-    const bool held = platform::services().shell->HoldsInput();
-    if (held || !m_sinceHeld.isValid()) {
-        // The grace period runs from the first tick, and again from each loss.
-        m_sinceHeld.start();
-        if (held && isVisible())
+    platform::ShellLockdown &shell = *platform::services().shell;
+    const bool held = shell.HoldsInput();
+    if (held || !m_sinceHeld.isValid())
+        m_sinceHeld.start(); // the grace period runs from the first tick, and again from each loss
+    const bool notHeld = !held && m_sinceHeld.elapsed() >= kGraceMs;
+    // Keys that break grabs bound while the lock is up: it stays up, and says
+    // that a press of them would loosen it.
+    const bool breakable = shell.GrabBreakingKeysBound();
+    if (!notHeld && !breakable) {
+        if (isVisible())
             hide();
         return;
     }
-    if (!isVisible() && m_sinceHeld.elapsed() >= kGraceMs) {
+    const QString text =
+        notHeld ? QStringLiteral("This desktop is NOT locked: another program is holding the keyboard or "
+                                 "mouse. Still trying to take them...")
+                : QStringLiteral("Warning: the keyboard map now binds keys that break any lock's hold on the "
+                                 "keyboard (XKB option grab:break_actions). This lock stays up and takes the "
+                                 "keyboard back, but remove that option.");
+    if (text != this->text())
+        setText(text);
+    if (!isVisible()) {
         setGeometry(0, 0, parentWidget()->width(), 48);
         show();
         raise();

@@ -30,9 +30,13 @@ public:
     // oldest first.
     virtual std::vector<supervision::CaughtKey> TakeKeys() = 0;
     // Marks the display as locked by this process for as long as the cover
-    // is prepared (a per-screen selection on X11). False when another lock
-    // already marks it.
-    virtual bool ClaimLockMark() = 0;
+    // is prepared (a per-screen selection on X11).
+    enum class Mark {
+        Claimed,      // ours now (or already)
+        OtherLock,    // another lock marks the display
+        Failed,       // the server did not answer: nothing is known
+    };
+    virtual Mark ClaimLockMark() = 0;
     // True when a grab here would not keep keys from every other program
     // (an X server under Wayland). Prepares first.
     virtual bool GrabsLeak() = 0;
@@ -41,6 +45,20 @@ public:
     // Whether the display is gone (a round trip on a prepared cover; a new
     // connection attempt otherwise).
     virtual bool DisplayGone() = 0;
+
+    // The connection's descriptor, to be polled for events; -1 when there is
+    // no connection.
+    virtual int ConnectionFd() const = 0;
+    // Reads what the server sent (keys are kept for TakeKeys) and says what
+    // it means for the supervisor.
+    struct Events {
+        bool connectionLost = false; // killed by another client or a grab-breaking key
+        bool grabsLost = false;      // a grab held here was broken
+    };
+    virtual Events ReadEvents() = 0;
+    // True when the keyboard map binds keys whose server actions break or
+    // take away grabs (the XKB option grab:break_actions).
+    virtual bool BindsGrabBreakingKeys() = 0;
 };
 
 } // namespace platform

@@ -51,6 +51,10 @@ public:
     // false while another program keeps them, so a lock can say it is not
     // really locked yet.
     virtual bool HoldsInput() = 0;
+    // Whether the keyboard map binds keys with which the server itself breaks
+    // any grab (the XKB option grab:break_actions): no lock can hold against
+    // them, so a lock refuses to start and a lock that is up says so.
+    virtual bool GrabBreakingKeysBound() { return false; }
 
     // The whole root window, every monitor included: what a lock must cover.
     virtual QRect DesktopArea();

@@ -5,12 +5,15 @@
 #include "front/Front.h"
 #include "front/Switches.h"
 #include "startup/CommandLineCode.h"
+#include "platform/x11/plain/X11GrabBreak.h"
 
 #include <gtest/gtest.h>
 
 #include <QString>
 
+#include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -162,6 +165,8 @@ TEST(FrontSleepLock, TheDescriptorIsTakenOnlyWhenOpenAndNeverPassedOn)
     const Case cases[] = {
         {std::to_string(pipeFds[1]), pipeFds[1]}, {"", -1},    {"x", -1}, {"-1", -1},
         {std::to_string(pipeFds[1]) + " ", -1},   {"999", -1}, // not open here
+        // The standard streams are open, but never a locker's descriptor.
+        {"0", -1}, {"1", -1}, {"2", -1},
     };
     for (const Case &c : cases) {
         ::fcntl(pipeFds[1], F_SETFD, 0);
@@ -174,6 +179,33 @@ TEST(FrontSleepLock, TheDescriptorIsTakenOnlyWhenOpenAndNeverPassedOn)
     }
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
+}
+
+} // namespace
+
+namespace {
+
+TEST(GrabBreakingKeys, FoundInTheKeymapOptionsAndInTheServerActions)
+{
+    using namespace std::string_literals;
+    using platform::x11::RulesNamesBreakGrabs;
+    EXPECT_TRUE(RulesNamesBreakGrabs("evdev\0pc105\0us\0\0grab:break_actions\0"s));
+    EXPECT_TRUE(RulesNamesBreakGrabs("evdev\0pc105\0us,de\0\0ctrl:nocaps,grab:break_actions"s));
+    EXPECT_FALSE(RulesNamesBreakGrabs("evdev\0pc105\0us\0\0\0"s));
+    EXPECT_FALSE(RulesNamesBreakGrabs("evdev\0pc105\0us\0\0grab:break_actions_not\0"s));
+    // The option's name anywhere but in the options field means nothing.
+    EXPECT_FALSE(RulesNamesBreakGrabs("evdev\0pc105\0grab:break_actions\0\0\0"s));
+    EXPECT_FALSE(RulesNamesBreakGrabs("grab:break_actions"s));
+
+    using platform::x11::IsGrabBreakingAction;
+    const std::uint8_t ungrab[8] = {0x86, 'U', 'n', 'g', 'r', 'a', 'b', 0};
+    const std::uint8_t clearGrab[8] = {0x86, 'C', 'l', 's', 'G', 'r', 'b', 0};
+    const std::uint8_t printGrabs[8] = {0x86, 'P', 'r', 'G', 'r', 'b', 's', 0};
+    const std::uint8_t otherType[8] = {0x85, 'U', 'n', 'g', 'r', 'a', 'b', 0};
+    EXPECT_TRUE(IsGrabBreakingAction(ungrab));
+    EXPECT_TRUE(IsGrabBreakingAction(clearGrab));
+    EXPECT_FALSE(IsGrabBreakingAction(printGrabs));
+    EXPECT_FALSE(IsGrabBreakingAction(otherType));
 }
 
 } // namespace

@@ -24,7 +24,7 @@ TEST(SupervisionMessages, EveryMessageReadsBackAsItself)
 {
     const std::vector<Message> all = {
         {Kind::StartingNormal},      {Kind::StartingNtStyle}, {Kind::Shown}, {Kind::Held, 0},
-        {Kind::Held, 1234567890123}, {Kind::Ended},           {Kind::Go}};
+        {Kind::Held, 1234567890123}, {Kind::Ended},           {Kind::Go},    {Kind::Refused}};
     for (const Message &message : all) {
         const std::string packet = platform::supervision::Encode(message);
         EXPECT_EQ(platform::supervision::Parse(packet), message) << packet;
@@ -86,6 +86,34 @@ TEST(SupervisionMessages, MalformedPacketsMeanNothing)
     EXPECT_FALSE(platform::supervision::Parse(std::string_view("go\0x", 4)).has_value());
 }
 
+TEST(SupervisionMessages, ABurstOfKeysTravelsInFewPacketsAndReadsBackInOrder)
+{
+    std::vector<Message> messages;
+    for (std::uint32_t i = 0; i < 5000; ++i) {
+        Message key{Kind::Key};
+        key.key = {i % 2 == 0, std::uint8_t(9 + i % 200), std::uint16_t(i % 16), 4000000000u + i};
+        messages.push_back(key);
+    }
+    messages.push_back({Kind::Go});
+    const std::vector<std::string> packets = platform::supervision::EncodeBatch(messages);
+    EXPECT_LT(packets.size(), 60u);
+    std::vector<Message> back;
+    for (const std::string &packet : packets) {
+        EXPECT_LE(packet.size(), platform::supervision::kMaxPacket);
+        const std::vector<Message> part = platform::supervision::ParsePacket(packet);
+        back.insert(back.end(), part.begin(), part.end());
+    }
+    EXPECT_EQ(back, messages);
+    // A malformed line is dropped, the rest of its packet kept.
+    EXPECT_EQ(platform::supervision::ParsePacket("key p 38 0 1\nnonsense\ngo"),
+              (std::vector<Message>{[] {
+                                        Message m{Kind::Key};
+                                        m.key = {true, 38, 0, 1};
+                                        return m;
+                                    }(),
+                                    {Kind::Go}}));
+}
+
 TEST(SupervisorPolicy, ReportsMoveTheLockThroughItsPhases)
 {
     struct Case {
@@ -106,6 +134,9 @@ TEST(SupervisorPolicy, ReportsMoveTheLockThroughItsPhases)
          SupervisedLock::Normal},
         // Reports without a lock starting first bring no lock up.
         {{Kind::Shown, Kind::Held}, Phase::None, SupervisedLock::Normal},
+        // A lock that never showed may refuse the display; one that did may not.
+        {{Kind::StartingNormal, Kind::Refused}, Phase::None, SupervisedLock::Normal},
+        {{Kind::StartingNormal, Kind::Shown, Kind::Refused}, Phase::Shown, SupervisedLock::Normal},
         // A second lock after the first ended.
         {{Kind::StartingNormal, Kind::Ended, Kind::StartingNtStyle},
          Phase::Starting,

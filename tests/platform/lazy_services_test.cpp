@@ -3,7 +3,9 @@
 
 #include "platform/desktop/LazyServices.h"
 
+#include <QFile>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
@@ -55,6 +57,39 @@ TEST(LazyServices, WithoutItsModuleAFetchFailsWithAMessage)
     EXPECT_FALSE(transfer->StillExecuting());
     // Every later transfer says the same, without trying again.
     EXPECT_FALSE(client.NewTransfer()->OpenURL(QStringLiteral("http://127.0.0.1:9/"), 100).ok);
+}
+
+TEST(LazyServices, AModuleOtherUsersCouldReplaceIsNotLoaded)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString copy = dir.filePath(QStringLiteral("gardlock-http.so"));
+    ASSERT_TRUE(QFile::copy(kBuiltModules + QStringLiteral("/gardlock-http.so"), copy));
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther);
+    struct Case {
+        QFileDevice::Permissions extra;
+        bool folder;
+        bool loads;
+    };
+    const Case cases[] = {
+        {{}, false, true},
+        {QFile::WriteOther, false, false}, // the module itself
+        {QFile::WriteOther, true, false},  // its folder
+    };
+    for (const Case &c : cases) {
+        const QString target = c.folder ? dir.path() : copy;
+        const QFileDevice::Permissions before = QFile::permissions(target);
+        QFile::setPermissions(target, before | c.extra);
+        platform::LazyHttpClient client(dir.path());
+        const platform::FetchResult result =
+            client.NewTransfer()->OpenURL(QStringLiteral("http://127.0.0.1:9/"), 100);
+        EXPECT_EQ(client.Loaded(), c.loads) << target.toStdString();
+        if (!c.loads) {
+            EXPECT_TRUE(result.errorDescription.contains("written by every user"))
+                << result.errorDescription.toStdString();
+        }
+        QFile::setPermissions(target, before);
+    }
 }
 
 TEST(LazyServices, PrintModuleIsLoadedOnFirstUse)

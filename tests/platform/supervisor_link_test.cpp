@@ -156,6 +156,31 @@ TEST_F(SupervisorLinkTest, AGrabFoundNotTakenIsTakenAgainWhenOffered)
     EXPECT_EQ(shell().calls.size(), 2);
 }
 
+TEST_F(SupervisorLinkTest, HeldIsSaidOnlyOnceKeyboardAndPointerAreBothHeld)
+{
+    SupervisorLink link(Linked());
+    // Keys caught by the supervisor and its "go" arrive in one packet.
+    std::vector<Message> batch(300, Message{Kind::Key});
+    for (size_t i = 0; i < batch.size(); ++i)
+        batch[i].key = {true, std::uint8_t(10 + i % 50), 0, std::uint32_t(i)};
+    batch.push_back({Kind::Go});
+    for (const std::string &packet : platform::supervision::EncodeBatch(batch))
+        ASSERT_EQ(::send(m_pair[0], packet.data(), packet.size(), 0), ssize_t(packet.size()));
+    std::vector<platform::supervision::CaughtKey> replayed;
+    link.SetKeyReplay([&](const std::vector<platform::supervision::CaughtKey> &keys) {
+        replayed.insert(replayed.end(), keys.begin(), keys.end());
+    });
+    shell().holdsInput = false; // another client keeps the pointer
+    link.LockStarting(SupervisedLock::Normal);
+    link.LockShown();
+    EXPECT_EQ(replayed.size(), 300u);
+    QTest::qWait(50);
+    EXPECT_EQ(Kinds(Received()), (std::vector<Kind>{Kind::StartingNormal, Kind::Shown}));
+    EXPECT_GE(shell().calls.count("DisableSystemKeys"), 2) << "tries again while it waits";
+    shell().holdsInput = true;
+    QTRY_COMPARE_WITH_TIMEOUT(Kinds(Received()), std::vector<Kind>{Kind::Held}, 2000);
+}
+
 TEST_F(SupervisorLinkTest, AGoneSupervisorEndsTheProgramButNeverALock)
 {
     struct Case {
@@ -236,6 +261,14 @@ TEST_F(SupervisorLinkTest, TheEnvironmentIsReadOnceAndCleared)
         if (env.fd >= 0) { // programs started later do not inherit it
             EXPECT_EQ(::fcntl(env.fd, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC) << label;
         }
+    }
+    // Only a lock brought back after a crash must come up whatever it would refuse for.
+    for (const char *mode : {"first", "1", "no-pictures"}) {
+        ::setenv(platform::supervision::kSocketVariable, openText.c_str(), 1);
+        ::setenv(platform::supervision::kRelaunchVariable, mode, 1);
+        const SupervisorEnvironment env = platform::TakeSupervisorEnvironment();
+        EXPECT_TRUE(env.relaunched) << mode;
+        EXPECT_EQ(env.afterCrash, std::string(mode) != "first") << mode;
     }
     ::close(open);
     EXPECT_FALSE(SupervisorLink(Linked(true)).PicturesAllowed());

@@ -57,6 +57,11 @@ int main(int argc, char **argv)
     }
     const pid_t pid = std::atoi(argv[1]);
     const int signal = std::atoi(argv[2]);
+    // 0 or less would signal a whole process group: the test runner's own.
+    if (pid <= 0) {
+        std::fprintf(stderr, "crashprobe: no process to crash (\"%s\")\n", argv[1]);
+        return 2;
+    }
     const long long timeoutMs = argc > 3 ? std::atoll(argv[3]) : 3000;
     // Once the killed process is gone the server frees its grab within
     // milliseconds; a grab that stays held this long was never let go.

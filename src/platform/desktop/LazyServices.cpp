@@ -1,6 +1,7 @@
 #include "platform/desktop/LazyServices.h"
 
 #include "platform/ServiceModules.h"
+#include "platform/TrustedFile.h"
 
 #include <QDir>
 
@@ -19,7 +20,12 @@ constexpr int kErrNoHttpModule = 99;
 // rest of the run: the objects it made may be in use until the end.
 void *LoadEntry(const QString &folder, const char *file, const char *entry, QString &error)
 {
-    const QByteArray path = QDir(folder).filePath(QString::fromLatin1(file)).toLocal8Bit();
+    const QByteArray path = QDir(QDir(folder).absolutePath()).filePath(QString::fromLatin1(file)).toLocal8Bit();
+    // Code that another user could have put there is not loaded.
+    if (const std::string why = UntrustedFileReason(path.toStdString()); !why.empty()) {
+        error = QString::fromStdString(why);
+        return nullptr;
+    }
     void *module = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
         error = QString::fromLocal8Bit(::dlerror());

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <charconv>
@@ -17,6 +18,14 @@ namespace platform {
 
 using supervision::Kind;
 using supervision::Message;
+
+namespace {
+
+// How often a lock that was told to take the grabs tries again while another
+// client keeps one of them.
+constexpr int kHoldRetryMs = 5;
+
+} // namespace
 
 SupervisorEnvironment TakeSupervisorEnvironment()
 {
@@ -33,6 +42,7 @@ SupervisorEnvironment TakeSupervisorEnvironment()
     }
     if (const char *mode = std::getenv(supervision::kRelaunchVariable)) {
         environment.relaunched = true;
+        environment.afterCrash = std::strcmp(mode, supervision::kCoveredFirst) != 0;
         environment.noPictures = std::strcmp(mode, supervision::kNoPictures) == 0;
     }
     ::unsetenv(supervision::kSocketVariable);
@@ -41,13 +51,16 @@ SupervisorEnvironment TakeSupervisorEnvironment()
 }
 
 SupervisorLink::SupervisorLink(SupervisorEnvironment environment, int waitMs)
-    : m_fd(environment.fd), m_relaunched(environment.relaunched), m_noPictures(environment.noPictures),
-      m_waitMs(waitMs)
+    : m_fd(environment.fd), m_relaunched(environment.relaunched), m_afterCrash(environment.afterCrash),
+      m_noPictures(environment.noPictures), m_waitMs(waitMs)
 {
     if (m_fd < 0)
         return;
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] { OnReadable(); });
+    m_holdRetry = new QTimer(this);
+    m_holdRetry->setInterval(kHoldRetryMs);
+    connect(m_holdRetry, &QTimer::timeout, this, [this] { TryToHold(); });
 }
 
 SupervisorLink::~SupervisorLink()
@@ -98,7 +111,7 @@ void SupervisorLink::LockShown()
             continue;
         if (count <= 0)
             break;
-        char packet[64];
+        char packet[supervision::kMaxPacket];
         const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
         if (size == 0) {
             OnClosed();
@@ -109,10 +122,13 @@ void SupervisorLink::LockShown()
                 continue;
             break;
         }
-        const std::optional<Message> message = supervision::Parse({packet, size_t(size)});
-        if (message && message->kind == Kind::Key)
-            m_caught.push_back(message->key);
-        if (message && message->kind == Kind::Go)
+        bool go = false;
+        for (const Message &message : supervision::ParsePacket({packet, size_t(size)})) {
+            if (message.kind == Kind::Key)
+                m_caught.push_back(message.key);
+            go = go || message.kind == Kind::Go;
+        }
+        if (go)
             break;
     }
     ReplayCaughtKeys();
@@ -132,19 +148,50 @@ void SupervisorLink::ReplayCaughtKeys()
 void SupervisorLink::LockEnded()
 {
     m_locked = false;
+    if (m_holdRetry)
+        m_holdRetry->stop();
     Send({Kind::Ended});
+}
+
+void SupervisorLink::LockRefused()
+{
+    Send({Kind::Refused});
 }
 
 void SupervisorLink::TakeGrab()
 {
+    TryToHold();
+    if (m_holdRetry && !m_holdRetry->isActive() && m_locked)
+        m_holdRetry->start();
+}
+
+// "held" means keyboard and pointer both: until then the supervisor keeps its
+// cover up (and a locker's sleep lock open), and this keeps trying.
+void SupervisorLink::TryToHold()
+{
     services().shell->DisableSystemKeys();
+    if (!services().shell->HoldsInput())
+        return;
+    if (m_holdRetry)
+        m_holdRetry->stop();
     Send({Kind::Held, supervision::MonotonicNanoseconds()});
+}
+
+void SupervisorLink::OnMessage(const Message &message)
+{
+    if (message.kind == Kind::Key)
+        m_caught.push_back(message.key);
+    // The supervisor let go (again): take the grabs now.
+    if (message.kind == Kind::Go && m_locked) {
+        ReplayCaughtKeys();
+        TakeGrab();
+    }
 }
 
 void SupervisorLink::OnReadable()
 {
     for (;;) {
-        char packet[64];
+        char packet[supervision::kMaxPacket];
         const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
         if (size == 0) {
             OnClosed();
@@ -152,14 +199,8 @@ void SupervisorLink::OnReadable()
         }
         if (size < 0)
             return;
-        // The supervisor found the grab was not taken and let go again.
-        const std::optional<Message> message = supervision::Parse({packet, size_t(size)});
-        if (message && message->kind == Kind::Key)
-            m_caught.push_back(message->key);
-        if (message && message->kind == Kind::Go && m_locked) {
-            ReplayCaughtKeys();
-            TakeGrab();
-        }
+        for (const Message &message : supervision::ParsePacket({packet, size_t(size)}))
+            OnMessage(message);
     }
 }
 
@@ -167,6 +208,8 @@ void SupervisorLink::OnClosed()
 {
     if (m_notifier)
         m_notifier->setEnabled(false);
+    if (m_holdRetry)
+        m_holdRetry->stop();
     // The supervisor is gone. A lock stays (only its password ends it);
     // anything else ends with it, as it would have if the two were one process.
     if (!m_locked)

@@ -11,13 +11,15 @@
 #include <vector>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace platform {
 
 struct SupervisorEnvironment {
-    int fd = -1; // -1: not supervised
-    bool relaunched = false;
+    int fd = -1;             // -1: not supervised
+    bool relaunched = false; // the first lock waits for the supervisor to let go of the grabs
     bool noPictures = false;
+    bool afterCrash = false; // brought back after the lock's process died
 };
 
 // Reads and clears what the supervisor set in the environment, so that
@@ -37,6 +39,8 @@ public:
     void LockShown() override;
     void LockEnded() override;
     bool PicturesAllowed() const override { return !m_noPictures; }
+    void LockRefused() override;
+    bool MustComeBack() const override { return m_afterCrash; }
 
     // What types again, into the lock, the keys the supervisor's grab caught
     // before handing it over (the X11 layer's ReplayKeys in the program).
@@ -46,17 +50,22 @@ public:
 private:
     void OnReadable();
     void OnClosed();
+    void OnMessage(const supervision::Message &message);
     void TakeGrab();
+    void TryToHold();
     void ReplayCaughtKeys();
     void Send(const supervision::Message &message);
 
     int m_fd;
     bool m_relaunched;
+    bool m_afterCrash;
     bool m_noPictures;
     int m_waitMs;
     bool m_locked = false;
     bool m_shownBefore = false;
     QSocketNotifier *m_notifier = nullptr;
+    // Between "go" and the moment both grabs are held: "held" is said only then.
+    QTimer *m_holdRetry = nullptr;
     KeyReplay m_replay;
     std::vector<supervision::CaughtKey> m_caught;
 };

@@ -1,5 +1,7 @@
 #include "platform/x11/X11LockCapability.h"
 
+#include "platform/x11/plain/X11GrabBreak.h"
+
 #include <QFile>
 #include <QGuiApplication>
 
@@ -18,6 +20,11 @@ QString CannotLockReason(const LockFacts &f)
         return QStringLiteral("The program is running under a debugger or tracer (process %1), which "
                               "turns off the keyboard grab a lock needs.")
             .arg(f.tracerPid);
+    if (f.grabBreakingKeys) {
+        QString reason = QString::fromUtf8(GrabBreakingKeysReason());
+        reason[0] = reason[0].toUpper();
+        return reason;
+    }
     return {};
 }
 

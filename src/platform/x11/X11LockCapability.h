@@ -13,6 +13,7 @@ struct LockFacts {
     QByteArray waylandDisplay;     // $WAYLAND_DISPLAY
     QByteArray sessionType;        // $XDG_SESSION_TYPE
     long tracerPid = 0;            // TracerPid of /proc/self/status
+    bool grabBreakingKeys = false; // the keyboard map binds the server's grab-breaking keys
 };
 
 // The empty text when a lock can hold the display, else a sentence for the user.

@@ -9,6 +9,7 @@
 #include "platform/x11/X11RootWatch.h"
 #include "platform/x11/X11StackKeeper.h"
 #include "platform/x11/X11WindowHints.h"
+#include "platform/x11/plain/X11GrabBreak.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -37,11 +38,18 @@ struct Desktop {
     std::optional<StackKeeper> keeper;
     std::optional<Grab> grab;
     std::optional<Monitors> monitors;
+    // Whether the keyboard map binds grab-breaking keys, asked again after
+    // every change of the map (the server tells every client of one).
+    std::optional<bool> grabBreakingKeys;
 
     Desktop()
     {
         if (!connection.IsOpen())
             return;
+        connection.AddListener([this](const xcb_generic_event_t *event) {
+            if ((event->response_type & 0x7f) == XCB_MAPPING_NOTIFY)
+                grabBreakingKeys.reset();
+        });
         rootWatch.emplace(connection);
         panels.emplace(connection, *rootWatch);
         keeper.emplace(connection, *rootWatch);
@@ -170,6 +178,7 @@ public:
                 m_xwaylandKnown = true;
             }
             facts.serverIsXwayland = m_xwayland;
+            facts.grabBreakingKeys = GrabBreakingKeysBound();
         }
         return x11::CannotLockReason(facts);
     }
@@ -178,6 +187,16 @@ public:
     {
         Desktop *d = Get();
         return d && d->grab->Held();
+    }
+
+    bool GrabBreakingKeysBound() override
+    {
+        Desktop *d = Get();
+        if (!d)
+            return false;
+        if (!d->grabBreakingKeys)
+            d->grabBreakingKeys = x11::BindsGrabBreakingKeys();
+        return *d->grabBreakingKeys;
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "platform/x11/plain/X11RootCover.h"
 
+#include "platform/x11/plain/X11GrabBreak.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -13,6 +15,9 @@ namespace {
 // Wider and taller than any root window a resize could make, so the cover
 // never needs to follow the screen.
 constexpr std::uint16_t kCoverSide = 32767;
+// Keys caught while the grab is here, kept for the lock; past this many (a
+// keystroke injector) the rest are dropped rather than held without end.
+constexpr size_t kMostCaughtKeys = 8192;
 
 template <typename Reply> struct Freed {
     Reply *reply;
@@ -51,11 +56,19 @@ public:
         // The cover takes the focus while it is up, so a key typed while no
         // grab is held (the moment of the hand-over) comes here, to be passed
         // on to the lock, and never to the window that had the focus before.
+        // A click then lands on the cover too, not on the root window, where
+        // the window manager would take the pointer.
         const std::uint32_t values[] = {it.data->black_pixel, 1,
-                                        XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE};
+                                        XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE |
+                                            XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE};
         xcb_create_window(conn, XCB_COPY_FROM_PARENT, m_window, m_root, 0, 0, kCoverSide, kCoverSide, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
                           XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+        // The root window tells when a grab of ours ends that we did not let
+        // go of (a grab-breaking key).
+        const std::uint32_t rootEvents[] = {XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_ENTER_WINDOW |
+                                            XCB_EVENT_MASK_LEAVE_WINDOW};
+        xcb_change_window_attributes(conn, m_root, XCB_CW_EVENT_MASK, rootEvents);
         xcb_flush(conn);
         return !xcb_connection_has_error(conn);
     }
@@ -122,6 +135,8 @@ public:
         // it sent here before that is read).
         std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
         Drain();
+        // Those ends were ours.
+        m_grabsLost = false;
     }
 
     std::vector<supervision::CaughtKey> TakeKeys() override
@@ -133,17 +148,17 @@ public:
         return keys;
     }
 
-    bool ClaimLockMark() override
+    Mark ClaimLockMark() override
     {
         if (!Prepare())
-            return false;
+            return Mark::Failed;
         if (m_marked)
-            return true;
+            return Mark::Claimed;
         const std::string name = LockMarkName(m_screen);
         Freed<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
             m_conn, xcb_intern_atom(m_conn, 0, std::uint16_t(name.size()), name.data()), nullptr)};
         if (!atom.reply)
-            return false;
+            return Mark::Failed;
         // Looked at and taken in one step, so two locks started together
         // cannot both find it free.
         xcb_grab_server(m_conn);
@@ -154,8 +169,17 @@ public:
             xcb_set_selection_owner(m_conn, m_window, atom.reply->atom, XCB_CURRENT_TIME);
         xcb_ungrab_server(m_conn);
         xcb_flush(m_conn);
-        m_marked = free;
-        return free;
+        if (!owner.reply)
+            return Mark::Failed;
+        if (!free)
+            return Mark::OtherLock;
+        // Taken only if the server says so (the request itself has no reply).
+        Freed<xcb_get_selection_owner_reply_t> now{xcb_get_selection_owner_reply(
+            m_conn, xcb_get_selection_owner(m_conn, atom.reply->atom), nullptr)};
+        if (!now.reply)
+            return Mark::Failed;
+        m_marked = now.reply->owner == m_window;
+        return m_marked ? Mark::Claimed : Mark::OtherLock;
     }
 
     bool GrabsLeak() override
@@ -180,23 +204,56 @@ public:
 
     bool DisplayGone() override
     {
-        if (!m_conn)
-            return !Prepare();
-        std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
-        return xcb_connection_has_error(m_conn) != 0;
+        if (m_conn) {
+            std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+            if (!xcb_connection_has_error(m_conn))
+                return false;
+        }
+        // Another client can kill this connection (xkill, a grab-breaking
+        // key): only a fresh one failing says the display is gone.
+        Close();
+        return !Prepare();
     }
 
+    int ConnectionFd() const override { return m_conn ? xcb_get_file_descriptor(m_conn) : -1; }
+
+    Events ReadEvents() override
+    {
+        Events events;
+        if (!m_conn)
+            return events;
+        Drain();
+        events.connectionLost = xcb_connection_has_error(m_conn) != 0;
+        events.grabsLost = m_grabsLost;
+        m_grabsLost = false;
+        if (events.connectionLost)
+            Close();
+        return events;
+    }
+
+    bool BindsGrabBreakingKeys() override { return platform::x11::BindsGrabBreakingKeys(); }
+
 private:
-    // Only the keys (of the grabs, or of the focused cover), pointer buttons
-    // and the errors of unchecked requests arrive; the keys are kept for the
-    // lock, the rest dropped rather than left to pile up.
+    // Only the keys (of the grabs, or of the focused cover), pointer buttons,
+    // the root window's focus and crossing events and the errors of
+    // unchecked requests arrive; the keys are kept for the lock, an ungrab
+    // noted, the rest dropped rather than left to pile up.
     void Drain()
     {
         while (xcb_generic_event_t *event = xcb_poll_for_event(m_conn)) {
             const std::uint8_t type = event->response_type & 0x7f;
             if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
                 const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
-                m_keys.push_back({type == XCB_KEY_PRESS, key->detail, key->state, key->time});
+                if (m_keys.size() < kMostCaughtKeys)
+                    m_keys.push_back({type == XCB_KEY_PRESS, key->detail, key->state, key->time});
+            } else if (type == XCB_FOCUS_IN || type == XCB_FOCUS_OUT) {
+                const auto *focus = reinterpret_cast<const xcb_focus_in_event_t *>(event);
+                if (focus->event == m_root && focus->mode == XCB_NOTIFY_MODE_UNGRAB)
+                    m_grabsLost = true;
+            } else if (type == XCB_ENTER_NOTIFY || type == XCB_LEAVE_NOTIFY) {
+                const auto *crossing = reinterpret_cast<const xcb_enter_notify_event_t *>(event);
+                if (crossing->event == m_root && crossing->mode == XCB_NOTIFY_MODE_UNGRAB)
+                    m_grabsLost = true;
             }
             std::free(event);
         }
@@ -208,6 +265,7 @@ private:
     xcb_window_t m_window = 0;
     bool m_marked = false;
     bool m_shown = false;
+    bool m_grabsLost = false;
     std::vector<supervision::CaughtKey> m_keys;
 };
 

@@ -1,0 +1,209 @@
+// The supervisor as a whole, with a stand-in cover that records what it is
+// asked and a stand-in lock program (fake_lock.py) that plays a plan: a lock
+// dying before it says anything, a lock claiming the grabs it does not hold,
+// and the supervisor's own display connection killed under it.
+
+#include "front/Supervisor.h"
+#include "platform/LockCover.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#ifndef GARDLOCK_FRONT_TESTS_DIR
+#error GARDLOCK_FRONT_TESTS_DIR must name tests/front
+#endif
+
+namespace {
+
+using platform::LockCover;
+
+// Grabs succeed unless the lock "holds" them: a file the fake lock touches.
+class FakeCover : public LockCover {
+public:
+    // sleepLockFd: the locker's (reading) end of the sleep-lock pipe.
+    FakeCover(std::string lockHolds, int sleepLockFd) : m_lockHolds(std::move(lockHolds)), m_sleepLockFd(sleepLockFd)
+    {
+        int pipeFds[2];
+        EXPECT_EQ(::pipe(pipeFds), 0); // inherited by the fake lock, which writes to kill the connection
+        m_killRead = pipeFds[0];
+        m_killWrite = pipeFds[1];
+        ::fcntl(m_killRead, F_SETFD, FD_CLOEXEC);
+    }
+    ~FakeCover() override
+    {
+        ::close(m_killRead);
+        ::close(m_killWrite);
+    }
+    int KillFd() const { return m_killWrite; }
+
+    std::vector<std::string> log;
+
+    bool Prepare() override
+    {
+        if (!m_connected)
+            log.push_back("connect");
+        m_connected = true;
+        return true;
+    }
+    void Show() override
+    {
+        Prepare();
+        log.push_back("show");
+    }
+    void Hide() override
+    {
+        // The cover may go only once the lock holds both and the sleep lock is let go.
+        log.push_back(std::string("hide: lock holds ") + (LockHolds() ? "yes" : "no") + ", sleep lock " +
+                      (SleepLockClosed() ? "closed" : "open"));
+    }
+    bool GrabKeyboard() override { return m_connected && !LockHolds(); }
+    bool GrabPointer() override { return m_connected && !LockHolds(); }
+    void ReleaseGrabs() override {}
+    std::vector<platform::supervision::CaughtKey> TakeKeys() override { return {}; }
+    Mark ClaimLockMark() override { return Mark::Claimed; }
+    bool GrabsLeak() override { return false; }
+    void Close() override { m_connected = false; }
+    bool DisplayGone() override { return !Prepare(); }
+    int ConnectionFd() const override { return m_connected ? m_killRead : -1; }
+    Events ReadEvents() override
+    {
+        char byte;
+        Events events;
+        if (::read(m_killRead, &byte, 1) == 1) {
+            log.push_back("connection killed");
+            events.connectionLost = true;
+            m_connected = false;
+        }
+        return events;
+    }
+    bool BindsGrabBreakingKeys() override { return false; }
+
+private:
+    bool LockHolds() const { return ::access(m_lockHolds.c_str(), F_OK) == 0; }
+    // The locker's end sees the pipe closed once the supervisor let go of it.
+    bool SleepLockClosed() const
+    {
+        pollfd end{m_sleepLockFd, POLLIN, 0};
+        return ::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP);
+    }
+    std::string m_lockHolds;
+    int m_sleepLockFd;
+    int m_killRead = -1;
+    int m_killWrite = -1;
+    bool m_connected = false;
+};
+
+class SupervisorRun : public ::testing::Test {
+protected:
+    // Runs the supervisor for a Normal lock the front covered for, the fake
+    // lock playing one plan line per run; returns the status it ends with.
+    int Run(const std::vector<std::string> &plan)
+    {
+        std::ofstream(PlanPath()) << [&] {
+            std::string text;
+            for (const std::string &line : plan)
+                text += line + "\n";
+            return text;
+        }();
+        ::unlink((PlanPath() + ".runs").c_str());
+        int sleepLock[2];
+        EXPECT_EQ(::pipe(sleepLock), 0);
+        m_sleepLockRead = sleepLock[0];
+        ::fcntl(m_sleepLockRead, F_SETFD, FD_CLOEXEC);
+        cover = std::make_unique<FakeCover>(m_dir.filePath("lockholds").toStdString(), m_sleepLockRead);
+        ::setenv("FAKE_LOCK_PLAN", PlanPath().c_str(), 1);
+        ::setenv("FAKE_KILL_FD", std::to_string(cover->KillFd()).c_str(), 1);
+        supervision::Launch launch;
+        launch.program = GARDLOCK_FRONT_TESTS_DIR "/fake_lock.py";
+        launch.args = {"/d"};
+        launch.coverFirst = platform::SupervisedLock::Normal;
+        launch.sleepLockFd = sleepLock[1];
+        const int status = supervision::Supervise(launch, *cover);
+        ::close(m_sleepLockRead);
+        return status;
+    }
+    // Each run's arguments and how it was started ("first", "1", "no-pictures").
+    std::vector<std::string> Runs() const
+    {
+        std::vector<std::string> runs;
+        std::ifstream in(PlanPath() + ".runs");
+        for (std::string line; std::getline(in, line);)
+            runs.push_back(line);
+        return runs;
+    }
+    std::string PlanPath() const { return m_dir.filePath("plan").toStdString(); }
+
+    std::unique_ptr<FakeCover> cover;
+
+private:
+    QTemporaryDir m_dir;
+    int m_sleepLockRead = -1;
+};
+
+// Shown, handed the grabs, holding them, then unlocked.
+const std::string kHonestLock = "send:start /d; send:shown; wait:go; touch:lockholds; send:held 1; send:ended; exit:0";
+
+TEST_F(SupervisorRun, ALockThatDiesBeforeItSaysAnythingComesBack)
+{
+    // Dead at once, then killed at load by the out-of-memory killer's signal,
+    // then an honest lock.
+    EXPECT_EQ(Run({"exit:1", "send:start /d; exit:137", kHonestLock}), 0);
+    // A death before the lock could report may have been its picture: pictures go.
+    EXPECT_EQ(Runs(), (std::vector<std::string>{"/d first", "/d no-pictures", "/d no-pictures"}));
+    // One cover from the start to the honest lock's grab: never taken down in between.
+    ASSERT_FALSE(cover->log.empty());
+    EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
+    EXPECT_EQ(std::count_if(cover->log.begin(), cover->log.end(),
+                            [](const std::string &entry) { return entry.starts_with("hide"); }),
+              1);
+}
+
+TEST_F(SupervisorRun, OnlyAFirstLockMayRefuseTheDisplay)
+{
+    EXPECT_EQ(Run({"send:refused; exit:3"}), 3);
+    EXPECT_EQ(Runs().size(), 1u);
+
+    // Brought back after a crash, the lock was up: a refusal then is a crash too.
+    EXPECT_EQ(Run({"exit:1", "send:refused; exit:3", kHonestLock}), 0);
+    EXPECT_EQ(Runs().size(), 3u);
+}
+
+TEST_F(SupervisorRun, HeldCountsOnlyWhenTheLockReallyHoldsBoth)
+{
+    // The first "held" comes while the grabs are still free: the supervisor
+    // takes them back and offers them again; the cover stays until the lock
+    // really has them.
+    EXPECT_EQ(Run({"send:start /d; send:shown; wait:go; send:held 1; wait:go; touch:lockholds; send:held 2; "
+                   "send:ended; exit:0"}),
+              0);
+    const auto hides = std::count_if(cover->log.begin(), cover->log.end(),
+                                     [](const std::string &entry) { return entry.starts_with("hide"); });
+    EXPECT_EQ(hides, 1);
+    EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
+}
+
+TEST_F(SupervisorRun, AKilledDisplayConnectionIsMadeAgainAndCoversAtOnce)
+{
+    EXPECT_EQ(Run({"send:start /d; send:shown; wait:go; poke:FAKE_KILL_FD; sleep:100; touch:lockholds; "
+                   "send:held 1; send:ended; exit:0"}),
+              0);
+    const auto killed = std::find(cover->log.begin(), cover->log.end(), "connection killed");
+    ASSERT_NE(killed, cover->log.end());
+    // Straight after: a new connection and the cover up again, before the lock held anything.
+    const std::vector<std::string> after(killed + 1, cover->log.end());
+    ASSERT_GE(after.size(), 2u);
+    EXPECT_EQ(after[0], "connect");
+    EXPECT_EQ(after[1], "show");
+}
+
+} // namespace
