@@ -16,9 +16,22 @@
 #   tray         the program left in the tray (/i): idle CPU and wake-ups
 #   time to lock bench/lock_start_bench.sh, when it exists
 #   crash        bench/crash_bench.sh: a killed lock -> the keyboard held again
+#   early death  gardlock /d's lock process killed (SIGKILL) the moment it
+#                exists, before its first report -> another client's keyboard
+#                grab fails again (crashprobe: "exposed", and "free", how long
+#                it really was free; 0 when never seen free, polling every
+#                1 ms), median and largest of RUNS_START (10); the probe
+#                keeps polling 300 ms, so a relaunched lock that is back by
+#                then shows up with its own hand-over gap (~1 ms free)
+#   hostile background  gardlock /d started -> the Normal lock's window (its
+#                password box) shown, with a crafted metafile as Background1
+#                (130000 object records, every other one deleted), median
+#                and largest of RUNS_START; a lock that does not show within
+#                5 s is started again without pictures (counted)
 #
 #   bench/lock_bench.sh [BUILD_DIR]     (default: build beside this folder)
 #   IDLE_SECONDS=20 RUNS_RAISE=40 RUNS_PANEL=20 SKIP_CRASH=1 bench/lock_bench.sh
+#   START_FAULTS_ONLY=1 RUNS_START=10 bench/lock_bench.sh   (the last two only)
 #
 # Runs in a sandbox (HOME and XDG folders in a temporary folder) with the
 # empty password, so Enter at the Normal lock's empty box unlocks it.
@@ -29,13 +42,14 @@ BUILD=$(cd "$BUILD" && pwd)
 export GARDLOCK_BIN="$BUILD/src/gardlock" GARDLOCK_TOOLS="$BUILD/tests" E2E_OUT=/tmp/gardlock-bench
 source "$HERE/../tests/e2e/lib.sh"
 T="$GARDLOCK_TOOLS"
-for tool in grabprobe raiser fakepanel; do
+for tool in grabprobe raiser fakepanel crashprobe mapwatch; do
   [ -x "$T/$tool" ] || { echo "missing $T/$tool: build the tests first"; exit 1; }
 done
 
 IDLE_SECONDS=${IDLE_SECONDS:-20}
 RUNS_RAISE=${RUNS_RAISE:-40}
 RUNS_PANEL=${RUNS_PANEL:-20}
+RUNS_START=${RUNS_START:-10}
 
 LOCKERS=(d n)
 command -v i3lock >/dev/null && LOCKERS+=(i3lock)
@@ -138,6 +152,74 @@ measure_locked() {
   end_lock "$name"
 }
 
+# --- faults at the start --------------------------------------------------------
+median_largest() { sort -n | awk '{v[NR]=$1} END{if (!NR) {print "n/a"; exit}
+  m = NR % 2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2; printf "%.2f (%.2f)\n", m, v[NR]}'; }
+# The lock process the moment it exists, polled without pauses.
+first_child() { # parent seconds
+  local deadline=$(( $(date +%s) + $2 )) p
+  while [ "$(date +%s)" -le "$deadline" ]; do
+    p=$(pgrep -P "$1" | head -1) && [[ "$p" =~ ^[1-9][0-9]*$ ]] && { echo "$p"; return 0; }
+  done
+  return 1
+}
+unlock_shown_d() {
+  wait_for 20 visible_window "Desktop status: Locked" >/dev/null
+  wait_for 10 grab_held >/dev/null
+  sleep 0.3
+  end_lock d
+}
+
+EARLY_EXPOSED="" EARLY_FREE="" HOSTILE_SHOWN="" HOSTILE_AGAIN=0
+start_faults() {
+  local run child probe exposed=() free=() shown=() log
+  echo "Early death, $RUNS_START runs ..." >&2
+  for run in $(seq 1 "$RUNS_START"); do
+    start_lock d
+    child=$(first_child "$LOCK_PID" 10) || { echo "  no lock process" >&2; end_lock d; continue; }
+    probe=$("$T/crashprobe" "$child" 9 3000)
+    exposed+=("$(awk '$1 == "exposed" {print $2}' <<<"$probe")")
+    free+=("$(awk '$1 == "exposed" {print $4}' <<<"$probe")")
+    unlock_shown_d
+  done
+  echo "  exposed (ms): ${exposed[*]}" >&2
+  echo "  free (ms):    ${free[*]}" >&2
+  EARLY_EXPOSED=$(printf '%s\n' "${exposed[@]}" | grep . | median_largest)
+  EARLY_FREE=$(printf '%s\n' "${free[@]}" | grep . | median_largest)
+
+  echo "Hostile background, $RUNS_START runs ..." >&2
+  local picture="$E2E_TMP/hostile.wmf"
+  python3 "$HERE/../tests/tools/make_hostile_wmf.py" "$picture" --objects 130000 --delete-every 2 >/dev/null
+  printf '[Options]\nBackground1=%s\n' "$picture" >"$XDG_CONFIG_HOME/DW2001.conf"
+  write_empty_password
+  for run in $(seq 1 "$RUNS_START"); do
+    log="$E2E_TMP/hostile-$run.out"
+    # The lock keeps this file as its output: $(...) would wait for it.
+    "$T/mapwatch" --timeout 30000 "Desktop status: Locked" "$GARDLOCK_BIN" /d >"$log" 2>&1
+    LOCK_PID=$(awk '$1 == "pid" {print $2}' "$log")
+    [[ "$LOCK_PID" =~ ^[1-9][0-9]*$ ]] || { echo "  not started" >&2; continue; }
+    E2E_PIDS+=($LOCK_PID)
+    shown+=("$(awk '$1 == "shown" {print $2}' "$log")")
+    unlock_shown_d
+    grep -q 'did not come up within' "$log" && HOSTILE_AGAIN=$((HOSTILE_AGAIN + 1))
+  done
+  rm -f "$XDG_CONFIG_HOME/DW2001.conf"
+  echo "  shown (ms): ${shown[*]}" >&2
+  HOSTILE_SHOWN=$(printf '%s\n' "${shown[@]}" | grep . | median_largest)
+}
+print_start_faults() {
+  echo "Faults at the start, gardlock /d, median (largest) of $RUNS_START:"
+  echo "  killed before its first report: exposed $EARLY_EXPOSED ms, free $EARLY_FREE ms"
+  echo "  start -> lock shown, hostile metafile background: $HOSTILE_SHOWN ms" \
+    "($HOSTILE_AGAIN started again without pictures)"
+}
+if [ -n "${START_FAULTS_ONLY:-}" ]; then
+  start_faults
+  echo
+  print_start_faults
+  exit 0
+fi
+
 echo "Idle desktop (no lock), $IDLE_SECONDS s ..." >&2
 sample base "$XVFB_PID" "$ICEWM_PID"
 
@@ -191,6 +273,11 @@ echo "Tray program (/i) idle: ${CPU[tray:0]}% of a core, ${WAKE[tray:0]} wake-up
   "private dirty $TRAY_PDIRTY MiB, resident $TRAY_RSS MiB; Xvfb ${CPU[tray:1]}%, icewm ${CPU[tray:2]}%"
 echo "(re-assert: $RUNS_RAISE raises, panel: $RUNS_PANEL maps, random gaps of 20..120 ms;" \
   "\"(k/n)\": only k of n were undone within the time-out)"
+
+echo "Faults at the start ..." >&2
+start_faults
+echo
+print_start_faults
 
 if [ -x "$HERE/lock_start_bench.sh" ]; then
   echo
