@@ -13,7 +13,7 @@ packages=(
   # running on a desktop without one (private virtual display)
   xvfb icewm x11vnc fonts-dejavu-core
   # end-to-end tests and benchmarks
-  xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick i3lock xauth xclip
+  xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick xauth xclip
   # the accessibility walk: a private session bus, the AT-SPI buses and their Python client
   dbus at-spi2-core python3-pyatspi
   # pgrep: the process that shows a lock is a child of the one started
