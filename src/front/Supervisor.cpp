@@ -49,6 +49,9 @@ constexpr std::int64_t kHeldWithinNs = 50 * kMs;
 // time it waits for "go", so only a hung lock fills it.
 constexpr std::int64_t kSendWithinNs = 200 * kMs;
 constexpr std::int64_t kLateSendWithinNs = 20 * kMs;
+// Hand-overs in a row that a shown lock answers with nothing (it takes no
+// grab, though both were free): it is hung, and is killed to be relaunched.
+constexpr int kMostUnansweredHandOvers = 40;
 
 sigset_t WatchedSet()
 {
@@ -347,6 +350,12 @@ private:
         if (!m_covering || m_fd < 0)
             return;
         m_handOverAt = -1;
+        if (++m_unansweredHandOvers > kMostUnansweredHandOvers && m_pid > 0) {
+            std::fprintf(stderr, "gardlock: the lock takes no grab offered to it; it starts again.\n");
+            m_unansweredHandOvers = 0;
+            ::kill(m_pid, SIGKILL); // reaped as a crash, the cover and the grabs kept meanwhile
+            return;
+        }
         // What was typed while the grab was here goes to the lock, in order, before it takes over.
         if (!SendAll(m_fd, KeysToPass(m_cover.TakeKeys()), kSendWithinNs)) {
             m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
@@ -395,6 +404,7 @@ private:
         if (const char *record = std::getenv("GARDLOCK_HANDOVER_LOG"))
             RecordHandOver(record, grabbedAt - m_releasedAt);
         CloseSleepLock();
+        m_unansweredHandOvers = 0;
         // Keys typed between the release and the lock's grab went to the
         // focused cover: they follow the others (a second "go" makes the lock
         // replay them; it holds the grab already).
@@ -515,6 +525,7 @@ private:
 
     void Relock(const ChildEnd &end)
     {
+        m_unansweredHandOvers = 0;
         m_relaunched = true;
         Cover();
         const RelaunchPlan::Step step = m_plan.AfterCrash(m_state.phase);
@@ -617,6 +628,7 @@ private:
     std::int64_t m_relaunchAt = -1;
     std::int64_t m_handOverAt = -1;
     std::int64_t m_heldCheckAt = -1;
+    int m_unansweredHandOvers = 0;
     std::int64_t m_loadDeadline = -1;
     std::int64_t m_releasedAt = 0;
     std::int64_t m_coveredAt = 0;

@@ -39,6 +39,7 @@ await_end early 30
 cp "$DRIVE_C/intruder.log" "$E2E_OUT/intruder-early.log" 2>/dev/null
 check "the early password ended the lock with status 0" test "$STATUS" = 0
 check "no wrong password was logged" records_are 0
+cp "$E2E_TMP/witness.out" "$E2E_OUT/witness-early.out" 2>/dev/null
 check "no key reached the window under the lock" test "$(witness_events)" = "$BEFORE"
 check "the grabs are free again" grabs_free
 

@@ -192,6 +192,14 @@ TEST_F(SupervisorRun, HeldCountsOnlyWhenTheLockReallyHoldsBoth)
     EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
 }
 
+TEST_F(SupervisorRun, AShownLockThatNeverTakesTheGrabsIsReplaced)
+{
+    // Shown, then deaf: it never takes the grabs it is offered again and again.
+    EXPECT_EQ(Run({"send:start /d; send:shown; sleep:60000", kHonestLock}), 0);
+    EXPECT_EQ(Runs().size(), 2u);
+    EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
+}
+
 TEST_F(SupervisorRun, AKilledDisplayConnectionIsMadeAgainAndCoversAtOnce)
 {
     EXPECT_EQ(Run({"send:start /d; send:shown; wait:go; poke:FAKE_KILL_FD; sleep:100; touch:lockholds; "
