@@ -167,22 +167,22 @@ int Main(int argc, char **argv, platform::LockCover &cover)
     bool reachable = false;
     if (!names.x11.empty())
         reachable = lock ? cover.Prepare() : platform::x11::DisplayReachable();
-    if (const std::string refusal = NoDisplayLine(line, names, reachable); !refusal.empty()) {
-        std::fprintf(stderr, "%s\n", refusal.c_str());
+    // Every refusal: one line on stderr, the locker's descriptor let go, status 3.
+    const auto refuse = [&sleepLockFd](const std::string &line) {
+        std::fprintf(stderr, "%s\n", line.c_str());
         CloseIfOpen(sleepLockFd);
         return kCannotRunHere;
-    }
+    };
+    if (const std::string refusal = NoDisplayLine(line, names, reachable); !refusal.empty())
+        return refuse(refusal);
 
     supervision::Launch launch;
     launch.program = ProgramPath();
     const std::string untrusted = launch.program.empty() ? "the program's own folder cannot be found"
                                                          : platform::UntrustedFileReason(launch.program);
-    if (!untrusted.empty()) {
-        std::fprintf(stderr, "gardlock: cannot %s: %s.\n", lock ? "lock" : ("show " + WhatItShows(line)).c_str(),
-                     untrusted.c_str());
-        CloseIfOpen(sleepLockFd);
-        return kCannotRunHere;
-    }
+    if (!untrusted.empty())
+        return refuse((lock ? "gardlock: cannot lock: " : "gardlock: cannot show " + WhatItShows(line) + ": ") +
+                      untrusted + ".");
     for (int i = 1; i < argc; ++i)
         launch.args.emplace_back(argv[i]);
     if (lock) {
@@ -199,17 +199,12 @@ int Main(int argc, char **argv, platform::LockCover &cover)
                 CloseIfOpen(sleepLockFd);
                 return 0;
             case platform::LockCover::Mark::Failed:
-                std::fprintf(stderr, "gardlock: cannot lock: the X server did not answer while the display "
-                                     "was being marked as locked.\n");
-                CloseIfOpen(sleepLockFd);
-                return kCannotRunHere;
+                return refuse("gardlock: cannot lock: the X server did not answer while the display was being "
+                              "marked as locked.");
             }
             // The server itself would break the grab on a key press.
-            if (cover.BindsGrabBreakingKeys()) {
-                std::fprintf(stderr, "gardlock: cannot lock: %s\n", platform::x11::GrabBreakingKeysReason());
-                CloseIfOpen(sleepLockFd);
-                return kCannotRunHere;
-            }
+            if (cover.BindsGrabBreakingKeys())
+                return refuse(std::string("gardlock: cannot lock: ") + platform::x11::GrabBreakingKeysReason());
             launch.coverFirst = line.row->target == switches::Target::NormalLock
                                     ? platform::SupervisedLock::Normal
                                     : platform::SupervisedLock::NtStyle;

@@ -40,6 +40,17 @@ GuessWait::GuessWait(QAbstractButton *check, QLabel *line)
     m_line->hide();
 }
 
+QString GuessWait::LineFor(qint64 seconds)
+{
+    return seconds == 1 ? QStringLiteral("Please wait 1 second before trying again.")
+                        : QStringLiteral("Please wait %1 seconds before trying again.").arg(seconds);
+}
+
+QString GuessWait::LongestLine()
+{
+    return LineFor(std::chrono::duration_cast<std::chrono::seconds>(GuessThrottle::kLongestWait).count());
+}
+
 bool GuessWait::MayCheck()
 {
     Show();
@@ -65,9 +76,7 @@ void GuessWait::Show()
         return;
     }
     const qint64 seconds = (left + 999) / 1000;
-    m_line->setText(seconds == 1
-                        ? QStringLiteral("Please wait 1 second before trying again.")
-                        : QStringLiteral("Please wait %1 seconds before trying again.").arg(seconds));
+    m_line->setText(LineFor(seconds));
     // Again when the number shown drops by one, the last time when the wait ends.
     m_tick->start(int(left - (seconds - 1) * 1000));
 }

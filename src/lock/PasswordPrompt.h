@@ -43,8 +43,12 @@ public:
     void Counted(bool right);
     // Shows the wait running now, if any (a prompt opened while one runs).
     void Show();
+    // The line at its longest, to size its box by.
+    static QString LongestLine();
 
 private:
+    static QString LineFor(qint64 seconds);
+
     QAbstractButton *m_check;
     QLabel *m_line;
     QTimer *m_tick;

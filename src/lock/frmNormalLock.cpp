@@ -131,8 +131,7 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
     lblWait->setFont(small);
     lblWait->setStyleSheet("color: white; background: black;");
     lblWait->setAlignment(Qt::AlignCenter);
-    const QString longest = QStringLiteral("Please wait 30 seconds before trying again.");
-    lblWait->resize(QFontMetrics(small).horizontalAdvance(longest) + 8, Twips(225));
+    lblWait->resize(QFontMetrics(small).horizontalAdvance(GuessWait::LongestLine()) + 8, Twips(225));
     m_wait = new GuessWait(cmdVerify, lblWait);
 
     // Enter in the box presses the default button.

@@ -1,4 +1,5 @@
 #include "platform/x11/plain/X11GrabBreak.h"
+#include "platform/x11/plain/X11Reply.h"
 
 #include <xcb/xcb.h>
 // The XKB header names a field `explicit`, a C++ keyword.
@@ -16,11 +17,6 @@ namespace {
 
 // The server's own private action type, and the two texts it acts on.
 constexpr std::uint8_t kServerPrivateAction = 0x86;
-
-template <typename Reply> struct Freed {
-    Reply *reply;
-    ~Freed() { std::free(reply); }
-};
 
 // The options the keymap was made with, as setxkbmap and the desktops record
 // them on the root window: the actions may be set there without the server's

@@ -1,6 +1,7 @@
 #include "platform/x11/plain/X11RootCover.h"
 
 #include "platform/x11/plain/X11GrabBreak.h"
+#include "platform/x11/plain/X11Reply.h"
 
 #include <xcb/xcb.h>
 
@@ -18,11 +19,6 @@ constexpr std::uint16_t kCoverSide = 32767;
 // Keys caught while the grab is here, kept for the lock; past this many (a
 // keystroke injector) the rest are dropped rather than held without end.
 constexpr size_t kMostCaughtKeys = 8192;
-
-template <typename Reply> struct Freed {
-    Reply *reply;
-    ~Freed() { std::free(reply); }
-};
 
 class RootCover : public LockCover {
 public:
