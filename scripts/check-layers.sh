@@ -1,91 +1,110 @@
 #!/usr/bin/env bash
-# Checks that the source folders depend one way only:
+# Checks that the source folders depend one way only, against the layer table
+# the build writes (build/layers.tsv, from the gardlock_layer() calls):
+#   - every folder with sources is a layer's;
+#   - a file includes "folder/..." headers only of its own layer and of the
+#     layers it uses, directly or through them (src/main.cpp and
+#     src/front_main.cpp, the executables' entries, may include anything);
+#   - the layers' uses and the folder include graph have no cycle;
 #   - only src/platform/x11/ (and its Qt-free plain/) includes X11 or xcb
-#     headers, only src/platform/print/ includes CUPS or Qt Print Support
-#     headers, and only src/platform/http/ includes Qt Network headers;
-#   - every #include "folder/..." goes to a folder the including folder may use;
-#   - the folder include graph has no cycle.
-# With --graph, prints the folder dependency graph (one "from -> to" a line).
+#     headers, only src/platform/print/ CUPS or Qt Print Support headers, and
+#     only src/platform/http/ Qt Network headers;
+#   - a layer that links no Qt (see the table) includes no Qt header.
+# Usage: check-layers.sh [--graph] [--src DIR] [TABLE]
+#   TABLE defaults to build/layers.tsv; --graph prints the folder graph (one
+#   "from -> to" a line); --src checks another copy of src/.
 set -euo pipefail
-cd "$(dirname "$0")/../src"
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/layer-table.sh"
 
-# What each folder may include besides itself. Subsystems use lock/ (the
-# lowest subsystem: passwords, the log, the locks) and the shared layers,
-# never each other; startup/ sits on top and knows every screen.
-declare -A allowed=(
-  [formats]=""
-  [platform]=""
-  [platform/storage]="platform formats"
-  [platform/desktop]="platform platform/storage formats"
-  [platform/x11]="platform platform/x11/plain"
-  [platform/x11/plain]="platform"
-  [front]="platform platform/x11/plain"
-  [platform/print]="platform"
-  [platform/http]="platform"
-  [ui]="platform platform/storage platform/desktop formats"
-  [lock]="ui platform platform/storage platform/desktop formats"
-  [setup]="lock ui platform platform/storage platform/desktop formats"
-  [logtools]="lock ui platform platform/storage platform/desktop formats"
-  [screens]="lock ui platform platform/storage platform/desktop formats"
-  [web]="lock ui platform platform/storage platform/desktop formats"
-  [startup]="front setup logtools screens web lock ui platform platform/storage platform/desktop formats"
-)
+graph=0
+src=$here/../src
+table=$(layer_table_default)
+while [ $# -gt 0 ]; do
+  case $1 in
+    --graph) graph=1 ;;
+    --src) src=$2; shift ;;
+    *) table=$1 ;;
+  esac
+  shift
+done
+read_layer_table "$table"
+cd "$src"
 
 status=0
 edges=$(mktemp)
-trap 'rm -f "$edges"' EXIT
+trap 'rm -f "$edges" "$edges.uses" "$edges.table"' EXIT
 
-# only_in "FOLDERS" PATTERN WHAT: $file, outside FOLDERS, must not include
-# a header matching PATTERN.
-only_in() {
-  [[ " $1 " == *" $folder "* ]] && return
-  if grep -Eq "^[[:space:]]*#[[:space:]]*include[[:space:]]*$2" "$file"; then
-    echo "layers: $file includes $3 outside ${1// /, }" >&2
-    status=1
-  fi
-}
+for name in "${layers[@]}"; do
+  for l in ${uses[$name]}; do echo "$name $l"; done
+done >"$edges.uses"
+if ! tsort "$edges.uses" >/dev/null 2>&1; then
+  echo "layers: the layers' uses in $table have a cycle:" >&2
+  tsort "$edges.uses" 2>&1 >/dev/null | sed 's/^/  /' >&2 || true
+  status=1
+fi
 
-while IFS= read -r -d '' file; do
-  folder=$(dirname "$file"); folder=${folder#./}
-  [ "$folder" = "." ] && continue # main.cpp wires everything together
-  if [ -z "${allowed[$folder]+set}" ]; then
-    echo "layers: $file is in a folder with no place in the layers: $folder" >&2
-    status=1
-    continue
-  fi
-  # Each outside library's headers stay in the one folder that wraps it; Qt
-  # Print Support and Qt Network in the modules loaded on first use.
-  only_in "platform/x11 platform/x11/plain" '[<"](xcb/|X11/)' "an X11 header"
-  only_in platform/print '[<"]cups/' "a CUPS header"
-  only_in platform/print '<(QtPrintSupport|QPrint|QPageSetupDialog)' "a Qt Print Support header"
-  only_in platform/http '<(QtNetwork|QNetwork|QTcp|QUdp|QSsl|QHostAddress)' "a Qt Network header"
-  while IFS= read -r target; do
-    to=$(dirname "$target")
-    [ "$to" = "$folder" ] && continue
-    echo "$folder $to" >>"$edges"
-    if [[ " ${allowed[$folder]} " != *" $to "* ]]; then
-      echo "layers: $file includes $target: $folder/ may not use $to/" >&2
-      status=1
-    fi
-  done < <(sed -nE 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+\/[^"]+)".*/\1/p' "$file")
-  # The front and its X11 code link no Qt.
-  if [ "$folder" = "front" ] || [ "$folder" = "platform/x11/plain" ]; then
-    if grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q' "$file"; then
-      echo "layers: $file includes a Qt header in a Qt-free folder" >&2
-      status=1
-    fi
-  fi
-done < <(find . -name '*.cpp' -o -name '*.h' | sed 's|^\./||' | sort | tr '\n' '\0')
+for name in "${layers[@]}"; do
+  for f in ${folders[$name]}; do printf 'F\t%s\t%s\t%s\t%s\n' "$f" "$name" "${reach[$name]}" "${qt_free[$name]}"; done
+done >"$edges.table"
+files=()
+while IFS= read -r file; do files+=("$file"); done < <(find . \( -name '*.cpp' -o -name '*.h' \) -print | sed 's|^\./||' | sort)
+
+# One pass over every file's #include lines; "from to" folder edges to $edges.
+awk -v edges="$edges" '
+  function say(text) { print "layers: " text > "/dev/stderr"; bad = 1 }
+  function dir(path) { return path ~ /\// ? substr(path, 1, match(path, /\/[^\/]*$/) - 1) : "." }
+  # only_in("FOLDERS", PATTERN, WHAT): outside FOLDERS, no header matching PATTERN.
+  function only_in(list, pattern, what) {
+    if (index(" " list " ", " " folder " ") || !match(target, pattern) || (FILENAME, what) in told) return
+    told[FILENAME, what] = 1
+    say(FILENAME " includes " what " outside " list)
+  }
+  FILENAME == ARGV[1] { split($0, t, "\t"); layer_of[t[2]] = t[3]; reach[t[3]] = t[4]; qt_free[t[3]] = t[5]; next }
+  FNR == 1 {
+    folder = dir(FILENAME); layer = layer_of[folder]
+    # The executables entries (main.cpp, front_main.cpp) wire everything together.
+    skip = folder == "."
+    if (!skip && layer == "") {
+      say(FILENAME " is in a folder with no layer: " folder " (add gardlock_layer(... FOLDERS " folder " ...) to src/CMakeLists.txt)")
+      skip = 1
+    }
+  }
+  skip || !/^[ \t]*#[ \t]*include/ { next }
+  {
+    target = $0; sub(/^[ \t]*#[ \t]*include[ \t]*/, "", target)
+    # Each outside library stays in the one folder that wraps it; Qt Print
+    # Support and Qt Network in the modules loaded on first use.
+    only_in("platform/x11 platform/x11/plain", "^[<\"](xcb|X11)/", "an X11 header")
+    only_in("platform/print", "^[<\"]cups/", "a CUPS header")
+    only_in("platform/print", "^<(QtPrintSupport|QPrint|QPageSetupDialog)", "a Qt Print Support header")
+    only_in("platform/http", "^<(QtNetwork|QNetwork|QTcp|QUdp|QSsl|QHostAddress)", "a Qt Network header")
+    if (qt_free[layer] == 1 && target ~ /^<Q/ && !((FILENAME, "qt") in told)) {
+      told[FILENAME, "qt"] = 1
+      say(FILENAME " includes a Qt header in a Qt-free layer (" layer ")")
+    }
+    if (!match(target, /^"[^"]+\/[^"]+"/)) next
+    header = substr(target, 2, RLENGTH - 2); to = dir(header)
+    if (to == folder) next
+    print folder " " to > edges
+    if (!(to in layer_of))
+      say(FILENAME " includes " header ": " to "/ is no layer'"'"'s folder")
+    else if (layer_of[to] != layer && !index(reach[layer], " " layer_of[to] " "))
+      say(FILENAME " includes " header ": " folder "/ (" layer ") may not use " to "/ (" layer_of[to] ")")
+  }
+  END { exit bad }' "$edges.table" "${files[@]}" || status=1
+touch "$edges"
 
 sort -u "$edges" -o "$edges"
 if ! tsort "$edges" >/dev/null 2>&1; then
   echo "layers: the folder include graph has a cycle:" >&2
-  tsort "$edges" 2>&1 >/dev/null | sed 's/^/  /' >&2
+  tsort "$edges" 2>&1 >/dev/null | sed 's/^/  /' >&2 || true
   status=1
 fi
 
-if [ "${1:-}" = "--graph" ]; then
+if [ $graph = 1 ]; then
   sed 's/ / -> /' "$edges"
+elif [ $status -eq 0 ]; then
+  echo "layers: ${#layers[@]} layers, $(wc -l <"$edges") folder dependencies, all one way"
 fi
-[ $status -eq 0 ] && [ "${1:-}" != "--graph" ] && echo "layers: $(wc -l <"$edges") folder dependencies, all one way"
 exit $status
