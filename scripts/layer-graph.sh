@@ -56,7 +56,7 @@ Each layer comes above the layers it uses.
 | Layer | Folder | Uses | Qt |
 |---|---|---|---|
 TEXT
-  local i=0 row used
+  local i=0 used qt
   for name in "${layers[@]}"; do
     used=""
     for l in ${uses[$name]}; do used+="${used:+, }\`${folders[$l]}/\`"; done

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Reads the layer table the build writes at configure time (build/layers.tsv,
 # from the gardlock_layer() calls of src/CMakeLists.txt; see
 # cmake/GardlockLayers.cmake). Sourced by check-layers.sh, check-links.sh and
