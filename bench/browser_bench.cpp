@@ -5,7 +5,7 @@
 
 #include "platform/desktop/DesktopServices.h"
 #include "platform/x11/X11ShellLockdown.h"
-#include "screens/frmImageBrowser.h"
+#include "options/frmImageBrowser.h"
 #include "ui/Pictures.h"
 
 #include <QApplication>

@@ -18,14 +18,14 @@
 // temporary one, and no job is sent anywhere.
 
 #include "QuietShell.h"
-#include "lock/IntruderLog.h"
-#include "logtools/LogView.h"
-#include "logtools/frmLogViewer.h"
+#include "rules/IntruderLog.h"
+#include "intruderlog/LogView.h"
+#include "intruderlog/frmLogViewer.h"
 #include "platform/Platform.h"
 #include "platform/Printing.h"
 #include "platform/print/CupsPrintSystem.h"
 #include "startup/ProgramPages.h"
-#include "ui/ShellFileOperation.h"
+#include "intruderlog/BackupCopy.h"
 
 #include <QApplication>
 #include <QDir>

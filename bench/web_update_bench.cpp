@@ -13,8 +13,8 @@
 #include "platform/http/QtHttp.h"
 #include "platform/storage/Settings.h"
 #include "ui/Form.h"
-#include "web/frmNews.h"
-#include "web/frmOnlineUpdate.h"
+#include "updates/frmNews.h"
+#include "updates/frmOnlineUpdate.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,12 @@
 // that supervises it. Sets up Qt and the platform services, then hands over
 // to the start-up procedure.
 
+#include "core/CommandLine.h"
+#include "core/ExitStatus.h"
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/DesktopServices.h"
-#include "platform/desktop/LazyServices.h"
-#include "platform/desktop/SupervisorLink.h"
+#include "platform/modules/LazyServices.h"
+#include "platform/supervision/SupervisorLink.h"
 #include "platform/x11/X11KeyReplay.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
@@ -15,37 +17,23 @@
 
 #include <QApplication>
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
-
-namespace {
-
-// The text after the program's path, as one string (the switch is its first
-// two characters).
-QString ArgumentText(int argc, char **argv)
-{
-    QStringList parts;
-    for (int i = 1; i < argc; ++i)
-        parts << QString::fromLocal8Bit(argv[i]);
-    return parts.join(' ');
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     const platform::SupervisorEnvironment supervisor = platform::TakeSupervisorEnvironment();
 
-    const QString argText = ArgumentText(argc, argv);
-    const bool wantsLock = CommandLineCode::IsLock(CommandLineCode::ParseSwitch(argText).target);
+    const CommandLine line = ReadCommandLine(argc, argv);
 
-    if (wantsLock) {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            std::fprintf(stderr, "gardlock: cannot lock: there is no X11 display (DISPLAY is not "
-                                 "set); a lock here could not hold the keyboard.\n");
-            return 3;
+    if (switches::IsLock(line.row)) {
+        const DisplayNames names{qEnvironmentVariable("DISPLAY").toStdString(),
+                                 qEnvironmentVariable("WAYLAND_DISPLAY").toStdString()};
+        // Whether the display answers is Qt's to find; here only that there is one.
+        if (const std::string refusal = NoDisplayLine(line.row, names, true); !refusal.empty()) {
+            PrintRefusal(refusal);
+            return exit_status::kCannotRunHere;
         }
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
@@ -83,8 +71,8 @@ int main(int argc, char **argv)
         platform::installLockSupervision(&supervisorLink);
 
     RegisterProgramPages();
-    const int refused = CommandLineCode::Main(argText, CommandLineCode::ProgramTargets());
-    if (refused != 0)
+    const int refused = CommandLineCode::Main(line.row, CommandLineCode::ProgramTargets());
+    if (refused != exit_status::kOk)
         return refused;
     return QApplication::exec();
 }

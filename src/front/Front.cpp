@@ -1,9 +1,10 @@
 #include "front/Front.h"
 
 #include "front/Supervisor.h"
-#include "platform/LockCover.h"
-#include "platform/TrustedFile.h"
-#include "platform/Version.h"
+#include "platform/x11/plain/LockCover.h"
+#include "core/ExitStatus.h"
+#include "core/TrustedFile.h"
+#include "core/Version.h"
 #include "platform/x11/plain/X11GrabBreak.h"
 #include "platform/x11/plain/X11RootCover.h"
 
@@ -22,7 +23,6 @@ namespace {
 // The program the front runs: beside the front's own executable.
 constexpr char kProgramName[] = "gardlock-ui";
 constexpr char kSleepLockVariable[] = "XSS_SLEEP_LOCK_FD";
-constexpr int kCannotRunHere = 3;
 
 std::string Env(const char *name)
 {
@@ -45,14 +45,6 @@ std::string ProgramPath()
     return path.substr(0, slash + 1) + kProgramName;
 }
 
-// What the switch brings up, for the one line that says it cannot.
-std::string WhatItShows(const CommandLine &line)
-{
-    if (!line.row)
-        return "the main screen";
-    return line.row->what;
-}
-
 void CloseIfOpen(int fd)
 {
     if (fd >= 0)
@@ -60,25 +52,6 @@ void CloseIfOpen(int fd)
 }
 
 } // namespace
-
-CommandLine ReadCommandLine(int argc, const char *const *argv)
-{
-    CommandLine line;
-    if (argc > 1) {
-        const std::string_view first = argv[1];
-        if (first == "--help" || first == "-h")
-            line.request = Request::Help;
-        else if (first == "--version")
-            line.request = Request::Version;
-    }
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
-            line.argText += ' ';
-        line.argText += argv[i];
-    }
-    line.row = switches::Find(line.argText);
-    return line;
-}
 
 std::string UsageText()
 {
@@ -117,24 +90,6 @@ std::string UsageText()
     return text;
 }
 
-std::string NoDisplayLine(const CommandLine &line, const DisplayNames &names, bool reachable)
-{
-    const bool lock = line.row && switches::IsLock(line.row->target);
-    if (names.x11.empty()) {
-        if (lock)
-            return "gardlock: cannot lock: there is no X11 display (DISPLAY is not set); a lock here could "
-                   "not hold the keyboard.";
-        if (names.wayland.empty())
-            return "gardlock: cannot show " + WhatItShows(line) +
-                   ": there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set).";
-        return {};
-    }
-    if (!reachable)
-        return std::string("gardlock: cannot ") + (lock ? "lock" : "show " + WhatItShows(line)) +
-               ": the X11 display \"" + names.x11 + "\" cannot be reached.";
-    return {};
-}
-
 int TakeSleepLockFd()
 {
     const std::string text = Env(kSleepLockVariable);
@@ -154,14 +109,14 @@ int Main(int argc, char **argv, platform::LockCover &cover)
     const CommandLine line = ReadCommandLine(argc, argv);
     if (line.request == Request::Help) {
         std::fputs(UsageText().c_str(), stdout);
-        return 0;
+        return exit_status::kOk;
     }
     if (line.request == Request::Version) {
         std::puts(app::kNameAndVersion);
-        return 0;
+        return exit_status::kOk;
     }
 
-    const bool lock = line.row && switches::IsLock(line.row->target);
+    const bool lock = switches::IsLock(line.row);
     int sleepLockFd = TakeSleepLockFd();
     const DisplayNames names{Env("DISPLAY"), Env("WAYLAND_DISPLAY")};
     bool reachable = false;
@@ -169,11 +124,11 @@ int Main(int argc, char **argv, platform::LockCover &cover)
         reachable = lock ? cover.Prepare() : platform::x11::DisplayReachable();
     // Every refusal: one line on stderr, the locker's descriptor let go, status 3.
     const auto refuse = [&sleepLockFd](const std::string &line) {
-        std::fprintf(stderr, "%s\n", line.c_str());
+        PrintRefusal(line);
         CloseIfOpen(sleepLockFd);
-        return kCannotRunHere;
+        return exit_status::kCannotRunHere;
     };
-    if (const std::string refusal = NoDisplayLine(line, names, reachable); !refusal.empty())
+    if (const std::string refusal = NoDisplayLine(line.row, names, reachable); !refusal.empty())
         return refuse(refusal);
 
     supervision::Launch launch;
@@ -181,8 +136,7 @@ int Main(int argc, char **argv, platform::LockCover &cover)
     const std::string untrusted = launch.program.empty() ? "the program's own folder cannot be found"
                                                          : platform::UntrustedFileReason(launch.program);
     if (!untrusted.empty())
-        return refuse((lock ? "gardlock: cannot lock: " : "gardlock: cannot show " + WhatItShows(line) + ": ") +
-                      untrusted + ".");
+        return refuse(CannotRunLine(line.row, untrusted));
     for (int i = 1; i < argc; ++i)
         launch.args.emplace_back(argv[i]);
     if (lock) {
@@ -197,17 +151,15 @@ int Main(int argc, char **argv, platform::LockCover &cover)
             case platform::LockCover::Mark::OtherLock:
                 std::fprintf(stderr, "gardlock: a lock is already up on this display.\n");
                 CloseIfOpen(sleepLockFd);
-                return 0;
+                return exit_status::kOk;
             case platform::LockCover::Mark::Failed:
-                return refuse("gardlock: cannot lock: the X server did not answer while the display was being "
-                              "marked as locked.");
+                return refuse(CannotLockLine("the X server did not answer while the display was being marked "
+                                             "as locked"));
             }
             // The server itself would break the grab on a key press.
             if (cover.BindsGrabBreakingKeys())
-                return refuse(std::string("gardlock: cannot lock: ") + platform::x11::GrabBreakingKeysReason());
-            launch.coverFirst = line.row->target == switches::Target::NormalLock
-                                    ? platform::SupervisedLock::Normal
-                                    : platform::SupervisedLock::NtStyle;
+                return refuse(CannotLockLine(platform::x11::GrabBreakingKeysReason()));
+            launch.coverFirst = line.row->lock;
         }
         if (grabsLeak) {
             cover.Close();

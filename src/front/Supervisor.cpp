@@ -1,7 +1,7 @@
 #include "front/Supervisor.h"
 
 #include "front/SupervisorPolicy.h"
-#include "platform/LockCover.h"
+#include "platform/x11/plain/LockCover.h"
 
 #include <cerrno>
 #include <csignal>
@@ -23,9 +23,9 @@ namespace supervision {
 namespace {
 
 using platform::LockCover;
-using platform::supervision::Kind;
-using platform::supervision::Message;
-using platform::supervision::MonotonicNanoseconds;
+using protocol::Kind;
+using protocol::Message;
+using protocol::MonotonicNanoseconds;
 
 constexpr int kWatchedSignals[] = {SIGCHLD, SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE};
 constexpr std::int64_t kMs = 1000000;
@@ -69,7 +69,7 @@ bool SendAll(int fd, const std::vector<Message> &messages, std::int64_t withinNs
     if (fd < 0)
         return false;
     const std::int64_t deadline = MonotonicNanoseconds() + withinNs;
-    for (const std::string &packet : platform::supervision::EncodeBatch(messages)) {
+    for (const std::string &packet : protocol::EncodeBatch(messages)) {
         for (;;) {
             if (::send(fd, packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT) >= 0)
                 break;
@@ -89,11 +89,11 @@ bool SendAll(int fd, const std::vector<Message> &messages, std::int64_t withinNs
     return true;
 }
 
-std::vector<Message> KeysToPass(const std::vector<platform::supervision::CaughtKey> &keys)
+std::vector<Message> KeysToPass(const std::vector<protocol::CaughtKey> &keys)
 {
     std::vector<Message> messages;
     messages.reserve(keys.size() + 1);
-    for (const platform::supervision::CaughtKey &key : keys) {
+    for (const protocol::CaughtKey &key : keys) {
         Message message{Kind::Key};
         message.key = key;
         messages.push_back(message);
@@ -145,7 +145,7 @@ public:
     // lock that cannot be started now is tried again, as after a crash.
     bool Start()
     {
-        const char *handOver = m_launch.coverFirst ? platform::supervision::kCoveredFirst : nullptr;
+        const char *handOver = m_launch.coverFirst ? protocol::kCoveredFirst : nullptr;
         if (m_state.phase != Phase::None)
             m_loadDeadline = MonotonicNanoseconds() + std::int64_t(RelaunchPlan::kShowWithinMs) * kMs;
         if (StartChild(m_launch.args, handOver))
@@ -180,7 +180,7 @@ public:
             if (left >= 0)
                 wait = {time_t(left / 1000000000), long(left % 1000000000)};
             if (::ppoll(watched, count, left >= 0 ? &wait : nullptr, nullptr) < 0 && errno != EINTR)
-                return 1;
+                return exit_status::kFailed;
             if (displayAt >= 0 && watched[displayAt].revents)
                 ReadDisplay();
             if (reportsAt >= 0 && watched[reportsAt].revents && m_fd >= 0)
@@ -281,10 +281,10 @@ private:
     void ReadReports()
     {
         for (;;) {
-            char packet[platform::supervision::kMaxPacket];
+            char packet[protocol::kMaxPacket];
             const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
             if (size > 0) {
-                for (const Message &message : platform::supervision::ParsePacket({packet, size_t(size)}))
+                for (const Message &message : protocol::ParsePacket({packet, size_t(size)}))
                     OnReport(message);
                 if (m_fd < 0)
                     return;
@@ -498,7 +498,7 @@ private:
             // The sleep lock stays taken: the machine must not suspend with a
             // lock that is gone (the descriptor closes as this process ends).
             std::fprintf(stderr, "gardlock: the X display is gone; the lock is not started again.\n");
-            m_status = kDisplayGoneStatus;
+            m_status = exit_status::kDisplayGone;
             return;
         case Verdict::Relock:
             Relock(end);
@@ -563,8 +563,8 @@ private:
     {
         m_relaunchAt = -1;
         std::vector<std::string> args = {RelaunchSwitch(m_state.lock)};
-        if (!StartChild(args, m_noPictures ? platform::supervision::kNoPictures
-                                           : platform::supervision::kRelaunched)) {
+        if (!StartChild(args, m_noPictures ? protocol::kNoPictures
+                                           : protocol::kRelaunched)) {
             m_relaunchAt = MonotonicNanoseconds() + 100 * kMs;
             return;
         }
@@ -589,11 +589,11 @@ private:
         if (pid == 0) {
             // The program's end of the pair survives exec; nothing else of ours does.
             ::fcntl(pair[1], F_SETFD, 0);
-            ::setenv(platform::supervision::kSocketVariable, fdText.c_str(), 1);
+            ::setenv(protocol::kSocketVariable, fdText.c_str(), 1);
             if (handOver)
-                ::setenv(platform::supervision::kRelaunchVariable, handOver, 1);
+                ::setenv(protocol::kRelaunchVariable, handOver, 1);
             else
-                ::unsetenv(platform::supervision::kRelaunchVariable);
+                ::unsetenv(protocol::kRelaunchVariable);
             ::sigprocmask(SIG_SETMASK, &m_childMask, nullptr);
             ::execv(argv[0], argv.data());
             std::fprintf(stderr, "gardlock: cannot run %s: %s\n", argv[0], std::strerror(errno));
@@ -650,7 +650,7 @@ int Supervise(const Launch &launch, LockCover &cover)
     const int signalFd = ::signalfd(-1, &watched, SFD_CLOEXEC | SFD_NONBLOCK);
     if (signalFd < 0) {
         std::fprintf(stderr, "gardlock: cannot watch the program: %s\n", std::strerror(errno));
-        return 1;
+        return exit_status::kFailed;
     }
     Supervisor supervisor(launch, cover, signalFd, previous);
     if (launch.coverFirst)

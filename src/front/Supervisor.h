@@ -7,7 +7,8 @@
 // grabs again and starts the lock anew; otherwise it ends as the child did.
 // It uses no Qt, reads no files and draws nothing but black.
 
-#include "platform/LockSupervision.h"
+#include "core/SupervisionProtocol.h"
+#include "core/Switches.h"
 
 #include <optional>
 #include <string>
@@ -24,7 +25,7 @@ struct Launch {
     std::vector<std::string> args; // the arguments after its path
     // A lock's switch: cover and grab before the program starts, and bring
     // that lock back whenever the program dies before the right password.
-    std::optional<platform::SupervisedLock> coverFirst;
+    std::optional<LockKind> coverFirst;
     int sleepLockFd = -1; // closed once keyboard and pointer are held and the screen covered
 };
 

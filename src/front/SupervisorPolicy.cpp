@@ -5,17 +5,17 @@
 
 namespace supervision {
 
-using platform::SupervisedLock;
-using platform::supervision::Kind;
-using platform::supervision::Message;
+
+using protocol::Kind;
+using protocol::Message;
 
 LockState After(LockState state, const Message &message)
 {
     switch (message.kind) {
     case Kind::StartingNormal:
-        return {Phase::Starting, SupervisedLock::Normal};
+        return {Phase::Starting, LockKind::Normal};
     case Kind::StartingNtStyle:
-        return {Phase::Starting, SupervisedLock::NtStyle};
+        return {Phase::Starting, LockKind::NtStyle};
     case Kind::Shown:
         if (state.phase != Phase::None)
             state.phase = Phase::Shown;
@@ -38,7 +38,7 @@ LockState After(LockState state, const Message &message)
     return state;
 }
 
-LockState FirstState(const std::optional<SupervisedLock> &coveredFor)
+LockState FirstState(const std::optional<LockKind> &coveredFor)
 {
     // A lock the front covered for is a lock from that moment: its program
     // dying before it could say anything brings it back like any crash.
@@ -60,9 +60,9 @@ Verdict Judge(const LockState &state, const ChildEnd & /*how it ended: no exit c
     return Verdict::Relock;
 }
 
-const char *RelaunchSwitch(SupervisedLock lock)
+const char *RelaunchSwitch(LockKind lock)
 {
-    return lock == SupervisedLock::Normal ? "/d" : "/n";
+    return switches::LockSwitch(lock, switches::Start::Plain);
 }
 
 RelaunchPlan::Step RelaunchPlan::AfterCrash(Phase phaseAtCrash)

@@ -4,7 +4,9 @@
 // end calls for, which switch brings a lock back, how soon, and which stop
 // signals reach the child.
 
-#include "platform/LockSupervision.h"
+#include "core/ExitStatus.h"
+#include "core/SupervisionProtocol.h"
+#include "core/Switches.h"
 
 #include <optional>
 
@@ -20,15 +22,15 @@ enum class Phase {
 
 struct LockState {
     Phase phase = Phase::None;
-    platform::SupervisedLock lock = platform::SupervisedLock::Normal;
+    LockKind lock = LockKind::Normal;
 };
 
 // The state after a report from the child (Go is the supervisor's own).
-LockState After(LockState state, const platform::supervision::Message &message);
+LockState After(LockState state, const protocol::Message &message);
 
 // The state before the child's first report: a lock loading when the front
 // covered and grabbed for one (its switch's kind), no lock otherwise.
-LockState FirstState(const std::optional<platform::SupervisedLock> &coveredFor);
+LockState FirstState(const std::optional<LockKind> &coveredFor);
 
 // How a child ended, as waitpid tells it.
 struct ChildEnd {
@@ -36,13 +38,10 @@ struct ChildEnd {
     int value = 0; // the exit status, or the signal
 };
 
-// The status the program ends with when the display is gone.
-inline constexpr int kDisplayGoneStatus = 70;
-
 enum class Verdict {
     PassOn,      // end as the child did (its status, or its signal raised again)
     Relock,      // a lock was up: cover, grab and relaunch it
-    DisplayGone, // a lock was up but the display went away: end with 70, relaunch nothing
+    DisplayGone, // a lock was up but the display went away: end with kDisplayGone, relaunch nothing
 };
 
 // A lock ends only when the child says the right password ended it: any other
@@ -52,7 +51,7 @@ Verdict Judge(const LockState &state, const ChildEnd &end, bool displayGone);
 
 // The switch that brings the lock back: the plain lock of its kind, which
 // places no start-up entry (the first lock placed any that was due).
-const char *RelaunchSwitch(platform::SupervisedLock lock);
+const char *RelaunchSwitch(LockKind lock);
 
 // When and how to relaunch after each crash. The first relaunch is at once;
 // crashes in a row without a lock reaching its grab wait longer each time, so

@@ -2,9 +2,9 @@
 
 #include "lock/NtStyleLock.h"
 #include "lock/frmNormalLock.h"
-#include "platform/LockSupervision.h"
+#include "platform/supervision/LockSupervision.h"
 #include "platform/Platform.h"
-#include "platform/desktop/RegStuff.h"
+#include "platform/autostart/RegStuff.h"
 #include "ui/WindowServices.h"
 
 #include <QTimer>
@@ -14,13 +14,12 @@ QString LockRefusal()
     return platform::services().shell->CannotLockReason();
 }
 
-void ShowLock(LockStyle style, QWidget *owner)
+void ShowLock(LockKind style, QWidget *owner)
 {
     // The supervisor brings back a lock that dies from here on, even while it loads.
-    platform::lockSupervision().LockStarting(style == LockStyle::Normal ? platform::SupervisedLock::Normal
-                                                                        : platform::SupervisedLock::NtStyle);
+    platform::lockSupervision().LockStarting(style);
     switch (style) {
-    case LockStyle::Normal: {
+    case LockKind::Normal: {
         frmNormalLock &lock = Forms::Get<frmNormalLock>();
         if (owner) {
             // Reported from inside the modal run, once the window is shown.
@@ -32,13 +31,13 @@ void ShowLock(LockStyle style, QWidget *owner)
         }
         return;
     }
-    case LockStyle::NtStyle:
+    case LockKind::NtStyle:
         ShowNtStyleLock(); // reports the background shown
         return;
     }
 }
 
-bool StartLockByHand(LockStyle style, Form &opener)
+bool StartLockByHand(LockKind style, Form &opener)
 {
     const QString refusal = LockRefusal();
     if (!refusal.isEmpty()) {
@@ -47,8 +46,7 @@ bool StartLockByHand(LockStyle style, Form &opener)
                platform::MsgIcon::Critical, kAppTitle, &opener);
         return false;
     }
-    AddServiceStartup(style == LockStyle::Normal ? startup_commands::kNormalLock
-                                                 : startup_commands::kNtStyleLock);
+    AddServiceStartup(startup_commands::RestartEntry(style));
     opener.hide();
     ShowLock(style, &opener);
     return true;

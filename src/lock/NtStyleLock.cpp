@@ -3,7 +3,7 @@
 #include "lock/frmBackground.h"
 #include "lock/frmLock.h"
 #include "lock/frmVery.h"
-#include "platform/LockSupervision.h"
+#include "platform/supervision/LockSupervision.h"
 
 #include <QPointer>
 

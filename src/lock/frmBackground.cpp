@@ -1,10 +1,11 @@
 #include "lock/frmBackground.h"
 
 #include "lock/InputHeldNotice.h"
-#include "lock/LockGuard.h"
+#include "rules/LockGuard.h"
 #include "lock/LockWindow.h"
-#include "platform/LockSupervision.h"
+#include "platform/supervision/LockSupervision.h"
 #include "platform/funct.h"
+#include "rules/ShellSequences.h"
 #include "platform/storage/Settings.h"
 #include "ui/WindowServices.h"
 

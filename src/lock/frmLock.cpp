@@ -1,7 +1,8 @@
 #include "lock/frmLock.h"
 
-#include "lock/NtLockTexts.h"
+#include "rules/NtLockTexts.h"
 #include "platform/funct.h"
+#include "rules/ShellSequences.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowServices.h"
 

@@ -1,14 +1,15 @@
 #include "lock/frmNormalLock.h"
 
-#include "lock/GeneralDate.h"
+#include "rules/GeneralDate.h"
 #include "lock/InputHeldNotice.h"
-#include "lock/IntruderLog.h"
-#include "lock/LockGuard.h"
+#include "rules/IntruderLog.h"
+#include "rules/LockGuard.h"
 #include "lock/LockWindow.h"
-#include "lock/PasswordPrompt.h"
-#include "platform/LockSupervision.h"
-#include "platform/desktop/RegStuff.h"
+#include "ui/PasswordPrompt.h"
+#include "platform/supervision/LockSupervision.h"
+#include "platform/autostart/RegStuff.h"
 #include "platform/funct.h"
+#include "rules/ShellSequences.h"
 #include "platform/storage/Settings.h"
 #include "ui/WindowServices.h"
 
@@ -178,7 +179,7 @@ void frmNormalLock::onVerifyClicked()
         // No password (the empty one now exists) or an unreadable file: stay locked.
         return;
     case VerifyOutcome::Match:
-        RemoveServiceStartup(startup_commands::kNormalLock);
+        RemoveServiceStartup(startup_commands::RestartEntry(LockKind::Normal));
         Unload();
         EndProgram(0);
         return;

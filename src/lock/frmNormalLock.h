@@ -5,7 +5,7 @@
 // Only the right password ends it (and with it the program).
 
 #include "lock/LockWindow.h"
-#include "lock/SecondClock.h"
+#include "rules/SecondClock.h"
 #include "ui/Form.h"
 
 #include <memory>

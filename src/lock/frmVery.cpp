@@ -1,11 +1,12 @@
 #include "lock/frmVery.h"
 
-#include "lock/IntruderLog.h"
+#include "rules/IntruderLog.h"
 #include "lock/LockWindow.h"
-#include "lock/PasswordPrompt.h"
+#include "ui/PasswordPrompt.h"
 #include "lock/frmBackground.h"
-#include "platform/desktop/RegStuff.h"
+#include "platform/autostart/RegStuff.h"
 #include "platform/funct.h"
+#include "rules/ShellSequences.h"
 #include "ui/WindowServices.h"
 
 #include <QLabel>
@@ -95,7 +96,7 @@ void frmVery::onVerifyClicked()
                          QStringLiteral("This unauthorized access has been logged."));
         return;
     case VerifyOutcome::Match:
-        RemoveServiceStartup(startup_commands::kNtStyleLock);
+        RemoveServiceStartup(startup_commands::RestartEntry(LockKind::NtStyle));
         RunRestoringSteps();
         Unload();
         Forms::Unload<frmBackground>();

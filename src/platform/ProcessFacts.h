@@ -2,7 +2,7 @@
 // Facts about the running process that screens and start-up entries need:
 // the executable's folder and name, the version and the application title.
 
-#include "platform/Version.h"
+#include "core/Version.h"
 
 #include <QString>
 

@@ -77,29 +77,3 @@ void EndProgram(int exitCode)
 {
     services().session->EndProgram(exitCode);
 }
-
-void RunHidingSteps()
-{
-    DisableSystemKeys();
-    SetScreenSaverRunning(true);
-    HideTaskBar();
-    HideTrayArea();
-    HideTaskTabs();
-    HideStartButton();
-}
-
-void RunPageRestoringSteps()
-{
-    EnableSystemKeys();
-    ShowTrayArea();
-    ShowTaskBar();
-}
-
-void RunRestoringSteps()
-{
-    EnableSystemKeys();
-    ShowTaskBar();
-    ShowTrayArea();
-    ShowTaskTabs();
-    ShowStartButton();
-}

@@ -1,6 +1,6 @@
 #pragma once
-// The shell helpers under the names the screens use, and the two fixed
-// sequences every lock runs: the hiding steps and the restoring steps.
+// The shell helpers under the names the screens use (the fixed sequences
+// the locks run over them are rules/ShellSequences.h).
 
 #include <QRect>
 #include <QString>
@@ -30,13 +30,3 @@ long OpenDocument(const QString &target);
 void ForceLogOff();
 // Ends the whole program at once; callers return right after it.
 void EndProgram(int exitCode = 0);
-
-// DisableSystemKeys, the direct screen-saver switch, HideTaskBar,
-// HideTrayArea, HideTaskTabs, HideStartButton: in that order.
-void RunHidingSteps();
-// EnableSystemKeys, ShowTaskBar, ShowTrayArea, ShowTaskTabs, ShowStartButton.
-void RunRestoringSteps();
-// The partial restore of a navigation page's unload, so that leaving a
-// screen never leaves the shell hidden: EnableSystemKeys, ShowTrayArea,
-// ShowTaskBar; the main screen adds ShowStartButton.
-void RunPageRestoringSteps();

@@ -1,45 +1,38 @@
 #include "startup/CommandLineCode.h"
 
+#include "core/ExitStatus.h"
 #include "lock/LockStarter.h"
-#include "lock/PasswordStore.h"
-#include "platform/LockSupervision.h"
-#include "platform/desktop/RegStuff.h"
+#include "platform/autostart/RegStuff.h"
+#include "platform/supervision/LockSupervision.h"
+#include "rules/PasswordStore.h"
 
 #include <cstdio>
 
 namespace CommandLineCode {
 
-Dispatch ParseSwitch(const QString &argText)
+Dispatch DispatchFor(const switches::Row *row)
 {
-    // Two characters, not two bytes: a switch is plain ASCII, so anything else misses.
-    const switches::Row *row = switches::Find(argText.left(2).toStdString());
     if (!row)
-        return {Target::MainScreen, {}};
-    QString entry;
-    if (row->placesRestartEntry)
-        entry = row->target == Target::NormalLock ? startup_commands::kNormalLock
-                                                  : startup_commands::kNtStyleLock;
-    return {row->target, entry};
+        return {};
+    Dispatch dispatch{row->target, row->lock, {}};
+    if (switches::IsLock(row) && row->start == switches::Start::RestartEntry)
+        dispatch.serviceEntry = startup_commands::RestartEntry(row->lock);
+    return dispatch;
 }
 
-bool IsLock(Target target)
+int Main(const switches::Row *row, Targets &targets)
 {
-    return switches::IsLock(target);
-}
+    const Dispatch dispatch = DispatchFor(row);
 
-int Main(const QString &argText, Targets &targets)
-{
-    const Dispatch dispatch = ParseSwitch(argText);
-
-    if (CommandLineCode::IsLock(dispatch.target)) {
+    if (dispatch.target == Target::Lock) {
         // A lock brought back after its process died was up: it comes up again
         // whatever a fresh one would refuse for (a grab-breaking key bound since).
         const QString reason = platform::lockSupervision().MustComeBack() ? QString() : LockRefusal();
         if (!reason.isEmpty()) {
             // Refuse before anything is placed: a lock that only looks locked is worse than none.
-            std::fprintf(stderr, "gardlock: cannot lock this display: %s\n", qPrintable(reason));
+            PrintRefusal(CannotLockLine(reason.toStdString()));
             platform::lockSupervision().LockRefused();
-            return 3;
+            return exit_status::kCannotRunHere;
         }
         // The lock still comes up (the missing file is the empty password),
         // but whoever started it learns that Enter alone opens it.
@@ -53,11 +46,8 @@ int Main(const QString &argText, Targets &targets)
         AddServiceStartup(dispatch.serviceEntry);
 
     switch (dispatch.target) {
-    case Target::NormalLock:
-        targets.ShowNormalLock();
-        break;
-    case Target::NtStyleLock:
-        targets.ShowNtStyleLock();
+    case Target::Lock:
+        targets.ShowLock(dispatch.lock);
         break;
     case Target::About:
         targets.ShowAbout();
@@ -75,7 +65,7 @@ int Main(const QString &argText, Targets &targets)
         targets.ShowMainScreen();
         break;
     }
-    return 0;
+    return exit_status::kOk;
 }
 
 } // namespace CommandLineCode

@@ -1,14 +1,14 @@
 #include "startup/ProgramPages.h"
 
-#include "logtools/frmLogViewer.h"
-#include "logtools/frmPassword.h"
-#include "screens/Options.h"
-#include "screens/frmAbout.h"
-#include "screens/frmMain.h"
-#include "setup/frmProtection.h"
-#include "setup/frmTrayMenu.h"
+#include "intruderlog/frmLogViewer.h"
+#include "password/frmPassword.h"
+#include "options/Options.h"
+#include "mainscreen/frmAbout.h"
+#include "mainscreen/frmMain.h"
+#include "protection/frmProtection.h"
+#include "tray/frmTrayMenu.h"
 #include "ui/Pages.h"
-#include "web/frmOnlineUpdate.h"
+#include "updates/frmOnlineUpdate.h"
 
 void RegisterProgramPages()
 {

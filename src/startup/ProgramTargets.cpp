@@ -1,8 +1,8 @@
 #include "lock/LockStarter.h"
-#include "logtools/frmPassword.h"
-#include "screens/frmAbout.h"
-#include "screens/frmMain.h"
-#include "setup/frmUninstall.h"
+#include "password/frmPassword.h"
+#include "mainscreen/frmAbout.h"
+#include "mainscreen/frmMain.h"
+#include "uninstall/frmUninstall.h"
 #include "startup/CommandLineCode.h"
 #include "ui/modTrayIcon.h"
 
@@ -12,8 +12,7 @@ namespace {
 
 class ScreensOfTheProgram : public Targets {
 public:
-    void ShowNormalLock() override { ShowLock(LockStyle::Normal); }
-    void ShowNtStyleLock() override { ShowLock(LockStyle::NtStyle); }
+    void ShowLock(LockKind kind) override { ::ShowLock(kind); }
     void ShowAbout() override { Forms::Get<frmAbout>().show(); }
     void ShowPasswordSettings() override { Forms::Get<frmPassword>().show(); }
     void ShowTrayIcon() override

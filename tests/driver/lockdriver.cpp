@@ -16,6 +16,7 @@
 #include "platform/Platform.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/funct.h"
+#include "rules/ShellSequences.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "ui/WindowServices.h"
 

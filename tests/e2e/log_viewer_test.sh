@@ -12,7 +12,7 @@ gone() { ! visible_window "$1" >/dev/null; }
 is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 status_is() { grep -qx "Status=$1" "$XDG_CONFIG_HOME/DW2001.conf" 2>/dev/null; }
 
-# Places in the viewer (its layout in src/logtools/frmLogViewer.cpp).
+# Places in the viewer (its layout in src/intruderlog/frmLogViewer.cpp).
 NAV_Y=11 NAV_VIEWLOG=172
 VIEW_X=300 VIEW_Y=200
 CLEAR_X=226 REFRESH_X=342 BACKUP_X=458 BUTTONS_Y=366

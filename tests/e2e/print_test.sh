@@ -23,7 +23,7 @@ for tool in pdftotext xclip; do
 done
 check "the private CUPS server runs with its test queue as the default" bash -c "lpstat -d | grep -q GardlockTest"
 
-# Places in the viewer and the dialog (src/logtools/frmLogViewer.cpp, frmPrtDlg.cpp).
+# Places in the viewer and the dialog (src/intruderlog/frmLogViewer.cpp, frmPrtDlg.cpp).
 NAV_Y=11 NAV_VIEWLOG=172 PRINT_X=574 BUTTONS_Y=366
 NAME_X=198 NAME_Y=98 COPIES_X=338 COPIES_Y=234 OK_X=282 OK_Y=302
 

@@ -3,13 +3,10 @@
 // display, and the sleep-lock descriptor taken from the environment.
 
 #include "front/Front.h"
-#include "front/Switches.h"
-#include "startup/CommandLineCode.h"
+#include "core/Switches.h"
 #include "platform/x11/plain/X11GrabBreak.h"
 
 #include <gtest/gtest.h>
-
-#include <QString>
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,8 +15,6 @@
 #include <unistd.h>
 #include <vector>
 
-using front::CommandLine;
-using front::Request;
 using switches::Target;
 
 namespace {
@@ -27,7 +22,7 @@ namespace {
 CommandLine Read(std::vector<const char *> args)
 {
     args.insert(args.begin(), "gardlock");
-    return front::ReadCommandLine(int(args.size()), args.data());
+    return ReadCommandLine(int(args.size()), args.data());
 }
 
 TEST(FrontCommandLine, HelpAndVersionComeBeforeTheSwitches)
@@ -55,21 +50,22 @@ TEST(FrontCommandLine, HelpAndVersionComeBeforeTheSwitches)
     }
 }
 
-TEST(FrontCommandLine, TheSwitchIsTheFirstTwoCharactersAsTheDispatcherReadsThem)
+TEST(FrontCommandLine, TheSwitchIsTheFirstTwoCharactersExactly)
 {
     struct Case {
         std::vector<const char *> args;
         bool isSwitch;
         Target target;
+        LockKind lock = LockKind::Normal;
     };
     const Case cases[] = {
-        {{"/d"}, true, Target::NormalLock},
-        {{"/dx", "more"}, true, Target::NormalLock},
-        {{"/b"}, true, Target::NormalLock},
-        {{"/t"}, true, Target::NormalLock},
-        {{"/e"}, true, Target::NtStyleLock},
-        {{"/n"}, true, Target::NtStyleLock},
-        {{"/w"}, true, Target::NtStyleLock},
+        {{"/d"}, true, Target::Lock, LockKind::Normal},
+        {{"/dx", "more"}, true, Target::Lock, LockKind::Normal},
+        {{"/b"}, true, Target::Lock, LockKind::Normal},
+        {{"/t"}, true, Target::Lock, LockKind::Normal},
+        {{"/e"}, true, Target::Lock, LockKind::NtStyle},
+        {{"/n"}, true, Target::Lock, LockKind::NtStyle},
+        {{"/w"}, true, Target::Lock, LockKind::NtStyle},
         {{"/a"}, true, Target::About},
         {{"/s"}, true, Target::PasswordSettings},
         {{"/i"}, true, Target::TrayIcon},
@@ -87,11 +83,25 @@ TEST(FrontCommandLine, TheSwitchIsTheFirstTwoCharactersAsTheDispatcherReadsThem)
         ASSERT_EQ(line.row != nullptr, c.isSwitch) << line.argText;
         if (line.row) {
             EXPECT_EQ(line.row->target, c.target) << line.argText;
+            if (switches::IsLock(line.row)) {
+                EXPECT_EQ(line.row->lock, c.lock) << line.argText;
+            }
         }
-        // The dispatcher in the program reads the same text the same way.
-        EXPECT_EQ(CommandLineCode::ParseSwitch(QString::fromStdString(line.argText)).target, c.target)
-            << line.argText;
     }
+}
+
+TEST(FrontCommandLine, EveryLockKindHasItsSwitchForEveryStart)
+{
+    // Relaunches, restart entries and armed start-up entries name their switch
+    // through the table; each must lead back to a lock of the same kind.
+    for (const LockKind kind : {LockKind::Normal, LockKind::NtStyle})
+        for (const switches::Start start :
+             {switches::Start::Plain, switches::Start::RestartEntry, switches::Start::Armed}) {
+            const switches::Row *row = switches::Find(switches::LockSwitch(kind, start));
+            ASSERT_TRUE(switches::IsLock(row));
+            EXPECT_EQ(row->lock, kind);
+            EXPECT_EQ(row->start, start);
+        }
 }
 
 TEST(FrontCommandLine, UsageNamesEverySwitchTheFilesAndTheStatuses)
@@ -108,7 +118,7 @@ TEST(FrontNoDisplay, EverySwitchThatShowsAWindowSaysWhyInOneLine)
 {
     struct Case {
         std::vector<const char *> args;
-        front::DisplayNames names;
+        DisplayNames names;
         bool reachable;
         const char *expected; // empty: goes on
     };
@@ -150,7 +160,7 @@ TEST(FrontNoDisplay, EverySwitchThatShowsAWindowSaysWhyInOneLine)
     };
     for (const Case &c : cases) {
         const CommandLine line = Read(c.args);
-        EXPECT_EQ(front::NoDisplayLine(line, c.names, c.reachable), c.expected) << line.argText;
+        EXPECT_EQ(NoDisplayLine(line.row, c.names, c.reachable), c.expected) << line.argText;
     }
 }
 

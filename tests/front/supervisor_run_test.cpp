@@ -4,7 +4,7 @@
 // and the supervisor's own display connection killed under it.
 
 #include "front/Supervisor.h"
-#include "platform/LockCover.h"
+#include "platform/x11/plain/LockCover.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,7 @@ public:
     bool GrabKeyboard() override { return m_connected && !LockHolds(); }
     bool GrabPointer() override { return m_connected && !LockHolds(); }
     void ReleaseGrabs() override {}
-    std::vector<platform::supervision::CaughtKey> TakeKeys() override { return {}; }
+    std::vector<protocol::CaughtKey> TakeKeys() override { return {}; }
     Mark ClaimLockMark() override { return Mark::Claimed; }
     bool GrabsLeak() override { return false; }
     void Close() override { m_connected = false; }
@@ -126,7 +126,7 @@ protected:
         supervision::Launch launch;
         launch.program = GARDLOCK_FRONT_TESTS_DIR "/fake_lock.py";
         launch.args = {"/d"};
-        launch.coverFirst = platform::SupervisedLock::Normal;
+        launch.coverFirst = LockKind::Normal;
         launch.sleepLockFd = sleepLock[1];
         const int status = supervision::Supervise(launch, *cover);
         ::close(m_sleepLockRead);

@@ -3,16 +3,16 @@
 // reach the child.
 
 #include "front/SupervisorPolicy.h"
-#include "platform/LockSupervision.h"
+#include "platform/supervision/LockSupervision.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <vector>
 
-using platform::SupervisedLock;
-using platform::supervision::Kind;
-using platform::supervision::Message;
+
+using protocol::Kind;
+using protocol::Message;
 using supervision::ChildEnd;
 using supervision::LockState;
 using supervision::Phase;
@@ -26,14 +26,14 @@ TEST(SupervisionMessages, EveryMessageReadsBackAsItself)
         {Kind::StartingNormal},      {Kind::StartingNtStyle}, {Kind::Shown}, {Kind::Held, 0},
         {Kind::Held, 1234567890123}, {Kind::Ended},           {Kind::Go},    {Kind::Refused}};
     for (const Message &message : all) {
-        const std::string packet = platform::supervision::Encode(message);
-        EXPECT_EQ(platform::supervision::Parse(packet), message) << packet;
+        const std::string packet = protocol::Encode(message);
+        EXPECT_EQ(protocol::Parse(packet), message) << packet;
     }
 }
 
 TEST(SupervisionMessages, CaughtKeysReadBackWithEveryField)
 {
-    using platform::supervision::CaughtKey;
+    using protocol::CaughtKey;
     const CaughtKey keys[] = {
         {true, 38, 0, 0},
         {false, 255, 65535, 4294967295u},
@@ -42,12 +42,12 @@ TEST(SupervisionMessages, CaughtKeysReadBackWithEveryField)
     for (const CaughtKey &key : keys) {
         Message message{Kind::Key};
         message.key = key;
-        const std::string packet = platform::supervision::Encode(message);
-        EXPECT_EQ(platform::supervision::Parse(packet), message) << packet;
+        const std::string packet = protocol::Encode(message);
+        EXPECT_EQ(protocol::Parse(packet), message) << packet;
     }
     Message press{Kind::Key};
     press.key = {true, 38, 1, 77};
-    EXPECT_EQ(platform::supervision::Encode(press), "key p 38 1 77");
+    EXPECT_EQ(protocol::Encode(press), "key p 38 1 77");
 }
 
 TEST(SupervisionMessages, MalformedKeysMeanNothing)
@@ -71,7 +71,7 @@ TEST(SupervisionMessages, MalformedKeysMeanNothing)
         "key p 38 0 ",
     };
     for (const char *packet : packets)
-        EXPECT_FALSE(platform::supervision::Parse(packet).has_value()) << '"' << packet << '"';
+        EXPECT_FALSE(protocol::Parse(packet).has_value()) << '"' << packet << '"';
 }
 
 TEST(SupervisionMessages, MalformedPacketsMeanNothing)
@@ -81,9 +81,9 @@ TEST(SupervisionMessages, MalformedPacketsMeanNothing)
         "held", "held ", "held -5",  "held 12x",  "held 1 2", "ended!",  "held 99999999999999999999",
     };
     for (const char *packet : packets)
-        EXPECT_FALSE(platform::supervision::Parse(packet).has_value()) << '"' << packet << '"';
+        EXPECT_FALSE(protocol::Parse(packet).has_value()) << '"' << packet << '"';
     // A packet is read by its length, not up to a NUL.
-    EXPECT_FALSE(platform::supervision::Parse(std::string_view("go\0x", 4)).has_value());
+    EXPECT_FALSE(protocol::Parse(std::string_view("go\0x", 4)).has_value());
 }
 
 TEST(SupervisionMessages, ABurstOfKeysTravelsInFewPacketsAndReadsBackInOrder)
@@ -95,17 +95,17 @@ TEST(SupervisionMessages, ABurstOfKeysTravelsInFewPacketsAndReadsBackInOrder)
         messages.push_back(key);
     }
     messages.push_back({Kind::Go});
-    const std::vector<std::string> packets = platform::supervision::EncodeBatch(messages);
+    const std::vector<std::string> packets = protocol::EncodeBatch(messages);
     EXPECT_LT(packets.size(), 60u);
     std::vector<Message> back;
     for (const std::string &packet : packets) {
-        EXPECT_LE(packet.size(), platform::supervision::kMaxPacket);
-        const std::vector<Message> part = platform::supervision::ParsePacket(packet);
+        EXPECT_LE(packet.size(), protocol::kMaxPacket);
+        const std::vector<Message> part = protocol::ParsePacket(packet);
         back.insert(back.end(), part.begin(), part.end());
     }
     EXPECT_EQ(back, messages);
     // A malformed line is dropped, the rest of its packet kept.
-    EXPECT_EQ(platform::supervision::ParsePacket("key p 38 0 1\nnonsense\ngo"),
+    EXPECT_EQ(protocol::ParsePacket("key p 38 0 1\nnonsense\ngo"),
               (std::vector<Message>{[] {
                                         Message m{Kind::Key};
                                         m.key = {true, 38, 0, 1};
@@ -119,28 +119,28 @@ TEST(SupervisorPolicy, ReportsMoveTheLockThroughItsPhases)
     struct Case {
         std::vector<Kind> reports;
         Phase phase;
-        SupervisedLock lock;
+        LockKind lock;
     };
     const Case cases[] = {
-        {{}, Phase::None, SupervisedLock::Normal},
-        {{Kind::StartingNormal}, Phase::Starting, SupervisedLock::Normal},
-        {{Kind::StartingNtStyle}, Phase::Starting, SupervisedLock::NtStyle},
-        {{Kind::StartingNtStyle, Kind::Shown}, Phase::Shown, SupervisedLock::NtStyle},
-        {{Kind::StartingNormal, Kind::Shown, Kind::Held}, Phase::Held, SupervisedLock::Normal},
-        {{Kind::StartingNormal, Kind::Shown, Kind::Held, Kind::Ended}, Phase::None, SupervisedLock::Normal},
+        {{}, Phase::None, LockKind::Normal},
+        {{Kind::StartingNormal}, Phase::Starting, LockKind::Normal},
+        {{Kind::StartingNtStyle}, Phase::Starting, LockKind::NtStyle},
+        {{Kind::StartingNtStyle, Kind::Shown}, Phase::Shown, LockKind::NtStyle},
+        {{Kind::StartingNormal, Kind::Shown, Kind::Held}, Phase::Held, LockKind::Normal},
+        {{Kind::StartingNormal, Kind::Shown, Kind::Held, Kind::Ended}, Phase::None, LockKind::Normal},
         // A lock already held hands over again when asked: it stays up.
         {{Kind::StartingNormal, Kind::Shown, Kind::Held, Kind::Go, Kind::Held},
          Phase::Held,
-         SupervisedLock::Normal},
+         LockKind::Normal},
         // Reports without a lock starting first bring no lock up.
-        {{Kind::Shown, Kind::Held}, Phase::None, SupervisedLock::Normal},
+        {{Kind::Shown, Kind::Held}, Phase::None, LockKind::Normal},
         // A lock that never showed may refuse the display; one that did may not.
-        {{Kind::StartingNormal, Kind::Refused}, Phase::None, SupervisedLock::Normal},
-        {{Kind::StartingNormal, Kind::Shown, Kind::Refused}, Phase::Shown, SupervisedLock::Normal},
+        {{Kind::StartingNormal, Kind::Refused}, Phase::None, LockKind::Normal},
+        {{Kind::StartingNormal, Kind::Shown, Kind::Refused}, Phase::Shown, LockKind::Normal},
         // A second lock after the first ended.
         {{Kind::StartingNormal, Kind::Ended, Kind::StartingNtStyle},
          Phase::Starting,
-         SupervisedLock::NtStyle},
+         LockKind::NtStyle},
     };
     for (const Case &c : cases) {
         LockState state;
@@ -187,7 +187,7 @@ TEST(SupervisorPolicy, OnlyTheReportedEndOfALockEndsIt)
         {Phase::Held, {true, 70}, false, Verdict::Relock},
     };
     for (const Case &c : cases) {
-        const LockState state{c.phase, SupervisedLock::Normal};
+        const LockState state{c.phase, LockKind::Normal};
         EXPECT_EQ(supervision::Judge(state, c.end, c.displayGone), c.verdict)
             << "phase " << int(c.phase) << (c.end.bySignal ? " signal " : " status ") << c.end.value
             << (c.displayGone ? " display gone" : "");
@@ -196,8 +196,8 @@ TEST(SupervisorPolicy, OnlyTheReportedEndOfALockEndsIt)
 
 TEST(SupervisorPolicy, EachLockComesBackWithItsPlainSwitch)
 {
-    EXPECT_STREQ(supervision::RelaunchSwitch(SupervisedLock::Normal), "/d");
-    EXPECT_STREQ(supervision::RelaunchSwitch(SupervisedLock::NtStyle), "/n");
+    EXPECT_STREQ(supervision::RelaunchSwitch(LockKind::Normal), "/d");
+    EXPECT_STREQ(supervision::RelaunchSwitch(LockKind::NtStyle), "/n");
 }
 
 TEST(SupervisorPolicy, CrashesInARowBackOffAndACrashAtLoadTurnsPicturesOff)

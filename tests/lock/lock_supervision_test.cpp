@@ -3,7 +3,7 @@
 // it; and that a lock relaunched after a crash at load shows no picture.
 
 #include "lock/LockStarter.h"
-#include "lock/PasswordStore.h"
+#include "rules/PasswordStore.h"
 #include "lock/frmBackground.h"
 #include "lock/frmLock.h"
 #include "lock/frmNormalLock.h"
@@ -29,10 +29,10 @@ class WitnessSupervision : public platform::LockSupervision {
 public:
     QStringList reports;
     bool picturesAllowed = true;
-    void LockStarting(platform::SupervisedLock lock) override
+    void LockStarting(LockKind lock) override
     {
         reports << QString("starting %1, lock loaded: %2")
-                       .arg(lock == platform::SupervisedLock::Normal ? "Normal" : "NtStyle")
+                       .arg(lock == LockKind::Normal ? "Normal" : "NtStyle")
                        .arg(LockLoaded() ? "yes" : "no");
     }
     void LockShown() override
@@ -109,19 +109,19 @@ TEST_F(LockSupervisionTest, EveryWayALockComesUpReportsItBeforeLoadingAndOnceSho
     QWidget owner;
     struct Case {
         const char *name;
-        LockStyle style;
+        LockKind style;
         QWidget *owner;
         QStringList reports;
     };
     const Case cases[] = {
-        {"Normal, from the command line", LockStyle::Normal, nullptr, normal},
-        {"Normal, over a screen (modal)", LockStyle::Normal, &owner, normal},
-        {"NT-style", LockStyle::NtStyle, nullptr, ntStyle},
+        {"Normal, from the command line", LockKind::Normal, nullptr, normal},
+        {"Normal, over a screen (modal)", LockKind::Normal, &owner, normal},
+        {"NT-style", LockKind::NtStyle, nullptr, ntStyle},
     };
     for (const Case &c : cases) {
         m_witness.reports.clear();
         std::vector<std::pair<std::function<bool()>, std::function<void()>>> steps;
-        if (c.style == LockStyle::Normal) {
+        if (c.style == LockKind::Normal) {
             steps.push_back({[this] { return Reported("shown, lock visible: yes"); },
                              [] { ClickVerify(Forms::IfLoaded<frmNormalLock>(), "wrong"); }});
             steps.push_back(

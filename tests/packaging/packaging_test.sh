@@ -137,7 +137,7 @@ else
 fi
 # Every switch the dispatcher knows is documented, and so are the files and
 # the exit statuses.
-switches=$(grep -o '{"/[a-z]"' "$source_dir/src/front/Switches.h" | tr -d '{"')
+switches=$(grep -o '{"/[a-z]"' "$source_dir/src/core/Switches.h" | tr -d '{"')
 check "the dispatcher's switches were found" test "$(wc -w <<<"$switches")" -ge 10
 documented=(--help -h --version
   cslckrt.sys intruder.log 005478.ld 005778.ld news2.txt DW2001.conf autostart/ dosdevices index.htm

@@ -2,7 +2,7 @@
 // user's file, folder or socket where ours belongs never counts as an
 // earlier copy and is never used.
 
-#include "platform/desktop/InstanceGuard.h"
+#include "platform/instance/InstanceGuard.h"
 #include "support/Sandbox.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The services loaded on first use: the real modules from the build, and a
 // folder without them, where the program must go on without the service.
 
-#include "platform/desktop/LazyServices.h"
+#include "platform/modules/LazyServices.h"
 
 #include <QFile>
 #include <QTcpServer>

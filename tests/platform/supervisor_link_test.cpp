@@ -2,7 +2,7 @@
 // the reports it sends, the grab hand-over, what an absent supervisor means,
 // and how the environment is read.
 
-#include "platform/desktop/SupervisorLink.h"
+#include "platform/supervision/SupervisorLink.h"
 #include "support/Sandbox.h"
 
 #include <QElapsedTimer>
@@ -15,11 +15,11 @@
 #include <cstdlib>
 #include <string>
 
-using platform::SupervisedLock;
+
 using platform::SupervisorEnvironment;
 using platform::SupervisorLink;
-using platform::supervision::Kind;
-using platform::supervision::Message;
+using protocol::Kind;
+using protocol::Message;
 using testing_support::SandboxTest;
 
 namespace {
@@ -41,7 +41,7 @@ protected:
     SupervisorEnvironment Linked(bool noPictures = false) { return {m_pair[1], true, noPictures}; }
     void Answer(const Message &message)
     {
-        const std::string packet = platform::supervision::Encode(message);
+        const std::string packet = protocol::Encode(message);
         ASSERT_EQ(::send(m_pair[0], packet.data(), packet.size(), 0), ssize_t(packet.size()));
     }
     // Every message the link has sent so far.
@@ -51,7 +51,7 @@ protected:
         char packet[64];
         ssize_t size;
         while ((size = ::recv(m_pair[0], packet, sizeof packet, MSG_DONTWAIT)) > 0) {
-            const auto message = platform::supervision::Parse({packet, size_t(size)});
+            const auto message = protocol::Parse({packet, size_t(size)});
             EXPECT_TRUE(message.has_value()) << std::string(packet, size_t(size));
             if (message)
                 messages.push_back(*message);
@@ -72,17 +72,17 @@ TEST_F(SupervisorLinkTest, ALockReportsItsKindItsWindowAndItsEnd)
 {
     SupervisorLink link(Linked());
     Answer({Kind::Go}); // the supervisor lets go at once
-    const std::int64_t before = platform::supervision::MonotonicNanoseconds();
-    link.LockStarting(SupervisedLock::NtStyle);
+    const std::int64_t before = protocol::MonotonicNanoseconds();
+    link.LockStarting(LockKind::NtStyle);
     link.LockShown();
     link.LockEnded();
-    link.LockStarting(SupervisedLock::Normal);
+    link.LockStarting(LockKind::Normal);
     const std::vector<Message> sent = Received();
     EXPECT_EQ(Kinds(sent), (std::vector<Kind>{Kind::StartingNtStyle, Kind::Shown, Kind::Held, Kind::Ended,
                                               Kind::StartingNormal}));
     ASSERT_GE(sent.size(), 3u);
     EXPECT_GE(sent[2].nanoseconds, before);
-    EXPECT_LE(sent[2].nanoseconds, platform::supervision::MonotonicNanoseconds());
+    EXPECT_LE(sent[2].nanoseconds, protocol::MonotonicNanoseconds());
     EXPECT_EQ(shell().calls, QStringList{"DisableSystemKeys"});
 }
 
@@ -110,7 +110,7 @@ TEST_F(SupervisorLinkTest, ARelaunchedLockTakesTheGrabOnlyAfterTheSupervisorLetG
             SupervisorLink link({pair[1], c.relaunched, false}, 300);
             if (c.secondLock) {
                 Answer({Kind::Go});
-                link.LockStarting(SupervisedLock::Normal);
+                link.LockStarting(LockKind::Normal);
                 link.LockShown();
                 link.LockEnded();
                 Received();
@@ -118,7 +118,7 @@ TEST_F(SupervisorLinkTest, ARelaunchedLockTakesTheGrabOnlyAfterTheSupervisorLetG
             }
             if (c.goQueued)
                 Answer({Kind::Go});
-            link.LockStarting(SupervisedLock::Normal);
+            link.LockStarting(LockKind::Normal);
             QElapsedTimer waited;
             waited.start();
             link.LockShown();
@@ -140,7 +140,7 @@ TEST_F(SupervisorLinkTest, AGrabFoundNotTakenIsTakenAgainWhenOffered)
 {
     SupervisorLink link(Linked());
     Answer({Kind::Go});
-    link.LockStarting(SupervisedLock::Normal);
+    link.LockStarting(LockKind::Normal);
     link.LockShown();
     Received();
     // The supervisor found the grab not taken and let go again.
@@ -164,14 +164,14 @@ TEST_F(SupervisorLinkTest, HeldIsSaidOnlyOnceKeyboardAndPointerAreBothHeld)
     for (size_t i = 0; i < batch.size(); ++i)
         batch[i].key = {true, std::uint8_t(10 + i % 50), 0, std::uint32_t(i)};
     batch.push_back({Kind::Go});
-    for (const std::string &packet : platform::supervision::EncodeBatch(batch))
+    for (const std::string &packet : protocol::EncodeBatch(batch))
         ASSERT_EQ(::send(m_pair[0], packet.data(), packet.size(), 0), ssize_t(packet.size()));
-    std::vector<platform::supervision::CaughtKey> replayed;
-    link.SetKeyReplay([&](const std::vector<platform::supervision::CaughtKey> &keys) {
+    std::vector<protocol::CaughtKey> replayed;
+    link.SetKeyReplay([&](const std::vector<protocol::CaughtKey> &keys) {
         replayed.insert(replayed.end(), keys.begin(), keys.end());
     });
     shell().holdsInput = false; // another client keeps the pointer
-    link.LockStarting(SupervisedLock::Normal);
+    link.LockStarting(LockKind::Normal);
     link.LockShown();
     EXPECT_EQ(replayed.size(), 300u);
     QTest::qWait(50);
@@ -193,7 +193,7 @@ TEST_F(SupervisorLinkTest, AGoneSupervisorEndsTheProgramButNeverALock)
         ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
         SupervisorLink link({pair[1], false, false});
         if (c.lockUp)
-            link.LockStarting(SupervisedLock::Normal);
+            link.LockStarting(LockKind::Normal);
         ::close(pair[0]);
         QTest::qWait(50);
         EXPECT_EQ(session().endings, c.endings) << (c.lockUp ? "locked" : "not locked");
@@ -208,7 +208,7 @@ TEST_F(SupervisorLinkTest, WithoutASupervisorNothingIsSentOrWaitedFor)
     SupervisorLink link(SupervisorEnvironment{});
     QElapsedTimer waited;
     waited.start();
-    link.LockStarting(SupervisedLock::Normal);
+    link.LockStarting(LockKind::Normal);
     link.LockShown();
     link.LockEnded();
     EXPECT_LT(waited.elapsed(), 200);
@@ -245,27 +245,27 @@ TEST_F(SupervisorLinkTest, TheEnvironmentIsReadOnceAndCleared)
         const std::string label =
             std::string(c.fd ? c.fd : "(unset)") + " / " + (c.relaunch ? c.relaunch : "-");
         if (c.fd)
-            ::setenv(platform::supervision::kSocketVariable, c.fd, 1);
+            ::setenv(protocol::kSocketVariable, c.fd, 1);
         else
-            ::unsetenv(platform::supervision::kSocketVariable);
+            ::unsetenv(protocol::kSocketVariable);
         if (c.relaunch)
-            ::setenv(platform::supervision::kRelaunchVariable, c.relaunch, 1);
+            ::setenv(protocol::kRelaunchVariable, c.relaunch, 1);
         else
-            ::unsetenv(platform::supervision::kRelaunchVariable);
+            ::unsetenv(protocol::kRelaunchVariable);
         const SupervisorEnvironment env = platform::TakeSupervisorEnvironment();
         EXPECT_EQ(env.fd, c.wantFd == -2 ? open : c.wantFd) << label;
         EXPECT_EQ(env.relaunched, c.relaunched) << label;
         EXPECT_EQ(env.noPictures, c.noPictures) << label;
-        EXPECT_EQ(std::getenv(platform::supervision::kSocketVariable), nullptr) << label;
-        EXPECT_EQ(std::getenv(platform::supervision::kRelaunchVariable), nullptr) << label;
+        EXPECT_EQ(std::getenv(protocol::kSocketVariable), nullptr) << label;
+        EXPECT_EQ(std::getenv(protocol::kRelaunchVariable), nullptr) << label;
         if (env.fd >= 0) { // programs started later do not inherit it
             EXPECT_EQ(::fcntl(env.fd, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC) << label;
         }
     }
     // Only a lock brought back after a crash must come up whatever it would refuse for.
     for (const char *mode : {"first", "1", "no-pictures"}) {
-        ::setenv(platform::supervision::kSocketVariable, openText.c_str(), 1);
-        ::setenv(platform::supervision::kRelaunchVariable, mode, 1);
+        ::setenv(protocol::kSocketVariable, openText.c_str(), 1);
+        ::setenv(protocol::kRelaunchVariable, mode, 1);
         const SupervisorEnvironment env = platform::TakeSupervisorEnvironment();
         EXPECT_TRUE(env.relaunched) << mode;
         EXPECT_EQ(env.afterCrash, std::string(mode) != "first") << mode;

@@ -1,6 +1,6 @@
-#include "lock/PasswordStore.h"
+#include "rules/PasswordStore.h"
 #include "platform/ProcessFacts.h"
-#include "platform/desktop/RegStuff.h"
+#include "platform/autostart/RegStuff.h"
 #include "startup/CommandLineCode.h"
 #include "support/Sandbox.h"
 
@@ -31,8 +31,7 @@ public:
         dEntryWhenShown = HasStartupEntry(StartupList::Services, "Gardlock.exe /d");
         nEntryWhenShown = HasStartupEntry(StartupList::Services, "Gardlock.exe /n");
     }
-    void ShowNormalLock() override { Note("NormalLock"); }
-    void ShowNtStyleLock() override { Note("NtStyleLock"); }
+    void ShowLock(LockKind kind) override { Note(kind == LockKind::Normal ? "NormalLock" : "NtStyleLock"); }
     void ShowAbout() override { Note("About"); }
     void ShowPasswordSettings() override { Note("PasswordSettings"); }
     void ShowTrayIcon() override { Note("TrayIcon"); }
@@ -52,7 +51,7 @@ TEST_P(DispatchTest, BringsUpExactlyOneThing)
 {
     const SwitchCase &c = GetParam();
     RecordingTargets targets;
-    EXPECT_EQ(CommandLineCode::Main(QString::fromUtf8(c.argText), targets), 0);
+    EXPECT_EQ(CommandLineCode::Main(switches::Find(c.argText), targets), 0);
     EXPECT_EQ(targets.shown, QStringList{c.shown}) << "argument text: [" << c.argText << "]";
 
     const QStringList entries = QDir(StartupFolder()).entryList(QDir::Files);
@@ -87,14 +86,14 @@ TEST_F(StartupTest, LockOnADisplayThatCannotBeHeldIsRefusedBeforeAnythingHappens
     shell().cannotLockReason = "no X11 display";
     for (const char *sw : {"/b", "/e", "/d", "/n"}) {
         RecordingTargets targets;
-        EXPECT_NE(CommandLineCode::Main(sw, targets), 0) << sw;
+        EXPECT_NE(CommandLineCode::Main(switches::Find(sw), targets), 0) << sw;
         EXPECT_TRUE(targets.shown.isEmpty()) << sw;
     }
     EXPECT_TRUE(QDir(StartupFolder()).entryList(QDir::Files).isEmpty());
 
     // Screens that are not locks still come up.
     RecordingTargets targets;
-    EXPECT_EQ(CommandLineCode::Main("/a", targets), 0);
+    EXPECT_EQ(CommandLineCode::Main(switches::Find("/a"), targets), 0);
     EXPECT_EQ(targets.shown, QStringList{"About"});
 }
 
@@ -129,7 +128,7 @@ TEST_F(StartupTest, ALockWithNoPasswordFileSaysOnStderrThatEnterOpensIt)
         shell().cannotLockReason = c.refusal ? c.refusal : "";
         RecordingTargets targets;
         testing::internal::CaptureStderr();
-        CommandLineCode::Main(c.sw, targets);
+        CommandLineCode::Main(switches::Find(c.sw), targets);
         const std::string err = testing::internal::GetCapturedStderr();
         if (c.warns) {
             EXPECT_EQ(err, warning);

@@ -1,7 +1,7 @@
 #pragma once
 // Stands in for the supervisor link: logs the lock's reports in order.
 
-#include "platform/LockSupervision.h"
+#include "platform/supervision/LockSupervision.h"
 
 #include <QStringList>
 
@@ -11,9 +11,9 @@ class RecordingLockSupervision : public platform::LockSupervision {
 public:
     QStringList reports; // "starting Normal", "starting NtStyle", "shown", "ended"
     bool picturesAllowed = true;
-    void LockStarting(platform::SupervisedLock lock) override
+    void LockStarting(LockKind lock) override
     {
-        reports << (lock == platform::SupervisedLock::Normal ? "starting Normal" : "starting NtStyle");
+        reports << (lock == LockKind::Normal ? "starting Normal" : "starting NtStyle");
     }
     void LockShown() override { reports << "shown"; }
     void LockEnded() override { reports << "ended"; }

@@ -1,7 +1,7 @@
 #include "support/Sandbox.h"
 #include "platform/ProcessFacts.h"
 
-#include "lock/GuessThrottle.h"
+#include "rules/GuessThrottle.h"
 #include "platform/storage/DrivePaths.h"
 #include "ui/Form.h"
 #include "ui/WindowServices.h"

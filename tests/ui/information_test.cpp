@@ -1,12 +1,12 @@
 // The shared information window, the About screen and the request window.
 
-#include "screens/frmAbout.h"
+#include "mainscreen/frmAbout.h"
 #include "support/Sandbox.h"
 #include "support/ScreenEvents.h"
 #include "ui/Information.h"
 #include "ui/MakerContacts.h"
 #include "ui/frmRequest.h"
-#include "web/frmOnlineUpdate.h"
+#include "updates/frmOnlineUpdate.h"
 
 #include <QTest>
 

@@ -27,14 +27,14 @@ QWindow *Target()
     return top;
 }
 
-void Send(QWindow *window, const std::vector<supervision::CaughtKey> &keys)
+void Send(QWindow *window, const std::vector<protocol::CaughtKey> &keys)
 {
     xcb_connection_t *conn = QtConnection();
     if (!conn || !window)
         return;
     const xcb_window_t target = xcb_window_t(window->winId());
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
-    for (const supervision::CaughtKey &key : keys) {
+    for (const protocol::CaughtKey &key : keys) {
         xcb_key_press_event_t event;
         std::memset(&event, 0, sizeof event);
         event.response_type = key.press ? XCB_KEY_PRESS : XCB_KEY_RELEASE;
@@ -52,7 +52,7 @@ void Send(QWindow *window, const std::vector<supervision::CaughtKey> &keys)
 
 } // namespace
 
-void ReplayKeys(const std::vector<supervision::CaughtKey> &keys)
+void ReplayKeys(const std::vector<protocol::CaughtKey> &keys)
 {
     // At once, right after the grab: keys typed from now on come after these.
     if (!keys.empty())

@@ -3,13 +3,13 @@
 // again into the lock: sent as key events to the program's focused window on
 // Qt's own connection, so the lock reads them as if they had just come.
 
-#include "platform/LockSupervision.h"
+#include "core/SupervisionProtocol.h"
 
 #include <vector>
 
 namespace platform::x11 {
 
 // Sends them at once to the window that takes keys now (see Target()).
-void ReplayKeys(const std::vector<supervision::CaughtKey> &keys);
+void ReplayKeys(const std::vector<protocol::CaughtKey> &keys);
 
 } // namespace platform::x11

@@ -135,11 +135,11 @@ public:
         m_grabsLost = false;
     }
 
-    std::vector<supervision::CaughtKey> TakeKeys() override
+    std::vector<protocol::CaughtKey> TakeKeys() override
     {
         if (m_conn)
             Drain();
-        std::vector<supervision::CaughtKey> keys;
+        std::vector<protocol::CaughtKey> keys;
         keys.swap(m_keys);
         return keys;
     }
@@ -262,7 +262,7 @@ private:
     bool m_marked = false;
     bool m_shown = false;
     bool m_grabsLost = false;
-    std::vector<supervision::CaughtKey> m_keys;
+    std::vector<protocol::CaughtKey> m_keys;
 };
 
 } // namespace

@@ -3,7 +3,7 @@
 // override-redirect window larger than any root window, and keyboard and
 // pointer grabs on the root window, which no other client can make it lose.
 
-#include "platform/LockCover.h"
+#include "platform/x11/plain/LockCover.h"
 
 #include <memory>
 #include <string>

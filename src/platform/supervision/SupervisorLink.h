@@ -1,0 +1,74 @@
+#pragma once
+// The supervised program's end of the socket pair to its supervisor
+// (front/Supervisor.h): reports the lock's life and takes the grab over
+// when the supervisor lets go of it.
+
+#include "core/SupervisionProtocol.h"
+#include "platform/supervision/LockSupervision.h"
+
+#include <QObject>
+
+#include <functional>
+#include <vector>
+
+class QSocketNotifier;
+class QTimer;
+
+namespace platform {
+
+struct SupervisorEnvironment {
+    int fd = -1;             // -1: not supervised
+    bool relaunched = false; // the first lock waits for the supervisor to let go of the grabs
+    bool noPictures = false;
+    bool afterCrash = false; // brought back after the lock's process died
+};
+
+// Reads and clears what the supervisor set in the environment, so that
+// programs started from here never see it. Call before any thread or child
+// process is started.
+SupervisorEnvironment TakeSupervisorEnvironment();
+
+class SupervisorLink : public QObject, public LockSupervision {
+    Q_OBJECT
+public:
+    // waitMs: how long the first lock shown in a relaunched process waits for
+    // the supervisor to let go of the grab before it takes it anyway.
+    explicit SupervisorLink(SupervisorEnvironment environment, int waitMs = 2000);
+    ~SupervisorLink() override;
+
+    void LockStarting(LockKind lock) override;
+    void LockShown() override;
+    void LockEnded() override;
+    bool PicturesAllowed() const override { return !m_noPictures; }
+    void LockRefused() override;
+    bool MustComeBack() const override { return m_afterCrash; }
+
+    // What types again, into the lock, the keys the supervisor's grab caught
+    // before handing it over (the X11 layer's ReplayKeys in the program).
+    using KeyReplay = std::function<void(const std::vector<protocol::CaughtKey> &)>;
+    void SetKeyReplay(KeyReplay replay) { m_replay = std::move(replay); }
+
+private:
+    void OnReadable();
+    void OnClosed();
+    void OnMessage(const protocol::Message &message);
+    void TakeGrab();
+    void TryToHold();
+    void ReplayCaughtKeys();
+    void Send(const protocol::Message &message);
+
+    int m_fd;
+    bool m_relaunched;
+    bool m_afterCrash;
+    bool m_noPictures;
+    int m_waitMs;
+    bool m_locked = false;
+    bool m_shownBefore = false;
+    QSocketNotifier *m_notifier = nullptr;
+    // Between "go" and the moment both grabs are held: "held" is said only then.
+    QTimer *m_holdRetry = nullptr;
+    KeyReplay m_replay;
+    std::vector<protocol::CaughtKey> m_caught;
+};
+
+} // namespace platform

@@ -1,0 +1,64 @@
+#pragma once
+// What the supervising process shows and holds while it brings a crashed
+// lock back: a black window over the whole root window and the keyboard and
+// pointer grabs. Plain calls with no Qt: the supervisor runs no event loop.
+// The X11 one lives in platform/x11/plain/X11RootCover.h.
+
+#include "core/SupervisionProtocol.h"
+
+#include <vector>
+
+namespace platform {
+
+class LockCover {
+public:
+    virtual ~LockCover() = default;
+    // Connects and makes the (unmapped) cover ahead of need, so that a crash
+    // costs no connection set-up. False when the display cannot be reached.
+    virtual bool Prepare() = 0;
+    // Maps the cover above everything (preparing first if needed).
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    // One try each; true when this process now holds that grab.
+    virtual bool GrabKeyboard() = 0;
+    virtual bool GrabPointer() = 0;
+    // Lets go of both grabs and waits until the server has done so. With the
+    // cover shown, the cover takes the focus first, so keys typed before
+    // another client grabs come here too.
+    virtual void ReleaseGrabs() = 0;
+    // The keys the grabs (or the focused cover) caught since the last call,
+    // oldest first.
+    virtual std::vector<protocol::CaughtKey> TakeKeys() = 0;
+    // Marks the display as locked by this process for as long as the cover
+    // is prepared (a per-screen selection on X11).
+    enum class Mark {
+        Claimed,      // ours now (or already)
+        OtherLock,    // another lock marks the display
+        Failed,       // the server did not answer: nothing is known
+    };
+    virtual Mark ClaimLockMark() = 0;
+    // True when a grab here would not keep keys from every other program
+    // (an X server under Wayland). Prepares first.
+    virtual bool GrabsLeak() = 0;
+    // Drops the connection (and with it the cover and any grab).
+    virtual void Close() = 0;
+    // Whether the display is gone (a round trip on a prepared cover; a new
+    // connection attempt otherwise).
+    virtual bool DisplayGone() = 0;
+
+    // The connection's descriptor, to be polled for events; -1 when there is
+    // no connection.
+    virtual int ConnectionFd() const = 0;
+    // Reads what the server sent (keys are kept for TakeKeys) and says what
+    // it means for the supervisor.
+    struct Events {
+        bool connectionLost = false; // killed by another client or a grab-breaking key
+        bool grabsLost = false;      // a grab held here was broken
+    };
+    virtual Events ReadEvents() = 0;
+    // True when the keyboard map binds keys whose server actions break or
+    // take away grabs (the XKB option grab:break_actions).
+    virtual bool BindsGrabBreakingKeys() = 0;
+};
+
+} // namespace platform
