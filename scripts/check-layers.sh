@@ -9,7 +9,8 @@
 #   - only src/platform/x11/ (and its Qt-free plain/) includes X11 or xcb
 #     headers, only src/platform/print/ CUPS or Qt Print Support headers, and
 #     only src/platform/http/ Qt Network headers;
-#   - a layer that links no Qt (see the table) includes no Qt header.
+#   - a layer that links no Qt (see the table) includes no Qt header, and
+#     src/rules/ includes QtCore headers alone.
 # Usage: check-layers.sh [--graph] [--src DIR] [TABLE]
 #   TABLE defaults to build/layers.tsv; --graph prints the folder graph (one
 #   "from -> to" a line); --src checks another copy of src/.
@@ -94,6 +95,18 @@ awk -v edges="$edges" '
   }
   END { exit bad }' "$edges.table" "${files[@]}" || status=1
 touch "$edges"
+
+# The rules are QtCore alone: no picture, screen or widget reaches them, so
+# every screen and the lock windows can share them.
+qt_headers=$(pkg-config --variable=includedir Qt6Core 2>/dev/null || echo /usr/include/x86_64-linux-gnu/qt6)
+while IFS= read -r -d '' file; do
+  while IFS= read -r header; do
+    if [ ! -e "$qt_headers/QtCore/$header" ]; then
+      echo "layers: $file includes <$header>, which is not QtCore: the rules use QtCore alone" >&2
+      status=1
+    fi
+  done < <(sed -nE 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*<(Q[A-Za-z]*)>.*/\1/p' "$file")
+done < <(find "$src/rules" -name '*.cpp' -print0 -o -name '*.h' -print0 2>/dev/null)
 
 sort -u "$edges" -o "$edges"
 if ! tsort "$edges" >/dev/null 2>&1; then
