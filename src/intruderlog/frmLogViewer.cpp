@@ -252,7 +252,7 @@ void frmLogViewer::onUnload()
 
 bool frmLogViewer::LoadLogFile()
 {
-    std::optional<QByteArray> bytes = logtools::ReadLogBytes();
+    std::optional<QByteArray> bytes = log_file::ReadLogBytes();
     if (!bytes)
         return false;
     rtbLog->SetLog(std::move(*bytes));

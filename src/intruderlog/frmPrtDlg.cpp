@@ -131,7 +131,7 @@ void frmPrtDlg::onLoad()
     cbxPrinters->setEditText(text);
     lblPort->setText(RegistryStringRead(RegistryRoot::LocalMachine, PortKey(cbxPrinters->currentText()),
                                         QStringLiteral("Port")));
-    logText = logtools::ReadLogText().value_or(QString());
+    logText = log_file::ReadLogText().value_or(QString());
 }
 
 void frmPrtDlg::onPrintersClick()
@@ -219,7 +219,7 @@ void frmPrtDlg::onOkClick()
     Forms::Get<frmPrinting>().ShowModal(owner);
 
     const QString text = QStringLiteral("Gardlock 2001\n") + QString(20, QChar('_')) + QStringLiteral("\n") +
-                         logtools::ReadLogText().value_or(QString()) + QStringLiteral("\n");
+                         log_file::ReadLogText().value_or(QString()) + QStringLiteral("\n");
     // The number of copies the user entered and the dialog validated is the
     // number printed.
     if (!platform::printSystem().PrintText(text, int(copies))) {

@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace logtools {
+namespace log_file {
 
 std::optional<QByteArray> ReadLogBytes()
 {
@@ -37,4 +37,4 @@ std::optional<QString> ReadLogText()
     return formats::FromCp1252(*bytes);
 }
 
-} // namespace logtools
+} // namespace log_file

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace logtools {
+namespace log_file {
 
 // A log beyond this size is shown and printed from its last this-many bytes
 // (starting at a line), so that the newest records, which are at the bottom,
@@ -22,4 +22,4 @@ std::optional<QByteArray> ReadLogBytes();
 // The same, decoded from Windows-1252.
 std::optional<QString> ReadLogText();
 
-} // namespace logtools
+} // namespace log_file
