@@ -80,6 +80,8 @@ for name in "${layers[@]}"; do
   expect "a Qt header in ${folders[$name]}/" "Planted.cpp includes a Qt header in a Qt-free layer \($name\)" check_layers
   break
 done
+plant rules "#include <QWidget>"
+expect "a widget header in rules/" "includes <QWidget>, which is not QtCore" check_layers
 unplant
 mkdir "$work/src/stray" && echo 'int stray;' >"$work/src/stray/Stray.cpp"
 expect "a folder with no layer" "stray/Stray.cpp is in a folder with no layer: stray" check_layers
