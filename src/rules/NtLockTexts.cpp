@@ -10,7 +10,7 @@
 namespace {
 
 // A lock text is a line or two; the bound only guards against a huge file.
-constexpr qint64 kReadLimit = 64 * 1024;
+constexpr qint64 kTextReadLimit = 64 * 1024;
 
 constexpr std::array kFiles = {"c:\\005478.ld", "c:\\005578.ld", "c:\\005678.ld", "c:\\005778.ld"};
 
@@ -29,7 +29,7 @@ std::optional<NtLockTexts> ReadNtLockTexts()
     const QStringList paths = NtLockTextFiles();
     std::array<platform::ReadResult, kFiles.size()> contents;
     for (size_t i = 0; i < kFiles.size(); ++i) {
-        contents[i] = platform::ReadFileHead(paths[int(i)], kReadLimit);
+        contents[i] = platform::ReadFileHead(paths[int(i)], kTextReadLimit);
         if (contents[i].status != platform::ReadStatus::Ok)
             return std::nullopt;
     }
