@@ -1,47 +1,53 @@
 #!/usr/bin/env bash
-# Builds the Debian package of Gardlock 2001 the way Debian builds its own
-# packages: a build folder of its own, the compiler and linker flags of
-# dpkg-buildflags with every hardening feature on, stripped binaries. Then
-# lints the .deb (failing on an error) and checks the hardening of every
-# program and module in it.
+# Makes the Debian package of Gardlock 2001 from a build folder that is
+# already built (scripts/build.sh: every configure of the project compiles
+# with the hardening flags of dpkg-buildflags, see the top CMakeLists.txt),
+# with cpack: prefix /usr, stripped binaries. Nothing is configured here,
+# and nothing compiled when the build is up to date (cpack first brings it up
+# to date, as `cmake --build` would). Then lints the .deb (failing on an
+# error) and checks the hardening of every program and module in it.
 #
-#   scripts/package.sh [build-folder]      (default: build/package)
+#   scripts/package.sh [build-folder]      (default: build)
 #
-# Prints the path of the .deb last. Exit status 77 (ctest: skipped) when a
-# tool it needs is not installed (scripts/install-deps.sh installs them).
-set -euo pipefail
+# Prints "lintian: ok|FAILED" and "hardening-check: ok|FAILED", then the path
+# of the .deb last (left in the build folder). Exit status 77 (ctest: skipped)
+# when a tool it needs is not installed (scripts/install-deps.sh installs them).
+set -uo pipefail
 cd "$(dirname "$0")/.."
-for tool in dpkg-buildflags cpack dpkg-deb dpkg-shlibdeps lintian hardening-check readelf; do
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian hardening-check readelf; do
   command -v "$tool" >/dev/null || { echo "package: $tool is not installed"; exit 77; }
 done
-src=$PWD
-out=$(realpath -m "${1:-build/package}")
+build=$(realpath -m "${1:-build}")
+[ -f "$build/CPackConfig.cmake" ] || { echo "package: $build is not a configured build folder" >&2; exit 1; }
+[ -x "$build/src/gardlock-ui" ] || { echo "package: $build is not built (scripts/build.sh)" >&2; exit 1; }
+if grep -qE '^GARDLOCK_(SANITIZE|FUZZ):BOOL=ON' "$build/CMakeCache.txt"; then
+  echo "package: $build is a sanitizer build, not one to package" >&2
+  exit 1
+fi
 
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-CPPFLAGS=$(dpkg-buildflags --get CPPFLAGS)
-export CFLAGS="$(dpkg-buildflags --get CFLAGS) $CPPFLAGS"
-export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $CPPFLAGS"
-export LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+rm -rf "$build"/gardlock_*.deb "$build/_CPack_Packages"
+if ! (cd "$build" && cpack -G DEB) >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log" >&2
+  echo "package: cpack failed" >&2
+  exit 1
+fi
+deb=$(ls "$build"/gardlock_*.deb)
 
-# Build type None, as Debian's cmake builds do: the flags above are all there is.
-# Installing (and so cpack) does not build the tests; only the installed
-# targets are built.
-cmake -S "$src" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$out" --parallel "$(nproc)" --target gardlock_program gardlock_data
-
-rm -f "$out"/gardlock_*.deb
-(cd "$out" && cpack -G DEB >/dev/null)
-deb=$(ls "$out"/gardlock_*.deb)
-
+status=0
 echo "== lintian"
-lintian --fail-on error --display-info "$deb"
+if lintian --fail-on error --display-info --tag-display-limit 0 "$deb"; then
+  echo "lintian: ok"
+else
+  echo "lintian: FAILED"
+  status=1
+fi
 
 echo "== hardening-check"
-tree=$(mktemp -d)
-trap 'rm -rf "$tree"' EXIT
+tree=$work/tree
 dpkg-deb -x "$deb" "$tree"
-elves=0
+elves=0 hardened=true
 while IFS= read -r -d '' f; do
   readelf -h "$f" >/dev/null 2>&1 || continue
   elves=$((elves + 1))
@@ -53,8 +59,15 @@ while IFS= read -r -d '' f; do
   # built with -D_FORTIFY_SOURCE like the rest.
   fortify=()
   nm -D --undefined-only "$f" 2>/dev/null | grep '_chk@' >/dev/null || fortify=(--nofortify)
-  hardening-check --nocfprotection "${fortify[@]}" "$f" | sed "s#$tree##"
+  hardening-check --nocfprotection "${fortify[@]}" "$f" | sed "s#$tree##" || hardened=false
 done < <(find "$tree" -type f -print0)
-[ "$elves" -gt 0 ] || { echo "no program in the package" >&2; exit 1; }
+[ "$elves" -gt 0 ] || { echo "no program in the package"; hardened=false; }
+if $hardened; then
+  echo "hardening-check: ok"
+else
+  echo "hardening-check: FAILED"
+  status=1
+fi
 
 echo "$deb"
+exit $status

@@ -3,9 +3,10 @@
 # would check them: the file list and the install manifest, the relative bin/
 # symlink, the desktop entry's command under two prefixes, the icon sizes,
 # desktop-file-validate, appstreamcli, the man page lint and its coverage of
-# the switches, files and exit statuses; then (where dpkg-deb and lintian are
-# installed) the package from this build: its control fields, no maintainer
-# scripts, stripped programs, and lintian without an error.
+# the switches, files and exit statuses; then (where dpkg-deb, lintian and
+# hardening-check are installed) the package scripts/package.sh makes from
+# this build: lintian without an error, every program and module hardened,
+# its control fields, no maintainer scripts, stripped programs.
 #
 #   packaging_test.sh <build-folder>
 set -uo pipefail
@@ -153,16 +154,21 @@ done
 
 # --- The Debian package ------------------------------------------------------
 
-if ! command -v dpkg-deb >/dev/null || ! command -v lintian >/dev/null; then
-  skip "dpkg-deb or lintian is not installed: no .deb checks"
+# Made once, by scripts/package.sh (cpack, then lintian and hardening-check
+# of every program and module): this build's own flags are the hardened ones.
+bash "$source_dir/scripts/package.sh" "$build" >"$work/package.log" 2>&1
+status=$?
+if [ "$status" -eq 77 ]; then
+  skip "$(tail -1 "$work/package.log"): no .deb checks"
 else
-  rm -f "$build"/gardlock_*.deb
-  (cd "$build" && cpack -G DEB) >"$work/cpack.log" 2>&1
-  check "cpack -G DEB builds a package" test $? -eq 0
-  deb=$(ls "$build"/gardlock_*.deb 2>/dev/null | head -1)
-  if [ -z "$deb" ]; then
-    sed 's/^/    /' "$work/cpack.log"
-  else
+  sed 's/^/    /' "$work/package.log"
+  deb=$(tail -1 "$work/package.log")
+  check "scripts/package.sh makes a package with cpack" test -f "$deb" -a "${deb%.deb}" != "$deb"
+  check "lintian finds no error" grep -qx "lintian: ok" "$work/package.log"
+  check "hardening-check passes for every program and module" \
+    grep -qx "hardening-check: ok" "$work/package.log"
+  check "scripts/package.sh succeeds" test "$status" -eq 0
+  if [ -f "$deb" ]; then
     field() { dpkg-deb -f "$deb" "$1"; }
     check "the package is named gardlock, version 2.0-1" \
       test "$(field Package) $(field Version)" = "gardlock 2.0-1"
@@ -182,10 +188,6 @@ else
       check "stripped in the package: ${f#"$work/deb"}" \
         bash -c '! readelf -S --wide "$1" | grep -qE "\.(symtab|debug_info) "' _ "$f"
     done < <(find "$work/deb" -type f -print0)
-    lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1
-    status=$?
-    sed 's/^/    /' "$work/lintian.log"
-    check "lintian finds no error" test "$status" -eq 0
   fi
   rm -rf "$build"/gardlock_*.deb "$build/_CPack_Packages"
 fi
