@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     platform::QtDialogs dialogs;
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;
-    platform::install({shell.get(), &dialogs, &launcher, &session});
+    platform::install({.shell = shell.get(), .dialogs = &dialogs, .launcher = &launcher, .session = &session});
 
     const QString many = sandbox.path() + "/home/many";
     QDir().mkpath(many);

@@ -145,7 +145,7 @@ int main(int argc, char **argv)
     QuietDialogs dialogs;
     QuietLauncher launcher;
     QuietSession session;
-    platform::install({&shell, &dialogs, &launcher, &session});
+    platform::install({.shell = &shell, .dialogs = &dialogs, .launcher = &launcher, .session = &session});
     RegisterProgramPages();
 
     std::printf("Log tools benchmark (offscreen, %s)\n\n", qPrintable(QSysInfo::prettyProductName()));

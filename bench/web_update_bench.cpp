@@ -145,9 +145,9 @@ int main(int argc, char **argv)
     CountingDialogs dialogs;
     NoLauncher launcher;
     StaySession session;
-    platform::install({&shell, &dialogs, &launcher, &session});
     platform::QtHttpClient http;
-    platform::installHttp(&http);
+    platform::install(
+        {.shell = &shell, .dialogs = &dialogs, .launcher = &launcher, .session = &session, .http = &http});
 
     const QString files = sandbox.path() + "/files";
     const QString portFile = sandbox.path() + "/port";
@@ -162,8 +162,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "the download host did not start\n");
         return 1;
     }
-    settings::Write(settings::DownloadFolder,
-                    QString("http://127.0.0.1:%1/files/").arg(QString::fromLatin1(port.readAll())));
+    if (!settings::Write(settings::DownloadFolder,
+                         QString("http://127.0.0.1:%1/files/").arg(QString::fromLatin1(port.readAll())))) {
+        std::fprintf(stderr, "the download folder setting could not be written\n");
+        return 1;
+    }
 
     std::printf("Update check against a download host on 127.0.0.1 (%s platform)\n",
                 qPrintable(QApplication::platformName()));

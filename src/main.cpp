@@ -59,16 +59,18 @@ int main(int argc, char **argv)
     platform::QtDialogs dialogs;
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;
-    platform::install({shell.get(), &dialogs, &launcher, &session});
     // Printing and HTTP load their modules from the program's folder when first used.
     platform::LazyPrintSystem printers(QApplication::applicationDirPath());
-    platform::installPrintSystem(&printers);
     platform::LazyHttpClient http(QApplication::applicationDirPath());
-    platform::installHttp(&http);
     platform::SupervisorLink supervisorLink(supervisor);
     supervisorLink.SetKeyReplay(platform::x11::ReplayKeys);
-    if (supervisor.fd >= 0)
-        platform::installLockSupervision(&supervisorLink);
+    platform::install({.shell = shell.get(),
+                       .dialogs = &dialogs,
+                       .launcher = &launcher,
+                       .session = &session,
+                       .printers = &printers,
+                       .http = &http,
+                       .supervision = supervisor.fd >= 0 ? &supervisorLink : nullptr});
 
     RegisterProgramPages();
     const int refused = CommandLineCode::Main(line.row, CommandLineCode::ProgramTargets());

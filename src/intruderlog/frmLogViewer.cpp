@@ -179,7 +179,7 @@ void frmLogViewer::onPrintClick()
 
 void frmLogViewer::onLockScreenClick()
 {
-    settings::Write(settings::ViewLogStatus, kLocked);
+    const bool stored = settings::Write(settings::ViewLogStatus, kLocked);
     SetLogText(kLockedNotice);
     txtPassword->show();
     txtPassword->clear();
@@ -190,6 +190,13 @@ void frmLogViewer::onLockScreenClick()
     lblLockScreen->hide();
     lblUnlockScreen->show();
     lblPassword->show();
+    // Locked now either way; unless stored, the screen would open unlocked
+    // next time, which whoever locked it must know.
+    if (!stored)
+        MsgBox(QStringLiteral("This screen is locked now, but it will open unlocked next time: %1 could not be "
+                              "written.")
+                   .arg(settings::FilePath()),
+               platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QString(), this);
 }
 
 void frmLogViewer::onUnlockScreenClick()
@@ -212,7 +219,8 @@ void frmLogViewer::onUnlockScreenClick()
         return; // the record could not be written: the attempt ends here
     }
 
-    settings::Write(settings::ViewLogStatus, kUnlocked);
+    // Not stored, the screen only asks for the password again next time.
+    (void)settings::Write(settings::ViewLogStatus, kUnlocked);
     ShowUnlockedArrangement();
     // The typed password would otherwise wait in the hidden box until the
     // next lock; nothing needs it any more, so it goes now.

@@ -1,6 +1,18 @@
 #include "lock/InputHeldNotice.h"
 
 #include "platform/Platform.h"
+#include "platform/autostart/RegStuff.h"
+
+#include <QStringList>
+
+namespace {
+bool g_restartEntryMissing = false;
+}
+
+void InputHeldNotice::SetRestartEntryMissing(bool missing)
+{
+    g_restartEntryMissing = missing;
+}
 
 InputHeldNotice::InputHeldNotice(QWidget *lockWindow) : QLabel(lockWindow)
 {
@@ -21,21 +33,30 @@ void InputHeldNotice::Check()
     // Keys that break grabs bound while the lock is up: it stays up, and says
     // that a press of them would loosen it.
     const bool breakable = shell.GrabBreakingKeysBound();
-    if (!notHeld && !breakable) {
+    QStringList lines;
+    if (notHeld)
+        lines << QStringLiteral("This desktop is NOT locked: another program is holding the keyboard or "
+                                "mouse. Still trying to take them...");
+    else if (breakable)
+        lines << QStringLiteral("Warning: the keyboard map now binds keys that break any lock's hold on the "
+                                "keyboard (XKB option grab:break_actions). This lock stays up and takes the "
+                                "keyboard back, but remove that option.");
+    if (g_restartEntryMissing)
+        lines << QStringLiteral("This lock will not come back after a restart: its start-up entry could not "
+                                "be written in %1.")
+                     .arg(StartupFolder());
+    if (lines.isEmpty()) {
         if (isVisible())
             hide();
         return;
     }
-    const QString text =
-        notHeld ? QStringLiteral("This desktop is NOT locked: another program is holding the keyboard or "
-                                 "mouse. Still trying to take them...")
-                : QStringLiteral("Warning: the keyboard map now binds keys that break any lock's hold on the "
-                                 "keyboard (XKB option grab:break_actions). This lock stays up and takes the "
-                                 "keyboard back, but remove that option.");
-    if (text != this->text())
+    const QString text = lines.join('\n');
+    const bool changed = text != this->text();
+    if (changed)
         setText(text);
-    if (!isVisible()) {
-        setGeometry(0, 0, parentWidget()->width(), 48);
+    if (changed || !isVisible()) {
+        const int width = parentWidget()->width();
+        setGeometry(0, 0, width, qMax(48, heightForWidth(width)));
         show();
         raise();
     }

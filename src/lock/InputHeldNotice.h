@@ -2,7 +2,9 @@
 // A line across the top of a lock's screen that says plainly when the lock
 // does not hold the keyboard and pointer (another program keeps them), so
 // that nobody walks away from a desktop that only looks locked. The lock
-// keeps trying meanwhile; the line goes once the grab is held.
+// keeps trying meanwhile; the line goes once the grab is held. It also says
+// when the lock's restart entry could not be written, so that whoever locked
+// knows the lock will not come back after a restart.
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -16,6 +18,9 @@ public:
     explicit InputHeldNotice(QWidget *lockWindow);
     // Call on every shell tick while the lock is up.
     void Check();
+    // Set when the lock being started has no restart entry; every lock's
+    // notice says so from its next tick.
+    static void SetRestartEntryMissing(bool missing);
 
 private:
     QElapsedTimer m_sinceHeld;

@@ -1,5 +1,6 @@
 #include "lock/LockStarter.h"
 
+#include "lock/InputHeldNotice.h"
 #include "lock/NtStyleLock.h"
 #include "lock/frmNormalLock.h"
 #include "platform/supervision/LockSupervision.h"
@@ -8,6 +9,8 @@
 #include "ui/WindowServices.h"
 
 #include <QTimer>
+
+#include <cstdio>
 
 QString LockRefusal()
 {
@@ -37,6 +40,26 @@ void ShowLock(LockKind style, QWidget *owner)
     }
 }
 
+bool PlaceRestartEntry(const QString &entry)
+{
+    const bool placed = AddServiceStartup(entry);
+    InputHeldNotice::SetRestartEntryMissing(!placed);
+    if (!placed)
+        std::fprintf(stderr,
+                     "gardlock: the start-up entry that brings this lock back after a restart could not be "
+                     "written in %s\n",
+                     qPrintable(StartupFolder()));
+    return placed;
+}
+
+void RemoveRestartEntry(LockKind style)
+{
+    if (!RemoveServiceStartup(startup_commands::RestartEntry(style)))
+        std::fprintf(stderr, "gardlock: the restart entry in %s could not be removed; the lock will come up at "
+                             "the next log-in\n",
+                     qPrintable(StartupFolder()));
+}
+
 bool StartLockByHand(LockKind style, Form &opener)
 {
     const QString refusal = LockRefusal();
@@ -46,7 +69,8 @@ bool StartLockByHand(LockKind style, Form &opener)
                platform::MsgIcon::Critical, kAppTitle, &opener);
         return false;
     }
-    AddServiceStartup(startup_commands::RestartEntry(style));
+    // The lock comes up whether or not its entry could be written.
+    (void)PlaceRestartEntry(startup_commands::RestartEntry(style));
     opener.hide();
     ShowLock(style, &opener);
     return true;

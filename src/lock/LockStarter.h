@@ -20,8 +20,20 @@ QString LockRefusal();
 // the lock window is gone (for a modal show) or at once (otherwise).
 void ShowLock(LockKind style, QWidget *owner = nullptr);
 
+// Places a lock's restart entry ("Gardlock.exe /d" or "/n"), which brings
+// the lock back after a restart. When it cannot be written the lock comes up
+// all the same and says so on its screen; one line goes to stderr. False
+// then.
+bool PlaceRestartEntry(const QString &entry);
+
+// Removes the lock's restart entry once the right password ended it. An
+// entry left behind only brings the lock up again at the next log-in, where
+// the password opens it; the program ends right after, with no screen to say
+// so on, so a failure is one line on stderr.
+void RemoveRestartEntry(LockKind style);
+
 // A lock started by hand from a screen: places the lock's restart entry
-// ("Gardlock.exe /d" or "/n"), hides the screen and brings the lock up.
+// (PlaceRestartEntry), hides the screen and brings the lock up.
 // When the display cannot be locked it says why in a message box over the
 // screen and does nothing else (false).
 bool StartLockByHand(LockKind style, Form &opener);

@@ -7,7 +7,7 @@
 #include "lock/LockWindow.h"
 #include "ui/PasswordPrompt.h"
 #include "platform/supervision/LockSupervision.h"
-#include "platform/autostart/RegStuff.h"
+#include "lock/LockStarter.h"
 #include "platform/funct.h"
 #include "rules/ShellSequences.h"
 #include "platform/storage/Settings.h"
@@ -179,7 +179,7 @@ void frmNormalLock::onVerifyClicked()
         // No password (the empty one now exists) or an unreadable file: stay locked.
         return;
     case VerifyOutcome::Match:
-        RemoveServiceStartup(startup_commands::RestartEntry(LockKind::Normal));
+        RemoveRestartEntry(LockKind::Normal);
         Unload();
         EndProgram(0);
         return;

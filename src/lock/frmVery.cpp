@@ -4,7 +4,7 @@
 #include "lock/LockWindow.h"
 #include "ui/PasswordPrompt.h"
 #include "lock/frmBackground.h"
-#include "platform/autostart/RegStuff.h"
+#include "lock/LockStarter.h"
 #include "platform/funct.h"
 #include "rules/ShellSequences.h"
 #include "ui/WindowServices.h"
@@ -96,7 +96,7 @@ void frmVery::onVerifyClicked()
                          QStringLiteral("This unauthorized access has been logged."));
         return;
     case VerifyOutcome::Match:
-        RemoveServiceStartup(startup_commands::RestartEntry(LockKind::NtStyle));
+        RemoveRestartEntry(LockKind::NtStyle);
         RunRestoringSteps();
         Unload();
         Forms::Unload<frmBackground>();

@@ -137,18 +137,42 @@ void Options::onLoad()
     chkTrayIcon->setChecked(lblTrayState->text() != kDisabled);
 }
 
+namespace {
+
+// A choice the user just made that did not take is said at once, over the screen.
+void SayNotTaken(const QString &text, QWidget *owner)
+{
+    MsgBox(text, platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QString(), owner);
+}
+
+void SaySettingNotSaved(const QString &what, QWidget *owner)
+{
+    SayNotTaken(QStringLiteral("The %1 could not be saved: %2 could not be written.").arg(what, settings::FilePath()),
+                owner);
+}
+
+} // namespace
+
 // Only the start with the next session changes; the icon shown now stays.
+// The stored state and the start-up entry are both tried; the user hears
+// once if either did not take.
 void Options::onTrayIconClick()
 {
-    if (chkTrayIcon->isChecked()) {
-        settings::Write(settings::TrayIcon, kEnabled);
-        lblTrayState->setText(kEnabled);
-        AddRunStartup(startup_commands::kTrayIcon);
-    } else {
-        settings::Write(settings::TrayIcon, kDisabled);
-        lblTrayState->setText(kDisabled);
-        RemoveRunStartup(startup_commands::kTrayIcon);
-    }
+    const bool enable = chkTrayIcon->isChecked();
+    const bool stored = settings::Write(settings::TrayIcon, enable ? kEnabled : kDisabled);
+    lblTrayState->setText(enable ? kEnabled : kDisabled);
+    const bool entry =
+        enable ? AddRunStartup(startup_commands::kTrayIcon) : RemoveRunStartup(startup_commands::kTrayIcon);
+    if (!entry)
+        SayNotTaken(enable ? QStringLiteral("The tray icon could not be set to load with your session: its "
+                                            "start-up entry could not be written in %1.")
+                                 .arg(StartupFolder())
+                           : QStringLiteral("The tray icon could not be stopped from loading with your session: "
+                                            "its start-up entry in %1 could not be removed.")
+                                 .arg(StartupFolder()),
+                    this);
+    else if (!stored)
+        SaySettingNotSaved(QStringLiteral("tray icon setting"), this);
 }
 
 void Options::onNormalBrowseClick()
@@ -157,15 +181,19 @@ void Options::onNormalBrowseClick()
 }
 
 // The path is stored as typed: the lock meets a bad one when it loads it.
+// A picture that could not be stored would leave the lock showing the old
+// one, so the user hears at once.
 void Options::onNormalSaveClick()
 {
-    settings::Write(settings::Background1, txtNormalPath->text());
+    if (!settings::Write(settings::Background1, txtNormalPath->text()))
+        SaySettingNotSaved(QStringLiteral("background picture"), this);
 }
 
 void Options::onNormalNoneClick()
 {
     txtNormalPath->clear();
-    settings::Write(settings::Background1, QString());
+    if (!settings::Write(settings::Background1, QString()))
+        SaySettingNotSaved(QStringLiteral("background picture"), this);
 }
 
 void Options::onNtBrowseClick()
@@ -175,13 +203,15 @@ void Options::onNtBrowseClick()
 
 void Options::onNtSaveClick()
 {
-    settings::Write(settings::Background2, txtNtPath->text());
+    if (!settings::Write(settings::Background2, txtNtPath->text()))
+        SaySettingNotSaved(QStringLiteral("background picture"), this);
 }
 
 void Options::onNtNoneClick()
 {
     txtNtPath->clear();
-    settings::Write(settings::Background2, QString());
+    if (!settings::Write(settings::Background2, QString()))
+        SaySettingNotSaved(QStringLiteral("background picture"), this);
 }
 
 void Options::onEditTextClick()

@@ -1,26 +1,19 @@
 #include "platform/HttpFetch.h"
+#include "platform/Platform.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace platform {
 
-namespace {
-HttpClient *g_client = nullptr;
-}
-
-void installHttp(HttpClient *client)
-{
-    g_client = client;
-}
-
 std::shared_ptr<HttpTransfer> NewHttpTransfer()
 {
-    if (!g_client) {
+    HttpClient *client = installed().http;
+    if (!client) {
         std::fprintf(stderr, "gardlock: no HTTP client installed\n");
         std::abort();
     }
-    return g_client->NewTransfer();
+    return client->NewTransfer();
 }
 
 } // namespace platform

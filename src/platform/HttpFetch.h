@@ -47,8 +47,8 @@ public:
     virtual std::shared_ptr<HttpTransfer> NewTransfer() = 0;
 };
 
-void installHttp(HttpClient *client);
-// A new transfer from the installed client. Held by a shared pointer so that
+// A new transfer from the installed client (Services::http,
+// platform/Platform.h); aborts when none was installed. Held by a shared pointer so that
 // a fetch keeps its transfer alive even when its window goes meanwhile.
 std::shared_ptr<HttpTransfer> NewHttpTransfer();
 

@@ -34,6 +34,11 @@ Services &services()
     return g_services;
 }
 
+const Services &installed()
+{
+    return g_services;
+}
+
 void install(const Services &s)
 {
     g_services = s;

@@ -2,7 +2,8 @@
 // The seams between the program and the desktop it runs on. Screens and locks
 // never talk to X11, files of the shell or processes directly: they call the
 // free functions in funct.h / WindowServices.h, which forward to the services
-// installed here. main() installs the real X11 ones; tests install recorders.
+// installed here, all at once. main() installs the real ones; the test
+// support installs recorders and fakes (testing_support::ResetRecorders).
 
 #include <QRect>
 #include <QString>
@@ -11,6 +12,10 @@
 class QWidget;
 
 namespace platform {
+
+class HttpClient;      // platform/HttpFetch.h
+class LockSupervision; // platform/supervision/LockSupervision.h
+class PrintSystem;     // platform/Printing.h
 
 // The shell lockdown helpers. Each finds the windows it works on afresh and
 // returns promptly; none reports failure (a missing panel is simply skipped).
@@ -106,15 +111,24 @@ public:
     virtual void EndProgram(int exitCode) = 0;
 };
 
+// Every service the program uses. The first four are required; of the others
+// a missing one falls back: no print system and no HTTP client (using them is
+// a programming error and aborts), an unsupervised lock (reports do nothing).
 struct Services {
     ShellLockdown *shell = nullptr;
     Dialogs *dialogs = nullptr;
     Launcher *launcher = nullptr;
     Session *session = nullptr;
+    PrintSystem *printers = nullptr;
+    HttpClient *http = nullptr;
+    LockSupervision *supervision = nullptr;
 };
 
-// The installed services; every member is non-null once install() ran.
+// The installed services; aborts unless the four required ones are there.
 Services &services();
+// The installed set as it was given, missing members null.
+const Services &installed();
+// Replaces every service at once.
 void install(const Services &s);
 
 } // namespace platform

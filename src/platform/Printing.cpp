@@ -1,26 +1,19 @@
 #include "platform/Printing.h"
+#include "platform/Platform.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace platform {
 
-namespace {
-PrintSystem *g_printSystem = nullptr;
-}
-
 PrintSystem &printSystem()
 {
-    if (!g_printSystem) {
+    PrintSystem *system = installed().printers;
+    if (!system) {
         std::fprintf(stderr, "gardlock: no print system installed\n");
         std::abort();
     }
-    return *g_printSystem;
-}
-
-void installPrintSystem(PrintSystem *system)
-{
-    g_printSystem = system;
+    return *system;
 }
 
 } // namespace platform

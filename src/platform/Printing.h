@@ -58,9 +58,8 @@ public:
     virtual bool PrintText(const QString &text, int copies) = 0;
 };
 
-// The installed print system; aborts when none was installed (a programming
-// error, never a user's).
+// The installed print system (Services::printers, platform/Platform.h);
+// aborts when none was installed (a programming error, never a user's).
 PrintSystem &printSystem();
-void installPrintSystem(PrintSystem *system);
 
 } // namespace platform

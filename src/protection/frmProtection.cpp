@@ -193,24 +193,43 @@ void frmProtection::onChoiceNtStyleClick()
     fraNormalStartup->hide();
 }
 
+namespace {
+
+// The choice the user just made did not take: said at once, over the screen.
+void SayStartupLockUnchanged(bool arming, QWidget *owner)
+{
+    const QString text =
+        arming ? QStringLiteral("The lock could not be set to start with your session: its start-up entry "
+                                "could not be written in %1.")
+               : QStringLiteral("The lock could not be stopped from starting with your session: its start-up "
+                                "entry in %1 could not be removed.");
+    MsgBox(text.arg(StartupFolder()), platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QString(), owner);
+}
+
+} // namespace
+
 void frmProtection::onEnableStartupLockClick()
 {
-    AddServiceStartup(startup_commands::ArmedLock(LockKind::Normal));
+    if (!AddServiceStartup(startup_commands::ArmedLock(LockKind::Normal)))
+        SayStartupLockUnchanged(true, this);
 }
 
 void frmProtection::onDisableStartupLockClick()
 {
-    RemoveServiceStartup(startup_commands::ArmedLock(LockKind::Normal));
+    if (!RemoveServiceStartup(startup_commands::ArmedLock(LockKind::Normal)))
+        SayStartupLockUnchanged(false, this);
 }
 
 void frmProtection::onEnableNtStartupLockClick()
 {
-    AddServiceStartup(startup_commands::ArmedLock(LockKind::NtStyle));
+    if (!AddServiceStartup(startup_commands::ArmedLock(LockKind::NtStyle)))
+        SayStartupLockUnchanged(true, this);
 }
 
 void frmProtection::onDisableNtStartupLockClick()
 {
-    RemoveServiceStartup(startup_commands::ArmedLock(LockKind::NtStyle));
+    if (!RemoveServiceStartup(startup_commands::ArmedLock(LockKind::NtStyle)))
+        SayStartupLockUnchanged(false, this);
 }
 
 void frmProtection::onInformationClick()

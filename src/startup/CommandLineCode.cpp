@@ -42,8 +42,9 @@ int Main(const switches::Row *row, Targets &targets)
                        stderr);
     }
 
+    // The lock comes up whether or not its entry could be written; it says so itself.
     if (!dispatch.serviceEntry.isEmpty())
-        AddServiceStartup(dispatch.serviceEntry);
+        (void)PlaceRestartEntry(dispatch.serviceEntry);
 
     switch (dispatch.target) {
     case Target::Lock:

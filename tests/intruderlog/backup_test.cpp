@@ -173,7 +173,9 @@ public:
 TEST_F(LogBackupTest, WithoutALogFileTheErrorComesFirstThenTheFailureLine)
 {
     LineWatchingDialogs watching;
-    platform::install({&shell(), &watching, &launcher(), &session()});
+    platform::Services with = testing_support::RecorderServices();
+    with.dialogs = &watching;
+    platform::install(with);
     const QString folder = Folder("backups");
     BackUp(&frmLogBackup::onFloppyClick, folder);
     ResetRecorders();

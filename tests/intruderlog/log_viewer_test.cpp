@@ -46,12 +46,20 @@ protected:
     void SetUp() override
     {
         SandboxTest::SetUp();
-        platform::installPrintSystem(&printers);
+        InstallPrinters();
     }
     void TearDown() override
     {
         SandboxTest::TearDown();
-        platform::installPrintSystem(nullptr);
+        platform::install(testing_support::RecorderServices());
+    }
+    // The recorders' services with this fixture's printers; again after any
+    // ResetRecorders().
+    void InstallPrinters()
+    {
+        platform::Services with = testing_support::RecorderServices();
+        with.printers = &printers;
+        platform::install(with);
     }
 
     frmLogViewer &Open()
@@ -173,7 +181,7 @@ TEST_F(LogViewerTest, RecordsAppendedByThePasswordChecksShowWithTheNewestAtTheBo
 TEST_F(LogViewerTest, StoredLockedStateIsAppliedAtLoad)
 {
     WriteLog("secret record\r\n");
-    settings::Write(settings::ViewLogStatus, "Locked");
+    ASSERT_TRUE(settings::Write(settings::ViewLogStatus, "Locked"));
     frmLogViewer &form = Open();
     ExpectLocked(form);
     EXPECT_TRUE(form.txtPassword->text().isEmpty());
@@ -183,7 +191,7 @@ TEST_F(LogViewerTest, StoredLockedStateIsAppliedAtLoad)
 TEST_F(LogViewerTest, StoredLockedStateIsAppliedEvenWithoutALogFile)
 {
     // A locked viewer stays locked, with or without a log file.
-    settings::Write(settings::ViewLogStatus, "Locked");
+    ASSERT_TRUE(settings::Write(settings::ViewLogStatus, "Locked"));
     frmLogViewer &form = Open();
     ExpectLocked(form);
 }
@@ -194,7 +202,7 @@ TEST_F(LogViewerTest, AnyOtherStoredStateMeansUnlocked)
     for (const char *stored : {"Unlocked", "locked", "", "yes"}) {
         SCOPED_TRACE(stored);
         Forms::DestroyAll();
-        settings::Write(settings::ViewLogStatus, stored);
+        ASSERT_TRUE(settings::Write(settings::ViewLogStatus, stored));
         frmLogViewer &form = Open();
         ExpectUnlocked(form);
         EXPECT_EQ(form.rtbLog->Text(), "record\n");
@@ -234,7 +242,7 @@ TEST_F(LogViewerTest, HidingAndShowingKeepsTheArrangement)
     form.onLockScreenClick();
     QTest::mouseClick(form.navBar->lblHome, Qt::LeftButton);
     EXPECT_FALSE(form.isVisible());
-    settings::Write(settings::ViewLogStatus, "Unlocked"); // read at load only
+    ASSERT_TRUE(settings::Write(settings::ViewLogStatus, "Unlocked")); // read at load only
     QTest::mouseClick(Forms::Get<frmMain>().lblViewLog, Qt::LeftButton);
     EXPECT_TRUE(form.isVisible());
     ExpectLocked(form);
@@ -244,7 +252,7 @@ TEST_F(LogViewerTest, RightPasswordUnlocksAndShowsTheLog)
 {
     StorePassword("\"Secret\"\r\n");
     WriteLog("record\r\n");
-    settings::Write(settings::ViewLogStatus, "Locked");
+    ASSERT_TRUE(settings::Write(settings::ViewLogStatus, "Locked"));
     frmLogViewer &form = Open();
     form.txtPassword->setText("Secret");
     QTest::mouseClick(form.lblUnlockScreen, Qt::LeftButton);
@@ -272,7 +280,10 @@ public:
 TEST_F(LogViewerTest, WrongPasswordIsRecordedBeforeTwoMessageBoxesAndTheScreenStaysLocked)
 {
     LogWatchingDialogs watching;
-    platform::install({&shell(), &watching, &launcher(), &session()});
+    platform::Services with = testing_support::RecorderServices();
+    with.dialogs = &watching;
+    with.printers = &printers;
+    platform::install(with);
     StorePassword("\"Secret\"\r\n");
     WriteLog("old\r\n");
     frmLogViewer &form = Open();
@@ -280,6 +291,7 @@ TEST_F(LogViewerTest, WrongPasswordIsRecordedBeforeTwoMessageBoxesAndTheScreenSt
     form.txtPassword->setText("secret");
     QTest::mouseClick(form.lblUnlockScreen, Qt::LeftButton);
     ResetRecorders();
+    InstallPrinters();
 
     ASSERT_EQ(watching.events, QStringList({"beep", "box:Password is incorrect.",
                                             "box:This unauthorized access has been logged."}));
@@ -331,6 +343,7 @@ TEST_F(LogViewerTest, AnEmptyBoxUnlocksExactlyWhenTheStoredPasswordIsEmpty)
         SCOPED_TRACE(c.stored.toStdString());
         Forms::DestroyAll();
         ResetRecorders();
+        InstallPrinters();
         StorePassword(c.stored);
         frmLogViewer &form = Open();
         form.onLockScreenClick();
@@ -346,6 +359,7 @@ TEST_F(LogViewerTest, WithoutAPasswordFileTheEmptyPasswordIsWrittenAndTheScreenU
         SCOPED_TRACE(emptyFile ? "a file without a value" : "no file");
         Forms::DestroyAll();
         ResetRecorders();
+        InstallPrinters();
         QFile::remove(PasswordFilePath());
         if (emptyFile)
             StorePassword({});
@@ -640,7 +654,7 @@ namespace {
 TEST_F(LogViewerTest, TheLockNoticeIsWrappedToTheViewsWidth)
 {
     WriteLog("record\r\n");
-    settings::Write(settings::ViewLogStatus, "Locked");
+    ASSERT_TRUE(settings::Write(settings::ViewLogStatus, "Locked"));
     frmLogViewer &form = Open();
     QCoreApplication::processEvents();
     QPlainTextEdit *message = form.rtbLog->txtMessage;

@@ -36,12 +36,20 @@ protected:
         printers.SetValue(RegistryRoot::LocalMachine, kKey + "\\laser", "Port", "socket://10.0.0.9");
         printers.SetValue(RegistryRoot::LocalMachine, kKey + "\\inkjet", "Port", "usb://Maker/Ink");
         printers.existingKeys << kKey + "\\pdf"; // a printer without a port value
-        platform::installPrintSystem(&printers);
+        InstallPrinters();
     }
     void TearDown() override
     {
         SandboxTest::TearDown();
-        platform::installPrintSystem(nullptr);
+        platform::install(testing_support::RecorderServices());
+    }
+    // The recorders' services with this fixture's printers; again after any
+    // ResetRecorders().
+    void InstallPrinters()
+    {
+        platform::Services with = testing_support::RecorderServices();
+        with.printers = &printers;
+        platform::install(with);
     }
 
     frmPrtDlg &Open()
@@ -246,6 +254,7 @@ TEST_F(PrintTest, OnlyDigitsAndBackspaceReachTheCopiesBox)
         SCOPED_TRACE(c.typed.toStdString());
         Forms::DestroyAll();
         ResetRecorders();
+        InstallPrinters();
         frmPrtDlg &dialog = Open();
         dialog.txtCopies->setFocus();
         dialog.txtCopies->setCursorPosition(1);
@@ -312,6 +321,7 @@ TEST_F(PrintTest, AnInvalidNumberOfCopiesKeepsTheDialogAndPrintsNothing)
         SCOPED_TRACE(copies);
         Forms::DestroyAll();
         ResetRecorders();
+        InstallPrinters();
         frmPrtDlg &dialog = Open();
         dialog.txtCopies->setText(copies);
         dialog.CmdOK->setFocus();
@@ -372,6 +382,7 @@ TEST_F(PrintTest, AJobTheSpoolerRefusesBringsThePrinterServiceMessage)
         SCOPED_TRACE(noPrinter ? "no printer installed" : "the spooler refuses");
         Forms::DestroyAll();
         ResetRecorders();
+        InstallPrinters();
         if (noPrinter) {
             printers.printers.clear();
             printers.current.clear();

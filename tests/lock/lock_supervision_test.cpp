@@ -57,7 +57,9 @@ protected:
     void SetUp() override
     {
         SandboxTest::SetUp();
-        platform::installLockSupervision(&m_witness);
+        platform::Services with = testing_support::RecorderServices();
+        with.supervision = &m_witness;
+        platform::install(with);
         ASSERT_TRUE(WritePassword("Right"));
     }
     void TearDown() override
@@ -151,8 +153,8 @@ TEST_F(LockSupervisionTest, ALockRelaunchedAfterACrashAtLoadShowsNoPicture)
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::blue);
     ASSERT_TRUE(image.save(picture));
-    settings::Write(settings::Background1, picture);
-    settings::Write(settings::Background2, picture);
+    ASSERT_TRUE(settings::Write(settings::Background1, picture));
+    ASSERT_TRUE(settings::Write(settings::Background2, picture));
     for (bool allowed : {true, false}) {
         m_witness.picturesAllowed = allowed;
         const frmNormalLock &normal = Forms::Get<frmNormalLock>();

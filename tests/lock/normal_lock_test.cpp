@@ -84,8 +84,8 @@ TEST_F(NormalLockTest, TheBoxTakesFifteenCharactersShownAsL)
 TEST_F(NormalLockTest, WrongThenRightPasswordLogsOnceThenUnlocks)
 {
     ASSERT_TRUE(WritePassword("Secret"));
-    AddServiceStartup("Gardlock.exe /d");
-    AddServiceStartup("Gardlock.exe /t");
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /d"));
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /t"));
     lock().show();
 
     Verify("secret"); // letter case counts
@@ -134,7 +134,9 @@ TEST_F(NormalLockTest, TheBeepComesBeforeTheRecordAndTheRecordBeforeTheBoxIsEmpt
         logExistedAtBeep = QFile::exists(driveC() + "/intruder.log");
         boxAtBeep = box()->text();
     };
-    platform::install({&shell(), &snoop, &launcher(), &session()});
+    platform::Services with = testing_support::RecorderServices();
+    with.dialogs = &snoop;
+    platform::install(with);
     lock().show();
     box()->setFocus();
     QTest::keyClicks(box(), "guess");
@@ -237,14 +239,14 @@ TEST_F(NormalLockTest, PictureBackgroundAndAPathThatIsNoPicture)
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::blue);
     ASSERT_TRUE(image.save(picture));
-    settings::Write(settings::Background1, picture);
+    ASSERT_TRUE(settings::Write(settings::Background1, picture));
     EXPECT_TRUE(lock().findChild<PictureBox *>("picBackground")->HasPicture());
     Forms::Unload<frmNormalLock>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     const QString notAPicture = home() + "/notes.png";
     WriteBytes(notAPicture, "not a picture");
-    settings::Write(settings::Background1, notAPicture);
+    ASSERT_TRUE(settings::Write(settings::Background1, notAPicture));
     shell().calls.clear();
     EXPECT_FALSE(lock().findChild<PictureBox *>("picBackground")->HasPicture());
     EXPECT_EQ(shell().calls, kHidingSteps); // the rest of the load still ran
@@ -273,7 +275,7 @@ TEST_F(NormalLockTest, CloseRequestsAndStopSignalsDoNotEndTheLock)
 // lock's start-up entry. The display going away is tried end to end.
 TEST_F(NormalLockTest, TearingTheWindowDownRunsNothingThatUnlocks)
 {
-    AddServiceStartup("Gardlock.exe /d");
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /d"));
     lock().show();
     shell().calls.clear();
     delete &lock();

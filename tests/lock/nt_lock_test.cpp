@@ -128,7 +128,7 @@ TEST_F(NtLockTest, BackgroundHidesTheShellAtLoadAndRestoresItAtUnload)
     QImage image(4, 4, QImage::Format_RGB32);
     image.fill(Qt::darkBlue);
     ASSERT_TRUE(image.save(picture));
-    settings::Write(settings::Background2, picture);
+    ASSERT_TRUE(settings::Write(settings::Background2, picture));
 
     frmBackground &background = Forms::Get<frmBackground>();
     EXPECT_EQ(shell().calls, kHidingSteps);
@@ -240,8 +240,8 @@ TEST_F(NtLockTest, OnlyAllThreeModifiersTogetherLeaveTheBox)
 TEST_F(NtLockTest, BoxPromptCancelCyclesLeaveNothingBehindAndReReadTheTexts)
 {
     ASSERT_TRUE(WritePassword("pass"));
-    AddServiceStartup("Gardlock.exe /n");
-    AddServiceStartup("Gardlock.exe /w");
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /n"));
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /w"));
     LockDriver driver;
     QStringList captions;
     std::vector<int> liveBoxes;

@@ -269,7 +269,7 @@ TEST_F(ImageBrowserTest, DriveRootDoublesTheSeparatorAndTheNormalLockStillFindsT
     EXPECT_EQ(settings::Read(settings::Background1), "C:\\\\sky.bmp");
 
     // Both locks find the picture under the path as it was handed over.
-    settings::Write(settings::Background2, options.txtNormalPath->text());
+    ASSERT_TRUE(settings::Write(settings::Background2, options.txtNormalPath->text()));
     for (Form *lock : {static_cast<Form *>(&Forms::Get<frmNormalLock>()),
                        static_cast<Form *>(&Forms::Get<frmBackground>())}) {
         auto *background = lock->findChild<PictureBox *>("picBackground");

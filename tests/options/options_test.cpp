@@ -84,8 +84,9 @@ TEST_F(OptionsTest, TraySettingLoadRules)
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        if (c.stored)
-            settings::Write(settings::TrayIcon, c.stored);
+        if (c.stored) {
+            ASSERT_TRUE(settings::Write(settings::TrayIcon, c.stored));
+        }
         Options &form = Open();
         EXPECT_EQ(form.chkTrayIcon->isChecked(), c.ticked);
         EXPECT_EQ(Stored("TrayIcon"), c.after != nullptr);
@@ -112,7 +113,7 @@ TEST_F(OptionsTest, TickingPlacesTheRunEntryAndUntickingRemovesItWithoutTouching
     EXPECT_FALSE(TrayEntry());
     EXPECT_EQ(TrayIconCount(), 1);
     // Other run entries are not this box's business.
-    AddRunStartup(startup_commands::RestartEntry(LockKind::Normal));
+    ASSERT_TRUE(AddRunStartup(startup_commands::RestartEntry(LockKind::Normal)));
     QTest::mouseClick(form.chkTrayIcon, Qt::LeftButton);
     QTest::mouseClick(form.chkTrayIcon, Qt::LeftButton);
     EXPECT_TRUE(HasStartupEntry(StartupList::Run, startup_commands::RestartEntry(LockKind::Normal)));
@@ -120,6 +121,24 @@ TEST_F(OptionsTest, TickingPlacesTheRunEntryAndUntickingRemovesItWithoutTouching
     QTest::mouseClick(form.lblUnloadNow, Qt::LeftButton);
     EXPECT_EQ(TrayIconCount(), 0);
     EXPECT_TRUE(dialogs().boxes.empty());
+}
+
+// A choice that did not take is told in a message box; nothing else changes.
+TEST_F(OptionsTest, ATrayEntryThatCannotBeWrittenIsTold)
+{
+    Options &form = Open();
+    QDir().mkpath(configHome());
+    WriteBytes(StartupFolder(), "not a folder");
+    QTest::mouseClick(form.chkTrayIcon, Qt::LeftButton);
+    ASSERT_EQ(dialogs().boxes.size(), 1u);
+    EXPECT_TRUE(dialogs().boxes[0].text.contains("could not be set to load with your session"));
+    EXPECT_TRUE(dialogs().boxes[0].text.contains(StartupFolder()));
+    EXPECT_EQ(dialogs().boxes[0].icon, platform::MsgIcon::Exclamation);
+    EXPECT_EQ(settings::Read(settings::TrayIcon), "Enabled"); // the setting itself was stored
+    EXPECT_EQ(TrayIconCount(), 0);
+    // Unticking: there is no entry, so nothing failed.
+    QTest::mouseClick(form.chkTrayIcon, Qt::LeftButton);
+    EXPECT_EQ(dialogs().boxes.size(), 1u);
 }
 
 TEST_F(OptionsTest, SaveAndNoneWriteOnlyTheirOwnFrame)
@@ -138,7 +157,7 @@ TEST_F(OptionsTest, SaveAndNoneWriteOnlyTheirOwnFrame)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        settings::Write(c.other, "C:\\other.bmp");
+        ASSERT_TRUE(settings::Write(c.other, "C:\\other.bmp"));
         Options &form = Open();
         // Stored exactly as typed, with no check that it names a picture.
         (form.*c.box)->setText("  C:\\no such folder\\x.gif ");
@@ -155,7 +174,7 @@ TEST_F(OptionsTest, SaveAndNoneWriteOnlyTheirOwnFrame)
         EXPECT_EQ((Open().*c.box)->text(), "");
         Forms::Get<Options>().Unload();
         Settle();
-        settings::Write(c.other, "");
+        ASSERT_TRUE(settings::Write(c.other, ""));
     }
 }
 
@@ -173,7 +192,7 @@ TEST_F(OptionsTest, NavigationUnloadsOptionsAndLosesAnUnsavedPath)
         {Page::ProtectDesktop,
          [] { return Forms::IsLoaded<frmProtection>() && Forms::Get<frmProtection>().isVisible(); }},
     };
-    settings::Write(settings::Background1, "C:\\old.bmp");
+    ASSERT_TRUE(settings::Write(settings::Background1, "C:\\old.bmp"));
     for (const Case &c : cases) {
         SCOPED_TRACE(static_cast<int>(c.target));
         Options &form = Open();
@@ -198,8 +217,8 @@ TEST_F(OptionsTest, NavigationUnloadsOptionsAndLosesAnUnsavedPath)
 TEST_F(OptionsTest, BrowseShowsTheFramesAcceptButtonPathAndPreview)
 {
     const QString red = Picture("red.bmp", Qt::red);
-    settings::Write(settings::Background1, red);
-    settings::Write(settings::Background2, "C:\\nothing here.bmp");
+    ASSERT_TRUE(settings::Write(settings::Background1, red));
+    ASSERT_TRUE(settings::Write(settings::Background2, "C:\\nothing here.bmp"));
     Options &form = Open();
 
     QTest::mouseClick(form.cmdNormalBrowse, Qt::LeftButton);
@@ -266,7 +285,7 @@ TEST_F(OptionsTest, AcceptFillsOnlyItsOwnBoxAndSavesNothing)
 
 TEST_F(OptionsTest, AcceptAfterOptionsWentAwayFillsAFreshHiddenOptions)
 {
-    settings::Write(settings::Background2, "C:\\saved.bmp");
+    ASSERT_TRUE(settings::Write(settings::Background2, "C:\\saved.bmp"));
     Options &form = Open();
     form.txtNtPath->setText("unsaved");
     QTest::mouseClick(form.cmdNormalBrowse, Qt::LeftButton);
@@ -330,7 +349,10 @@ TEST_F(OptionsTest, SettingsStoreThatCannotBeWrittenLeavesAWorkingScreen)
     QTest::mouseClick(form.cmdNormalSave, Qt::LeftButton);
     QTest::mouseClick(form.chkTrayIcon, Qt::LeftButton);
     EXPECT_TRUE(TrayEntry());
-    EXPECT_TRUE(dialogs().boxes.empty());
+    // Each choice that did not take is told; the screen goes on working.
+    ASSERT_EQ(dialogs().boxes.size(), 2u);
+    EXPECT_TRUE(dialogs().boxes[0].text.contains("background picture could not be saved"));
+    EXPECT_TRUE(dialogs().boxes[1].text.contains("tray icon setting could not be saved"));
     EXPECT_EQ(settings::Read(settings::Background1), "");
     EXPECT_TRUE(QFileInfo(StoreFile()).isDir());
     form.navBar->Navigate(Page::Home);

@@ -173,7 +173,9 @@ public:
 TEST_F(PasswordSettingsTest, WrongOldPasswordBeepsShowsTwoBoxesThenLogsTheOldBoxText)
 {
     LogWatchingDialogs watching;
-    platform::install({&shell(), &watching, &launcher(), &session()});
+    platform::Services with = testing_support::RecorderServices();
+    with.dialogs = &watching;
+    platform::install(with);
     StorePassword("\"right\"\r\n");
     frmPassword &form = Open();
     Type(form, "Right", "newpass", "newpass");

@@ -1,6 +1,7 @@
 #include "formats/Cp1252.h"
 #include "platform/storage/DrivePaths.h"
 #include "platform/storage/Settings.h"
+#include "support/FullDisk.h"
 #include "support/Sandbox.h"
 
 #include <QDir>
@@ -65,9 +66,9 @@ TEST_F(SettingsTest, DefaultsOnAFreshSystem)
 
 TEST_F(SettingsTest, SavedValuesLiveInTheIniFileUnderTheirExactNames)
 {
-    settings::Write(settings::Background1, "/pictures/a b.bmp");
-    settings::Write(settings::ViewLogStatus, "Locked");
-    SaveSetting("DW2001", "Options", "TrayIcon", "Enabled");
+    ASSERT_TRUE(settings::Write(settings::Background1, "/pictures/a b.bmp"));
+    ASSERT_TRUE(settings::Write(settings::ViewLogStatus, "Locked"));
+    ASSERT_TRUE(SaveSetting("DW2001", "Options", "TrayIcon", "Enabled"));
     EXPECT_EQ(GetSetting("DW2001", "Options", "Background1", "x"), "/pictures/a b.bmp");
     EXPECT_EQ(settings::Read(settings::TrayIcon), "Enabled");
 
@@ -80,6 +81,44 @@ TEST_F(SettingsTest, SavedValuesLiveInTheIniFileUnderTheirExactNames)
 
     // Keys are case-sensitive: another spelling is another setting.
     EXPECT_EQ(GetSetting("DW2001", "Options", "background1", "dflt"), "dflt");
+}
+
+// A write that does not reach the file says so, and leaves the file and what
+// this process reads as they were.
+TEST_F(SettingsTest, AFailedWriteIsReportedAndChangesNothing)
+{
+    const QString file = configHome() + "/DW2001.conf";
+    ASSERT_TRUE(settings::Write(settings::Background1, "C:\\kept.bmp"));
+    ASSERT_TRUE(settings::Write(settings::ViewLogStatus, "Locked"));
+    const QByteArray before = ReadBytes(file);
+    {
+        const testing_support::FullDisk full;
+        ASSERT_TRUE(full.Set());
+        EXPECT_FALSE(settings::Write(settings::Background1, "C:\\lost.bmp"));
+        EXPECT_FALSE(settings::Write(settings::TrayIcon, "Enabled"));
+    }
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(settings::Read(settings::Background1), "C:\\kept.bmp");
+    EXPECT_EQ(settings::Read(settings::TrayIcon), "Disabled");
+    EXPECT_EQ(settings::Read(settings::ViewLogStatus), "Locked");
+    EXPECT_EQ(QDir(configHome()).entryList(QDir::Files), QStringList{"DW2001.conf"}) << "scratch files left";
+
+    // A folder where the file should be.
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkpath(file));
+    EXPECT_FALSE(settings::Write(settings::TrayIcon, "Enabled"));
+    EXPECT_EQ(settings::Read(settings::TrayIcon), "Disabled");
+}
+
+// Reads go through QSettings' cache of the file; values of the same length
+// written back to back must still read as the last one.
+TEST_F(SettingsTest, EachWriteReadsBackAtOnce)
+{
+    for (int i = 0; i < 40; ++i) {
+        const QString value = i % 2 ? "Locked" : "Lockeq";
+        ASSERT_TRUE(settings::Write(settings::ViewLogStatus, value));
+        ASSERT_EQ(settings::Read(settings::ViewLogStatus), value) << "write " << i;
+    }
 }
 
 } // namespace

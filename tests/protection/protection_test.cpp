@@ -137,6 +137,26 @@ TEST_F(ProtectionModesTest, StartupButtonsArmAndDisarmSilently)
     EXPECT_TRUE(dialogs().boxes.empty());
 }
 
+TEST_F(ProtectionModesTest, ArmingOrDisarmingThatDidNotTakeIsTold)
+{
+    frmProtection &form = Open();
+    QDir().mkpath(configHome());
+    WriteBytes(StartupFolder(), "not a folder");
+    form.cmdEnableStartupLock->click();
+    form.cmdDisableNtStartupLock->click(); // no folder: no entry to remove, nothing to tell
+    ASSERT_EQ(dialogs().boxes.size(), 1u);
+    EXPECT_TRUE(dialogs().boxes[0].text.contains("could not be set to start with your session"));
+    EXPECT_EQ(dialogs().boxes[0].icon, platform::MsgIcon::Exclamation);
+
+    // An entry that cannot be removed (a folder in its place).
+    ASSERT_TRUE(QFile::remove(StartupFolder()));
+    ASSERT_TRUE(QDir().mkpath(StartupEntryPath(StartupList::Services, "Gardlock.exe /w")));
+    form.cmdDisableNtStartupLock->click();
+    ASSERT_EQ(dialogs().boxes.size(), 2u);
+    EXPECT_TRUE(dialogs().boxes[1].text.contains("could not be stopped from starting"));
+    EXPECT_TRUE(form.isVisible());
+}
+
 TEST_F(ProtectionModesTest, NormalPlacesItsEntryHidesTheScreenAndLocksModally)
 {
     frmProtection &form = Open();

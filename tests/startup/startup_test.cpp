@@ -2,6 +2,7 @@
 #include "platform/ProcessFacts.h"
 #include "platform/autostart/RegStuff.h"
 #include "startup/CommandLineCode.h"
+#include "support/FullDisk.h"
 #include "support/Sandbox.h"
 
 #include "ui/WindowServices.h"
@@ -11,6 +12,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 using CommandLineCode::Target;
 using testing_support::SandboxTest;
@@ -147,7 +150,7 @@ TEST_F(StartupTest, ALockWithNoPasswordFileSaysOnStderrThatEnterOpensIt)
 TEST_F(StartupTest, EntryHoldsTheCommandAndTheFullCommandLine)
 {
     app::SetPathForTesting("/opt/gard lock");
-    AddServiceStartup("Gardlock.exe /d");
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /d"));
     QSettings entry(StartupEntryPath(StartupList::Services, "Gardlock.exe /d"), QSettings::IniFormat);
     entry.beginGroup("Desktop Entry");
     EXPECT_EQ(entry.value("Type").toString(), "Application");
@@ -172,38 +175,81 @@ TEST_F(StartupTest, NoDoubledSeparatorAfterAFolderThatEndsWithOne)
 
 TEST_F(StartupTest, EntriesAreAddressedByTheirExactCommand)
 {
-    AddServiceStartup("Gardlock.exe /d");
-    AddServiceStartup("Gardlock.exe /d");
-    AddServiceStartup("Gardlock.exe /t");
-    AddServiceStartup("Gardlock.exe /w");
-    AddRunStartup("Gardlock.exe /i");
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /d"));
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /d"));
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /t"));
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /w"));
+    ASSERT_TRUE(AddRunStartup("Gardlock.exe /i"));
     EXPECT_EQ(QDir(StartupFolder()).entryList(QDir::Files).size(), 4);
 
-    RemoveServiceStartup("Gardlock.exe /t");
-    RemoveServiceStartup("Gardlock.exe /t"); // absent: nothing happens
-    RemoveServiceStartup("Gardlock.exe /i"); // lives in the other list
+    ASSERT_TRUE(RemoveServiceStartup("Gardlock.exe /t"));
+    ASSERT_TRUE(RemoveServiceStartup("Gardlock.exe /t")); // absent: nothing happens
+    ASSERT_TRUE(RemoveServiceStartup("Gardlock.exe /i")); // lives in the other list
     EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /t"));
     EXPECT_TRUE(HasStartupEntry(StartupList::Services, "Gardlock.exe /d"));
     EXPECT_TRUE(HasStartupEntry(StartupList::Services, "Gardlock.exe /w"));
     EXPECT_TRUE(HasStartupEntry(StartupList::Run, "Gardlock.exe /i"));
 
     // Commands that differ only in characters a file name cannot hold stay apart.
-    AddRunStartup("Gardlock.exe /a");
-    AddRunStartup("Gardlock.exe_/a");
+    ASSERT_TRUE(AddRunStartup("Gardlock.exe /a"));
+    ASSERT_TRUE(AddRunStartup("Gardlock.exe_/a"));
     EXPECT_NE(StartupEntryPath(StartupList::Run, "Gardlock.exe /a"),
               StartupEntryPath(StartupList::Run, "Gardlock.exe_/a"));
     EXPECT_TRUE(HasStartupEntry(StartupList::Run, "Gardlock.exe /a"));
 }
 
-TEST_F(StartupTest, FailuresAreSilent)
+TEST_F(StartupTest, FailuresAreReportedAndChangeNothing)
 {
-    // The autostart folder's place is taken by a file: nothing can be written.
-    QDir().mkpath(configHome());
+    // A full disk: the entry already there stays whole.
+    ASSERT_TRUE(AddRunStartup("Gardlock.exe /i"));
+    const QString entry = StartupEntryPath(StartupList::Run, "Gardlock.exe /i");
+    const QByteArray before = ReadBytes(entry);
+    app::SetPathForTesting("/opt/elsewhere");
+    {
+        const testing_support::FullDisk full;
+        ASSERT_TRUE(full.Set());
+        EXPECT_FALSE(AddRunStartup("Gardlock.exe /i"));
+        EXPECT_FALSE(AddServiceStartup("Gardlock.exe /t"));
+    }
+    EXPECT_EQ(ReadBytes(entry), before);
+    EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /t"));
+    EXPECT_EQ(QDir(StartupFolder()).entryList(QDir::Files).size(), 1) << "temporary files left";
+
+    // An entry that cannot be removed (a folder in its place) is still there.
+    ASSERT_TRUE(QDir().mkpath(StartupEntryPath(StartupList::Services, "Gardlock.exe /w")));
+    EXPECT_FALSE(RemoveServiceStartup("Gardlock.exe /w"));
+
+    // The autostart folder's place is taken by a file: nothing can be written,
+    // and with no folder there is no entry to remove.
+    ASSERT_TRUE(QDir(StartupFolder()).removeRecursively());
     WriteBytes(StartupFolder(), "not a folder");
-    AddServiceStartup("Gardlock.exe /d");
-    RemoveServiceStartup("Gardlock.exe /d");
+    EXPECT_FALSE(AddServiceStartup("Gardlock.exe /d"));
+    EXPECT_TRUE(RemoveServiceStartup("Gardlock.exe /d"));
     EXPECT_FALSE(HasStartupEntry(StartupList::Services, "Gardlock.exe /d"));
     EXPECT_EQ(ReadBytes(StartupFolder()), QByteArray("not a folder"));
+}
+
+TEST_F(StartupTest, ALockWhoseRestartEntryCannotBeWrittenStillComesUpAndSaysSo)
+{
+    ASSERT_TRUE(WritePassword("pw"));
+    QDir().mkpath(configHome());
+    WriteBytes(StartupFolder(), "not a folder");
+    for (const char *sw : {"/b", "/e"}) {
+        SCOPED_TRACE(sw);
+        RecordingTargets targets;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(CommandLineCode::Main(switches::Find(sw), targets), 0);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(targets.shown.size(), 1);
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find("could not be written in " + StartupFolder().toStdString()), std::string::npos)
+            << err;
+    }
+    // A lock without a restart entry to place says nothing.
+    RecordingTargets targets;
+    testing::internal::CaptureStderr();
+    CommandLineCode::Main(switches::Find("/d"), targets);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(StartupTest, AnAutostartRunnerStartsTheProgramWithItsSwitch)
@@ -221,8 +267,8 @@ TEST_F(StartupTest, AnAutostartRunnerStartsTheProgramWithItsSwitch)
     WriteBytes(stand_in, ("#!/bin/sh\necho \"$@\" >> '" + record + "'\n").toUtf8());
     QFile::setPermissions(stand_in, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    AddServiceStartup("Gardlock.exe /t");
-    AddRunStartup("Gardlock.exe /i");
+    ASSERT_TRUE(AddServiceStartup("Gardlock.exe /t"));
+    ASSERT_TRUE(AddRunStartup("Gardlock.exe /i"));
 
     QProcess run;
     run.start(dex, {"--autostart", "--wait", "--search-paths", StartupFolder()});

@@ -173,12 +173,14 @@ protected:
     void SetUp() override
     {
         SandboxTest::SetUp();
-        platform::installPrintSystem(&printers);
+        platform::Services with = testing_support::RecorderServices();
+        with.printers = &printers;
+        platform::install(with);
     }
     void TearDown() override
     {
         SandboxTest::TearDown();
-        platform::installPrintSystem(nullptr);
+        platform::install(testing_support::RecorderServices());
     }
     FakePrintSystem printers;
 };

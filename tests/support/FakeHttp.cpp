@@ -1,4 +1,5 @@
 #include "support/FakeHttp.h"
+#include "support/Recorders.h"
 
 #include <QEventLoop>
 
@@ -89,7 +90,7 @@ FakeHttp &fakeHttp()
 void ResetFakeHttp()
 {
     g_http = std::make_unique<FakeHttp>();
-    platform::installHttp(g_http.get());
+    platform::install(RecorderServices());
 }
 
 } // namespace testing_support

@@ -39,6 +39,7 @@ public:
 };
 
 FakeHttp &fakeHttp();
+// A fresh fake; installs RecorderServices() (Recorders.h) with it.
 void ResetFakeHttp();
 
 } // namespace testing_support

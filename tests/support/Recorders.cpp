@@ -31,10 +31,19 @@ Recorders &recorders()
 void ResetRecorders()
 {
     g_recorders = std::make_unique<Recorders>();
-    platform::install(
-        {&g_recorders->shell, &g_recorders->dialogs, &g_recorders->launcher, &g_recorders->session});
-    platform::installLockSupervision(&g_recorders->supervision);
-    ResetFakeHttp();
+    ResetFakeHttp(); // installs RecorderServices()
+}
+
+platform::Services RecorderServices()
+{
+    Recorders &r = recorders();
+    return {.shell = &r.shell,
+            .dialogs = &r.dialogs,
+            .launcher = &r.launcher,
+            .session = &r.session,
+            .printers = nullptr,
+            .http = &fakeHttp(),
+            .supervision = &r.supervision};
 }
 
 } // namespace testing_support

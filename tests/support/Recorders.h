@@ -111,6 +111,11 @@ struct Recorders {
 };
 
 Recorders &recorders();
+// The one reset of the platform services in tests: fresh recorders, a fresh
+// fake HTTP client and no print system, all installed at once.
 void ResetRecorders();
+// The set ResetRecorders installs; a test that needs another service copies
+// it, replaces that member and installs the copy.
+platform::Services RecorderServices();
 
 } // namespace testing_support

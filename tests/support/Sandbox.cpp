@@ -1,6 +1,7 @@
 #include "support/Sandbox.h"
 #include "platform/ProcessFacts.h"
 
+#include "lock/InputHeldNotice.h"
 #include "rules/GuessThrottle.h"
 #include "platform/storage/DrivePaths.h"
 #include "ui/Form.h"
@@ -28,6 +29,8 @@ void SandboxTest::SetUp()
     ResetRecorders();
     // One test's wrong passwords must not make the next one wait.
     PasswordGuesses() = GuessThrottle();
+    // Nor may its unwritten restart entry show on the next one's lock.
+    InputHeldNotice::SetRestartEntryMissing(false);
     app::SetPathForTesting(root + "/program");
     app::SetTitle("Gardlock 2001");
 }

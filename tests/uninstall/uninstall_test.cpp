@@ -166,12 +166,14 @@ TEST_F(UninstallTest, WrongPasswordMessagesComeBeforeTheRecordWithTheirIconsAndT
             return RecordingDialogs::MessageBox(owner, text, title, buttons, icon);
         }
     } watcher;
-    platform::install({&shell(), &watcher, &launcher(), &session()});
+    platform::Services with = testing_support::RecorderServices();
+    with.dialogs = &watcher;
+    platform::install(with);
     frmUninstall &form = Open();
     watcher.box = form.txtPassword;
     form.txtPassword->setText("guess");
     form.onUninstallClick();
-    platform::install({&shell(), &dialogs(), &launcher(), &session()});
+    platform::install(testing_support::RecorderServices());
 
     EXPECT_EQ(watcher.seen,
               (QStringList{"Access Denied! log=no box=guess", "Gardlock 2001 log=no box=guess"}));

@@ -259,7 +259,7 @@ TEST_F(OnlineUpdateTest, AnErrorPageFromTheRealHostIsAFailureNotAnUpdate)
                 socket->disconnectFromHost();
             });
     });
-    settings::Write(settings::DownloadFolder, QString("http://127.0.0.1:%1/files/").arg(host.serverPort()));
+    ASSERT_TRUE(settings::Write(settings::DownloadFolder, QString("http://127.0.0.1:%1/files/").arg(host.serverPort())));
     platform::QtHttpClient real(5000);
     struct Restore {
         ~Restore() { ResetFakeHttp(); }
@@ -278,7 +278,9 @@ TEST_F(OnlineUpdateTest, AnErrorPageFromTheRealHostIsAFailureNotAnUpdate)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.status.toStdString());
         ResetRecorders();
-        platform::installHttp(&real);
+        platform::Services with = RecorderServices();
+        with.http = &real;
+        platform::install(with);
         status = c.status;
         body = c.body;
         const QPointer<frmOnlineUpdate> form = &Open();
@@ -341,7 +343,7 @@ TEST_F(OnlineUpdateTest, DownloadFolderSettingPointsTheCheckAtAnotherFolder)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.setting.toStdString());
-        settings::Write(settings::DownloadFolder, c.setting);
+        ASSERT_TRUE(settings::Write(settings::DownloadFolder, c.setting));
         EXPECT_EQ(web::DownloadUrl(web::kVersionFile), c.url);
     }
     EXPECT_TRUE(maker::kDownloadFolder.startsWith("http://"));

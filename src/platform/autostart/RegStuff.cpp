@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace {
 
 QString ListName(StartupList list)
@@ -88,11 +91,12 @@ QString StartupCommandLine(const QString &command)
     return sw.isEmpty() ? exe : exe + " " + ExecQuote(sw);
 }
 
-void WriteAutostartEntry(StartupList list, const QString &command, const QString &commandLine)
+bool WriteAutostartEntry(StartupList list, const QString &command, const QString &commandLine)
 {
     // TryExec: once the program is removed (a package never touches home
     // folders, so the entry stays) the desktop skips the entry instead of
     // failing to start it at every log-in.
+    // A folder that cannot be made shows as the write failing below.
     QDir().mkpath(StartupFolder());
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
@@ -105,32 +109,35 @@ void WriteAutostartEntry(StartupList list, const QString &command, const QString
                                          "X-Gardlock-List=%5\n")
                               .arg(EntryValue("Gardlock 2001 (" + command + ")"), EntryValue(commandLine),
                                    EntryValue(StartupProgram()), EntryValue(command), ListName(list));
-    platform::WriteFileAtomically(StartupEntryPath(list, command), entry.toUtf8(), 0644);
+    return platform::WriteFileAtomically(StartupEntryPath(list, command), entry.toUtf8(), 0644);
 }
 
-void RemoveAutostartEntry(StartupList list, const QString &command)
+bool RemoveAutostartEntry(StartupList list, const QString &command)
 {
-    QFile::remove(StartupEntryPath(list, command));
+    // unlink, not QFile::remove: a dangling symlink is an entry too. No
+    // entry there (ENOENT), or no folder to hold one (ENOTDIR), is success.
+    const QByteArray path = StartupEntryPath(list, command).toLocal8Bit();
+    return ::unlink(path.constData()) == 0 || errno == ENOENT || errno == ENOTDIR;
 }
 
-void AddServiceStartup(const QString &command)
+bool AddServiceStartup(const QString &command)
 {
-    WriteAutostartEntry(StartupList::Services, command, StartupCommandLine(command));
+    return WriteAutostartEntry(StartupList::Services, command, StartupCommandLine(command));
 }
 
-void RemoveServiceStartup(const QString &command)
+bool RemoveServiceStartup(const QString &command)
 {
-    RemoveAutostartEntry(StartupList::Services, command);
+    return RemoveAutostartEntry(StartupList::Services, command);
 }
 
-void AddRunStartup(const QString &command)
+bool AddRunStartup(const QString &command)
 {
-    WriteAutostartEntry(StartupList::Run, command, StartupCommandLine(command));
+    return WriteAutostartEntry(StartupList::Run, command, StartupCommandLine(command));
 }
 
-void RemoveRunStartup(const QString &command)
+bool RemoveRunStartup(const QString &command)
 {
-    RemoveAutostartEntry(StartupList::Run, command);
+    return RemoveAutostartEntry(StartupList::Run, command);
 }
 
 bool HasStartupEntry(StartupList list, const QString &command)

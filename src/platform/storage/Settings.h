@@ -1,13 +1,16 @@
 #pragma once
 // The settings store: named texts under an application name, a section and a
 // key, kept in $XDG_CONFIG_HOME/<application>.conf (INI). Reading never fails
-// (a missing value reads as the default); writing reports nothing.
+// (a missing value reads as the default). Writing replaces the file
+// atomically and reports whether the value reached it: after a failure (a
+// full disk, a read-only folder, a folder in the file's place) the file and
+// every read hold what they held before.
 
 #include <QString>
 
 QString GetSetting(const QString &appName, const QString &section, const QString &key,
                    const QString &defaultValue = QString());
-void SaveSetting(const QString &appName, const QString &section, const QString &key, const QString &value);
+[[nodiscard]] bool SaveSetting(const QString &appName, const QString &section, const QString &key, const QString &value);
 
 // The settings in use, declared once with their defaults.
 namespace settings {
@@ -27,7 +30,9 @@ inline constexpr Setting ViewLogStatus{"ViewLog", "Status", "Unlocked"};
 // means the maker's own download folder.
 inline constexpr Setting DownloadFolder{"Web", "DownloadFolder", ""};
 
+// The file the settings live in, to name it to the user.
+QString FilePath();
 QString Read(const Setting &setting);
-void Write(const Setting &setting, const QString &value);
+[[nodiscard]] bool Write(const Setting &setting, const QString &value);
 
 } // namespace settings

@@ -1,4 +1,5 @@
 #include "platform/supervision/LockSupervision.h"
+#include "platform/Platform.h"
 
 namespace platform {
 
@@ -12,18 +13,13 @@ public:
     bool PicturesAllowed() const override { return true; }
 };
 
-LockSupervision *g_supervision = nullptr;
-
 } // namespace
 
 LockSupervision &lockSupervision()
 {
     static Unsupervised none;
-    return g_supervision ? *g_supervision : none;
+    LockSupervision *supervision = installed().supervision;
+    return supervision ? *supervision : none;
 }
 
-void installLockSupervision(LockSupervision *supervision)
-{
-    g_supervision = supervision;
-}
 } // namespace platform

@@ -35,8 +35,8 @@ public:
     virtual bool MustComeBack() const { return false; }
 };
 
-// The installed one; a do-nothing one when the program is not supervised.
+// The installed one (Services::supervision, platform/Platform.h); a
+// do-nothing one when the program is not supervised.
 LockSupervision &lockSupervision();
-void installLockSupervision(LockSupervision *supervision);
 
 } // namespace platform
