@@ -48,8 +48,8 @@ check "the grabs are free again" grabs_free
 xautolock -time 1 -locker "$GARDLOCK_BIN /b" -nowlocker "$GARDLOCK_BIN /b" >"$E2E_TMP/xautolock.out" 2>&1 &
 XAUTOLOCK=$!
 E2E_PIDS+=($XAUTOLOCK)
-sleep 1
-xautolock -locknow
+# -locknow fails until xautolock has put its mark on the root window.
+check "xautolock takes the lock-now request" wait_for 20 xautolock -locknow
 check "xautolock brings up the lock" wait_for 20 shown_named "Desktop status: Locked"
 check "the lock holds the keyboard" wait_for 10 keyboard_grab_held
 check "its restart entry starts the front, not the program behind it" \

@@ -112,7 +112,16 @@ check "100 MB files: \"&Close\" closes the viewer" wait_for 5 gone "$NEWS_TITLE"
 rm -f "$FILES/application.ver" "$FILES/news2.txt"
 
 # No server: one message, and the window is gone.
-CLOSED_PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+# The port stays bound (never listening, so connections are refused) while
+# it is used: a port let go at once could be taken by another test's server.
+python3 -c '
+import socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", 0))
+print(s.getsockname()[1], flush=True)
+time.sleep(600)' >"$E2E_TMP/closed-port" &
+E2E_PIDS+=($!)
+wait_for 10 test -s "$E2E_TMP/closed-port" >/dev/null
+CLOSED_PORT=$(cat "$E2E_TMP/closed-port")
 set_folder "http://127.0.0.1:$CLOSED_PORT/files/"
 open_update
 check "no server: a message box comes up" wait_for 10 test "$(visible_count "Gardlock 2001")" -eq 2
