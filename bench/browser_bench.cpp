@@ -70,7 +70,8 @@ int main(int argc, char **argv)
     platform::QtDialogs dialogs;
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;
-    platform::install({.shell = shell.get(), .dialogs = &dialogs, .launcher = &launcher, .session = &session});
+    platform::install(
+        {.shell = shell.get(), .dialogs = &dialogs, .launcher = &launcher, .session = &session});
 
     const QString many = sandbox.path() + "/home/many";
     QDir().mkpath(many);

@@ -193,10 +193,11 @@ void frmLogViewer::onLockScreenClick()
     // Locked now either way; unless stored, the screen would open unlocked
     // next time, which whoever locked it must know.
     if (!stored)
-        MsgBox(QStringLiteral("This screen is locked now, but it will open unlocked next time: %1 could not be "
-                              "written.")
-                   .arg(settings::FilePath()),
-               platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QString(), this);
+        MsgBox(
+            QStringLiteral("This screen is locked now, but it will open unlocked next time: %1 could not be "
+                           "written.")
+                .arg(settings::FilePath()),
+            platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QString(), this);
 }
 
 void frmLogViewer::onUnlockScreenClick()

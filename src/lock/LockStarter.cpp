@@ -3,9 +3,9 @@
 #include "lock/InputHeldNotice.h"
 #include "lock/NtStyleLock.h"
 #include "lock/frmNormalLock.h"
-#include "platform/supervision/LockSupervision.h"
 #include "platform/Platform.h"
 #include "platform/autostart/RegStuff.h"
+#include "platform/supervision/LockSupervision.h"
 #include "ui/WindowServices.h"
 
 #include <QTimer>
@@ -55,8 +55,9 @@ bool PlaceRestartEntry(const QString &entry)
 void RemoveRestartEntry(LockKind style)
 {
     if (!RemoveServiceStartup(startup_commands::RestartEntry(style)))
-        std::fprintf(stderr, "gardlock: the restart entry in %s could not be removed; the lock will come up at "
-                             "the next log-in\n",
+        std::fprintf(stderr,
+                     "gardlock: the restart entry in %s could not be removed; the lock will come up at "
+                     "the next log-in\n",
                      qPrintable(StartupFolder()));
 }
 

@@ -147,8 +147,9 @@ void SayNotTaken(const QString &text, QWidget *owner)
 
 void SaySettingNotSaved(const QString &what, QWidget *owner)
 {
-    SayNotTaken(QStringLiteral("The %1 could not be saved: %2 could not be written.").arg(what, settings::FilePath()),
-                owner);
+    SayNotTaken(
+        QStringLiteral("The %1 could not be saved: %2 could not be written.").arg(what, settings::FilePath()),
+        owner);
 }
 
 } // namespace
@@ -164,12 +165,13 @@ void Options::onTrayIconClick()
     const bool entry =
         enable ? AddRunStartup(startup_commands::kTrayIcon) : RemoveRunStartup(startup_commands::kTrayIcon);
     if (!entry)
-        SayNotTaken(enable ? QStringLiteral("The tray icon could not be set to load with your session: its "
-                                            "start-up entry could not be written in %1.")
-                                 .arg(StartupFolder())
-                           : QStringLiteral("The tray icon could not be stopped from loading with your session: "
-                                            "its start-up entry in %1 could not be removed.")
-                                 .arg(StartupFolder()),
+        SayNotTaken(enable
+                        ? QStringLiteral("The tray icon could not be set to load with your session: its "
+                                         "start-up entry could not be written in %1.")
+                              .arg(StartupFolder())
+                        : QStringLiteral("The tray icon could not be stopped from loading with your session: "
+                                         "its start-up entry in %1 could not be removed.")
+                              .arg(StartupFolder()),
                     this);
     else if (!stored)
         SaySettingNotSaved(QStringLiteral("tray icon setting"), this);

@@ -203,7 +203,8 @@ void SayStartupLockUnchanged(bool arming, QWidget *owner)
                                 "could not be written in %1.")
                : QStringLiteral("The lock could not be stopped from starting with your session: its start-up "
                                 "entry in %1 could not be removed.");
-    MsgBox(text.arg(StartupFolder()), platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QString(), owner);
+    MsgBox(text.arg(StartupFolder()), platform::MsgButtons::OK, platform::MsgIcon::Exclamation, QString(),
+           owner);
 }
 
 } // namespace

@@ -64,7 +64,8 @@ int main(int argc, char **argv)
     platform::QtDialogs dialogs;
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;
-    platform::install({.shell = shell.get(), .dialogs = &dialogs, .launcher = &launcher, .session = &session});
+    platform::install(
+        {.shell = shell.get(), .dialogs = &dialogs, .launcher = &launcher, .session = &session});
 
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QWidget *background = MakeWindow(nullptr, screen, "Driver Background", "black");

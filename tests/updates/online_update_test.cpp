@@ -259,7 +259,8 @@ TEST_F(OnlineUpdateTest, AnErrorPageFromTheRealHostIsAFailureNotAnUpdate)
                 socket->disconnectFromHost();
             });
     });
-    ASSERT_TRUE(settings::Write(settings::DownloadFolder, QString("http://127.0.0.1:%1/files/").arg(host.serverPort())));
+    ASSERT_TRUE(settings::Write(settings::DownloadFolder,
+                                QString("http://127.0.0.1:%1/files/").arg(host.serverPort())));
     platform::QtHttpClient real(5000);
     struct Restore {
         ~Restore() { ResetFakeHttp(); }

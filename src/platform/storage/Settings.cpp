@@ -112,7 +112,8 @@ bool SaveSetting(const QString &appName, const QString &section, const QString &
     // later time than the one before.
     const QDateTime previous = before.exists() ? before.lastModified() : QDateTime();
     QFile replaced(store);
-    if (previous.isValid() && QFileInfo(store).lastModified() <= previous && replaced.open(QIODevice::ReadWrite))
+    if (previous.isValid() && QFileInfo(store).lastModified() <= previous &&
+        replaced.open(QIODevice::ReadWrite))
         replaced.setFileTime(previous.addMSecs(1), QFileDevice::FileModificationTime);
     return true;
 }

@@ -10,7 +10,8 @@
 
 QString GetSetting(const QString &appName, const QString &section, const QString &key,
                    const QString &defaultValue = QString());
-[[nodiscard]] bool SaveSetting(const QString &appName, const QString &section, const QString &key, const QString &value);
+[[nodiscard]] bool SaveSetting(const QString &appName, const QString &section, const QString &key,
+                               const QString &value);
 
 // The settings in use, declared once with their defaults.
 namespace settings {
