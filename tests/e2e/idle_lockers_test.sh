@@ -36,7 +36,8 @@ check "the front holds the keyboard at once" wait_for 5 keyboard_grab_held
 # shellcheck disable=SC2046
 check "the password is typed while the lock still starts" "$GARDLOCK_TOOLS/xtestkeys" 2000 $(typed)
 await_end early 30
-cp "$DRIVE_C/intruder.log" "$E2E_OUT/intruder-early.log" 2>/dev/null
+screenshot early-end
+rm -f "$E2E_OUT/intruder-early.log"; cp "$DRIVE_C/intruder.log" "$E2E_OUT/intruder-early.log" 2>/dev/null
 check "the early password ended the lock with status 0" test "$STATUS" = 0
 check "no wrong password was logged" records_are 0
 cp "$E2E_TMP/witness.out" "$E2E_OUT/witness-early.out" 2>/dev/null
