@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -120,7 +120,7 @@ protected:
         EXPECT_EQ(::pipe(sleepLock), 0);
         m_sleepLockRead = sleepLock[0];
         ::fcntl(m_sleepLockRead, F_SETFD, FD_CLOEXEC);
-        cover = std::make_unique<FakeCover>(m_dir.filePath("lockholds").toStdString(), m_sleepLockRead);
+        cover = std::make_unique<FakeCover>(m_dir.Path("lockholds"), m_sleepLockRead);
         ::setenv("FAKE_LOCK_PLAN", PlanPath().c_str(), 1);
         ::setenv("FAKE_KILL_FD", std::to_string(cover->KillFd()).c_str(), 1);
         supervision::Launch launch;
@@ -141,12 +141,28 @@ protected:
             runs.push_back(line);
         return runs;
     }
-    std::string PlanPath() const { return m_dir.filePath("plan").toStdString(); }
+    std::string PlanPath() const { return m_dir.Path("plan"); }
 
     std::unique_ptr<FakeCover> cover;
 
 private:
-    QTemporaryDir m_dir;
+    // A folder of the test's own, removed with everything in it.
+    struct TemporaryDir {
+        std::string path;
+        TemporaryDir()
+        {
+            std::string pattern = std::filesystem::temp_directory_path() / "gardlock-front-XXXXXX";
+            if (::mkdtemp(pattern.data()))
+                path = pattern;
+        }
+        ~TemporaryDir()
+        {
+            std::error_code ignored;
+            if (!path.empty())
+                std::filesystem::remove_all(path, ignored);
+        }
+        std::string Path(const char *name) const { return path + "/" + name; }
+    } m_dir;
     int m_sleepLockRead = -1;
 };
 

@@ -3,7 +3,7 @@
 // reach the child.
 
 #include "front/SupervisorPolicy.h"
-#include "platform/supervision/LockSupervision.h"
+#include "core/SupervisionProtocol.h"
 
 #include <gtest/gtest.h>
 

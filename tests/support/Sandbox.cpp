@@ -1,11 +1,9 @@
 #include "support/Sandbox.h"
+#include "support/Hooks.h"
 #include "platform/ProcessFacts.h"
 
-#include "lock/InputHeldNotice.h"
 #include "rules/GuessThrottle.h"
 #include "platform/storage/DrivePaths.h"
-#include "ui/Form.h"
-#include "ui/WindowServices.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,15 +27,14 @@ void SandboxTest::SetUp()
     ResetRecorders();
     // One test's wrong passwords must not make the next one wait.
     PasswordGuesses() = GuessThrottle();
-    // Nor may its unwritten restart entry show on the next one's lock.
-    InputHeldNotice::SetRestartEntryMissing(false);
     app::SetPathForTesting(root + "/program");
     app::SetTitle("Gardlock 2001");
+    RunSetUpHooks();
 }
 
 void SandboxTest::TearDown()
 {
-    Forms::DestroyAll();
+    RunTearDownHooks();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_dir.reset();

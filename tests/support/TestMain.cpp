@@ -1,7 +1,8 @@
 // Entry point of every unit-test executable: a QApplication on the offscreen
-// platform (set by ctest), recorders installed, then GoogleTest.
+// platform (set by ctest), the hooks of the layers it tests run, recorders
+// installed, then GoogleTest.
 
-#include "startup/ProgramPages.h"
+#include "support/Hooks.h"
 #include "support/Recorders.h"
 
 #include <QApplication>
@@ -14,7 +15,7 @@ int main(int argc, char **argv)
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    RegisterProgramPages();
+    testing_support::RunStartHooks();
     testing_support::ResetRecorders();
     return RUN_ALL_TESTS();
 }

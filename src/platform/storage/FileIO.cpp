@@ -118,8 +118,9 @@ bool AppendWhole(const QString &path, const QByteArray &bytes)
     bool ok = WriteAll(fd, bytes.constData(), bytes.size());
     if (ok && S_ISREG(st.st_mode))
         ok = ::fdatasync(fd) == 0;
-    if (!ok && S_ISREG(st.st_mode) && before >= 0)
-        (void)::ftruncate(fd, before);
+    if (!ok && S_ISREG(st.st_mode) && before >= 0 && ::ftruncate(fd, before) != 0) {
+        // Nothing more to do: the append is reported as failed either way.
+    }
     if (locked)
         ::flock(fd, LOCK_UN);
     if (::close(fd) != 0)
