@@ -43,7 +43,7 @@ export GARDLOCK_BIN="$BUILD/src/gardlock" GARDLOCK_TOOLS="$BUILD/tests" E2E_OUT=
 source "$HERE/../tests/e2e/lib.sh"
 T="$GARDLOCK_TOOLS"
 for tool in grabprobe raiser fakepanel crashprobe mapwatch; do
-  [ -x "$T/$tool" ] || { echo "missing $T/$tool: build the tests first"; exit 1; }
+  [ -x "$T/$tool" ] || { echo "missing $T/$tool: cmake --build build --target bench"; exit 1; }
 done
 
 IDLE_SECONDS=${IDLE_SECONDS:-20}

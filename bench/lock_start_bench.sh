@@ -17,7 +17,7 @@ export GARDLOCK_BIN="$BUILD/src/gardlock" GARDLOCK_TOOLS="$BUILD/tests" E2E_OUT=
 source "$(dirname "$0")/../tests/e2e/lib.sh"
 T="$GARDLOCK_TOOLS"
 for tool in grabwatch grabprobe; do
-  [ -x "$T/$tool" ] || { echo "missing $T/$tool: build the tests first"; exit 1; }
+  [ -x "$T/$tool" ] || { echo "missing $T/$tool: cmake --build build --target bench"; exit 1; }
 done
 RUNS=${RUNS:-10}
 
