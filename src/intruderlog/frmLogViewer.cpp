@@ -207,7 +207,7 @@ void frmLogViewer::onUnlockScreenClick()
         break;
     case VerifyOutcome::NoChange:
         // No password was set: the empty one has just been written and the
-        // Part unlocks without comparing. A password file that cannot be read
+        // screen unlocks without comparing. A password file that cannot be read
         // leaves nothing stored, and the screen stays locked.
         if (!ReadPassword().ok())
             return;
