@@ -1,8 +1,7 @@
 // The NT-style lock texts' editor, opened from Options.
 
 #include "options/EditTextNT.h"
-#include "rules/NtLockTexts.h"
-#include "support/Sandbox.h"
+#include "support/NtTextFiles.h"
 
 #include <QDir>
 #include <QLabel>
@@ -11,31 +10,13 @@
 #include <QPushButton>
 #include <QTest>
 
-using testing_support::SandboxTest;
+using testing_support::NtTextsTest;
 
 namespace {
 
 const QString kSaveError = QStringLiteral(
     "An error has ocurred while trying to save data to your hard drive. If this problem persists, "
     "re-install Deskward again or contact Corvane Technologies.");
-
-class NtTextsTest : public SandboxTest {
-protected:
-    QString file(int i) const { return NtLockTextFiles().at(i); }
-    void WriteAll(const QList<QByteArray> &records)
-    {
-        for (int i = 0; i < records.size(); ++i)
-            WriteBytes(file(i), records[i]);
-    }
-    QList<QByteArray> FileBytes() const
-    {
-        QList<QByteArray> bytes;
-        for (int i = 0; i < 4; ++i)
-            bytes << ReadBytes(file(i));
-        return bytes;
-    }
-};
-
 
 class EditTextNTTest : public NtTextsTest {
 protected:

@@ -1,29 +1,11 @@
-#include "rules/NtLockTexts.h"
-#include "support/Sandbox.h"
+#include "support/NtTextFiles.h"
 
 #include <QDir>
 #include <QTest>
 
-using testing_support::SandboxTest;
+using testing_support::NtTextsTest;
 
 namespace {
-
-class NtTextsTest : public SandboxTest {
-protected:
-    QString file(int i) const { return NtLockTextFiles().at(i); }
-    void WriteAll(const QList<QByteArray> &records)
-    {
-        for (int i = 0; i < records.size(); ++i)
-            WriteBytes(file(i), records[i]);
-    }
-    QList<QByteArray> FileBytes() const
-    {
-        QList<QByteArray> bytes;
-        for (int i = 0; i < 4; ++i)
-            bytes << ReadBytes(file(i));
-        return bytes;
-    }
-};
 
 TEST_F(NtTextsTest, WritesOneQuotedRecordPerFileAndReadsItBack)
 {
