@@ -64,6 +64,7 @@ int main(int argc, char **argv)
     platform::LazyHttpClient http(QApplication::applicationDirPath());
     platform::SupervisorLink supervisorLink(supervisor);
     supervisorLink.SetKeyReplay(platform::x11::ReplayKeys);
+    supervisorLink.SetKeyWindow(platform::x11::KeyWindow);
     platform::install({.shell = shell.get(),
                        .dialogs = &dialogs,
                        .launcher = &launcher,

@@ -79,6 +79,8 @@ std::string Encode(const Message &message)
         std::string text(word.text);
         if (message.kind == Kind::Held)
             text += ' ' + std::to_string(message.nanoseconds);
+        if (message.kind == Kind::Shown && message.window != 0)
+            text += ' ' + std::to_string(message.window);
         return text;
     }
     return {};
@@ -98,6 +100,15 @@ std::optional<Message> Parse(std::string_view packet)
             if (error != std::errc() || end != number.data() + number.size() || ns < 0)
                 return std::nullopt;
             return Message{Kind::Held, ns};
+        }
+        // "shown" alone, or with the window's number.
+        if (word.kind == Kind::Shown && packet.substr(0, word.text.size() + 1) == "shown ") {
+            const auto window = Number<std::uint32_t>(packet.substr(word.text.size() + 1), 4294967295u);
+            if (!window)
+                return std::nullopt;
+            Message message{Kind::Shown};
+            message.window = *window;
+            return message;
         }
         if (packet == word.text)
             return Message{word.kind};

@@ -33,7 +33,7 @@ inline constexpr std::size_t kMaxPacket = 4096;
 enum class Kind {
     StartingNormal,  // child: a Normal lock loads
     StartingNtStyle, // child: an NT-style lock loads
-    Shown,           // child: its window is shown (a relaunched lock then waits for Go)
+    Shown,           // child: its window (`window`, 0 if none is known) is shown; a relaunched lock then waits for Go
     Held,            // child: it holds keyboard and pointer (since `nanoseconds`, CLOCK_MONOTONIC)
     Ended,           // child: the right password ended the lock
     Refused,         // child: the lock cannot hold this display; it ends without one
@@ -53,6 +53,7 @@ struct CaughtKey {
 struct Message {
     Kind kind;
     std::int64_t nanoseconds = 0; // Held only
+    std::uint32_t window = 0;     // Shown only: the X window that takes the lock's keys
     CaughtKey key{};              // Key only
     bool operator==(const Message &) const = default;
 };

@@ -321,6 +321,7 @@ private:
             return;
         case Kind::Shown:
             m_loadDeadline = -1;
+            m_lockWindow = message.window;
             HandOver();
             return;
         case Kind::Held:
@@ -356,7 +357,22 @@ private:
             ::kill(m_pid, SIGKILL); // reaped as a crash, the cover and the grabs kept meanwhile
             return;
         }
-        // What was typed while the grab was here goes to the lock, in order, before it takes over.
+        // Best: the keyboard goes straight to the lock's window, keys typed
+        // during the hand-over queued behind those caught before it.
+        if (m_lockWindow != 0 && m_cover.HandKeysTo(m_lockWindow)) {
+            m_grabAt = -1;
+            m_keyboardHeld = m_pointerHeld = false;
+            m_releasedAt = MonotonicNanoseconds();
+            if (!SendAll(m_fd, {Message{Kind::Go}}, kLateSendWithinNs)) {
+                TryGrabs();
+                m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
+                return;
+            }
+            m_heldCheckAt = m_releasedAt + kHeldWithinNs;
+            return;
+        }
+        // Otherwise what was typed while the grab was here goes to the lock,
+        // in order, before it takes over.
         if (!SendAll(m_fd, KeysToPass(m_cover.TakeKeys()), kSendWithinNs)) {
             m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
             return;
@@ -606,6 +622,7 @@ private:
         }
         m_pid = pid;
         m_fd = pair[0];
+        m_lockWindow = 0;
         return true;
     }
 
@@ -629,6 +646,8 @@ private:
     std::int64_t m_handOverAt = -1;
     std::int64_t m_heldCheckAt = -1;
     int m_unansweredHandOvers = 0;
+    // The window the lock shown last takes its keys in (0: not known).
+    std::uint32_t m_lockWindow = 0;
     std::int64_t m_loadDeadline = -1;
     std::int64_t m_releasedAt = 0;
     std::int64_t m_coveredAt = 0;

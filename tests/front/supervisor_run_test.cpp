@@ -47,6 +47,7 @@ public:
     int KillFd() const { return m_killWrite; }
 
     std::vector<std::string> log;
+    int releases = 0;
 
     bool Prepare() override
     {
@@ -68,7 +69,13 @@ public:
     }
     bool GrabKeyboard() override { return m_connected && !LockHolds(); }
     bool GrabPointer() override { return m_connected && !LockHolds(); }
-    void ReleaseGrabs() override {}
+    void ReleaseGrabs() override { ++releases; }
+    // Window 77 can take the focus; any other cannot.
+    bool HandKeysTo(std::uint32_t window) override
+    {
+        log.push_back("hand keys to " + std::to_string(window));
+        return window == 77;
+    }
     std::vector<protocol::CaughtKey> TakeKeys() override { return {}; }
     Mark ClaimLockMark() override { return Mark::Claimed; }
     bool GrabsLeak() override { return false; }
@@ -116,6 +123,7 @@ protected:
             return text;
         }();
         ::unlink((PlanPath() + ".runs").c_str());
+        ::unlink(m_dir.Path("lockholds").c_str());
         int sleepLock[2];
         EXPECT_EQ(::pipe(sleepLock), 0);
         m_sleepLockRead = sleepLock[0];
@@ -205,6 +213,20 @@ TEST_F(SupervisorRun, HeldCountsOnlyWhenTheLockReallyHoldsBoth)
     const auto hides = std::count_if(cover->log.begin(), cover->log.end(),
                                      [](const std::string &entry) { return entry.starts_with("hide"); });
     EXPECT_EQ(hides, 1);
+    EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
+}
+
+TEST_F(SupervisorRun, TheKeyboardGoesStraightToTheLocksWindowWhenItCanTakeTheFocus)
+{
+    EXPECT_EQ(Run({"send:start /d; send:shown 77; wait:go; touch:lockholds; send:held 1; send:ended; exit:0"}), 0);
+    EXPECT_NE(std::find(cover->log.begin(), cover->log.end(), "hand keys to 77"), cover->log.end());
+    EXPECT_EQ(cover->releases, 0) << "handed over, not let go of";
+    EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
+
+    // A window that cannot take the focus: the grabs are let go of as before.
+    EXPECT_EQ(Run({"send:start /d; send:shown 78; wait:go; touch:lockholds; send:held 1; send:ended; exit:0"}), 0);
+    EXPECT_NE(std::find(cover->log.begin(), cover->log.end(), "hand keys to 78"), cover->log.end());
+    EXPECT_GE(cover->releases, 1);
     EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
 }
 

@@ -22,9 +22,14 @@ namespace {
 
 TEST(SupervisionMessages, EveryMessageReadsBackAsItself)
 {
-    const std::vector<Message> all = {
+    std::vector<Message> all = {
         {Kind::StartingNormal},      {Kind::StartingNtStyle}, {Kind::Shown}, {Kind::Held, 0},
         {Kind::Held, 1234567890123}, {Kind::Ended},           {Kind::Go},    {Kind::Refused}};
+    for (std::uint32_t window : {1u, 0x1e00007u, 4294967295u}) {
+        Message shown{Kind::Shown};
+        shown.window = window;
+        all.push_back(shown);
+    }
     for (const Message &message : all) {
         const std::string packet = protocol::Encode(message);
         EXPECT_EQ(protocol::Parse(packet), message) << packet;
@@ -79,6 +84,7 @@ TEST(SupervisionMessages, MalformedPacketsMeanNothing)
     const char *const packets[] = {
         "",     "start", "start /b", "start /d ", "Shown",    "shown\n", "go ",
         "held", "held ", "held -5",  "held 12x",  "held 1 2", "ended!",  "held 99999999999999999999",
+        "shown ", "shown x", "shown -1", "shown 4294967296", "shown 7 8",
     };
     for (const char *packet : packets)
         EXPECT_FALSE(protocol::Parse(packet).has_value()) << '"' << packet << '"';

@@ -89,7 +89,10 @@ void SupervisorLink::LockShown()
 {
     if (m_fd < 0)
         return;
-    Send({Kind::Shown});
+    Message shown{Kind::Shown};
+    if (m_keyWindow)
+        shown.window = m_keyWindow();
+    Send(shown);
     // Only the first lock of a relaunched process finds the supervisor
     // holding the grab; any other takes it at once.
     const bool handedOver = m_relaunched && !m_shownBefore;

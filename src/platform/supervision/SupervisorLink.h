@@ -47,6 +47,10 @@ public:
     // before handing it over (the X11 layer's ReplayKeys in the program).
     using KeyReplay = std::function<void(const std::vector<protocol::CaughtKey> &)>;
     void SetKeyReplay(KeyReplay replay) { m_replay = std::move(replay); }
+    // The window a shown lock takes its keys in, for the supervisor to hand
+    // the keyboard to (the X11 layer's KeyWindow in the program).
+    using KeyWindow = std::function<std::uint32_t()>;
+    void SetKeyWindow(KeyWindow window) { m_keyWindow = std::move(window); }
 
 private:
     void OnReadable();
@@ -68,6 +72,7 @@ private:
     // Between "go" and the moment both grabs are held: "held" is said only then.
     QTimer *m_holdRetry = nullptr;
     KeyReplay m_replay;
+    KeyWindow m_keyWindow;
     std::vector<protocol::CaughtKey> m_caught;
 };
 

@@ -1,11 +1,12 @@
 #include "platform/x11/X11KeyReplay.h"
 
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/plain/X11KeyEvents.h"
 
 #include <QGuiApplication>
 #include <QWindow>
 
-#include <cstring>
+#include <cstdlib>
 
 namespace platform::x11 {
 
@@ -32,21 +33,8 @@ void Send(QWindow *window, const std::vector<protocol::CaughtKey> &keys)
     xcb_connection_t *conn = QtConnection();
     if (!conn || !window)
         return;
-    const xcb_window_t target = xcb_window_t(window->winId());
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
-    for (const protocol::CaughtKey &key : keys) {
-        xcb_key_press_event_t event;
-        std::memset(&event, 0, sizeof event);
-        event.response_type = key.press ? XCB_KEY_PRESS : XCB_KEY_RELEASE;
-        event.detail = key.code;
-        event.time = key.time;
-        event.root = screen ? screen->root : 0;
-        event.event = target;
-        event.child = XCB_NONE;
-        event.state = key.state;
-        event.same_screen = 1;
-        xcb_send_event(conn, 0, target, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
-    }
+    SendKeyEvents(conn, screen ? screen->root : 0, xcb_window_t(window->winId()), keys);
     xcb_flush(conn);
 }
 
@@ -57,6 +45,17 @@ void ReplayKeys(const std::vector<protocol::CaughtKey> &keys)
     // At once, right after the grab: keys typed from now on come after these.
     if (!keys.empty())
         Send(Target(), keys);
+}
+
+std::uint32_t KeyWindow()
+{
+    QWindow *window = Target();
+    xcb_connection_t *conn = QtConnection();
+    if (!window || !conn)
+        return 0;
+    // A round trip: the window's map, still queued here, is done when it answers.
+    std::free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr));
+    return std::uint32_t(window->winId());
 }
 
 } // namespace platform::x11

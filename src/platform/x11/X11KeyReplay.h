@@ -5,11 +5,16 @@
 
 #include "core/SupervisionProtocol.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace platform::x11 {
 
 // Sends them at once to the window that takes keys now (see Target()).
 void ReplayKeys(const std::vector<protocol::CaughtKey> &keys);
+
+// The X window that takes the program's keys now (0 when none is shown),
+// once the server has mapped it: the supervisor hands the keyboard to it.
+std::uint32_t KeyWindow();
 
 } // namespace platform::x11

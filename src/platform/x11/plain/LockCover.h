@@ -6,6 +6,7 @@
 
 #include "core/SupervisionProtocol.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace platform {
@@ -26,6 +27,12 @@ public:
     // cover shown, the cover takes the focus first, so keys typed before
     // another client grabs come here too.
     virtual void ReleaseGrabs() = 0;
+    // Hands the keyboard to a window of the lock with no moment in which a
+    // key could go elsewhere or out of order: the keys caught so far are
+    // given to `window`, the focus moves there and both grabs are let go;
+    // keys typed meanwhile wait in the server and follow. False (the grabs
+    // still held here, the keys kept) when that window cannot take the focus.
+    virtual bool HandKeysTo(std::uint32_t window) = 0;
     // The keys the grabs (or the focused cover) caught since the last call,
     // oldest first.
     virtual std::vector<protocol::CaughtKey> TakeKeys() = 0;

@@ -1,6 +1,7 @@
 #include "platform/x11/plain/X11RootCover.h"
 
 #include "platform/x11/plain/X11GrabBreak.h"
+#include "platform/x11/plain/X11KeyEvents.h"
 #include "platform/x11/plain/X11Reply.h"
 
 #include <xcb/xcb.h>
@@ -133,6 +134,42 @@ public:
         Drain();
         // Those ends were ours.
         m_grabsLost = false;
+    }
+
+    bool HandKeysTo(std::uint32_t window) override
+    {
+        if (!m_conn || window == XCB_NONE)
+            return false;
+        // Grabbed again in synchronous mode: the server now holds back every
+        // key instead of sending it anywhere, until the grab ends.
+        Freed<xcb_grab_keyboard_reply_t> frozen{xcb_grab_keyboard_reply(
+            m_conn,
+            xcb_grab_keyboard(m_conn, 0, m_root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC),
+            nullptr)};
+        if (!frozen.reply || frozen.reply->status != XCB_GRAB_STATUS_SUCCESS)
+            return false;
+        // Every key sent here before the freeze is read by now.
+        Drain();
+        if (xcb_generic_error_t *error = xcb_request_check(
+                m_conn, xcb_set_input_focus_checked(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME))) {
+            // Not mapped (yet) or gone: the keyboard thaws, still grabbed here.
+            std::free(error);
+            std::free(xcb_grab_keyboard_reply(
+                m_conn,
+                xcb_grab_keyboard(m_conn, 0, m_root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                nullptr));
+            return false;
+        }
+        SendKeyEvents(m_conn, m_root, window, m_keys);
+        m_keys.clear();
+        // Letting go thaws the keyboard: what it held back goes to the focus,
+        // the lock's window, after the keys just sent.
+        xcb_ungrab_keyboard(m_conn, XCB_CURRENT_TIME);
+        xcb_ungrab_pointer(m_conn, XCB_CURRENT_TIME);
+        std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+        Drain();
+        m_grabsLost = false;
+        return true;
     }
 
     std::vector<protocol::CaughtKey> TakeKeys() override
