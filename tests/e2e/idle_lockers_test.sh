@@ -16,7 +16,9 @@ ui_pids() { local p; for p in $(pgrep -x gardlock-ui); do
 ui_count() { ui_pids | wc -l; }
 no_ui() { [ "$(ui_count)" = 0 ]; }
 one_ui() { [ "$(ui_count)" = 1 ]; }
-witness_events() { grep -c '^event' "$E2E_TMP/witness.out"; }
+# Presses only: the release of the Return that ended the lock may come once
+# the lock is gone, and lands on the window that has the focus again.
+witness_events() { grep -c '^event key-press' "$E2E_TMP/witness.out"; }
 
 start_desktop
 set_password "sesame"
@@ -41,7 +43,7 @@ rm -f "$E2E_OUT/intruder-early.log"; cp "$DRIVE_C/intruder.log" "$E2E_OUT/intrud
 check "the early password ended the lock with status 0" test "$STATUS" = 0
 check "no wrong password was logged" records_are 0
 cp "$E2E_TMP/witness.out" "$E2E_OUT/witness-early.out" 2>/dev/null
-check "no key reached the window under the lock" test "$(witness_events)" = "$BEFORE"
+check "no key press reached the window under the lock" test "$(witness_events)" = "$BEFORE"
 check "the grabs are free again" grabs_free
 
 # --- xautolock -------------------------------------------------------------------
@@ -49,9 +51,11 @@ check "the grabs are free again" grabs_free
 xautolock -time 1 -locker "$GARDLOCK_BIN /b" -nowlocker "$GARDLOCK_BIN /b" >"$E2E_TMP/xautolock.out" 2>&1 &
 XAUTOLOCK=$!
 E2E_PIDS+=($XAUTOLOCK)
-# -locknow fails until xautolock has put its mark on the root window.
-check "xautolock takes the lock-now request" wait_for 20 xautolock -locknow
-check "xautolock brings up the lock" wait_for 20 shown_named "Desktop status: Locked"
+# -locknow fails until xautolock has put its mark on the root window, and a
+# request that comes just after that, while xautolock still sets up, can be
+# lost: it is asked again until the lock is up.
+lock_now_shown() { xautolock -locknow && wait_for 3 shown_named "Desktop status: Locked"; }
+check "xautolock brings up the lock" wait_for 30 lock_now_shown
 check "the lock holds the keyboard" wait_for 10 keyboard_grab_held
 check "its restart entry starts the front, not the program behind it" \
   grep -qx "Exec=$(readlink -f "$GARDLOCK_BIN") /d" "$AUTOSTART"/*.desktop
