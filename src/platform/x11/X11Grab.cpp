@@ -64,6 +64,7 @@ void Grab::Hold()
         m_conn.Flush();
         m_watching = true;
     }
+    const bool keyboardBefore = m_keyboard;
     if (!m_keyboard || !m_pointer) {
         // Both requests go out before either answer is awaited: one round trip.
         const xcb_window_t root = m_conn.Root();
@@ -80,7 +81,17 @@ void Grab::Hold()
             m_pointer = Granted(qt, pointer);
     }
     QWindow *window = m_chooser();
-    if (window && window != m_focused) {
+    // Taking the keyboard on the root window tells the focused window it
+    // lost the focus (a FocusOut of the grab), and Qt then deactivates it.
+    // The supervisor may have given our window the focus before, when
+    // setting it again would change nothing and say nothing: it goes to the
+    // pointer's window for a moment (ours, the lock covers the screen) and
+    // comes back, so Qt hears that it has it.
+    const bool tookKeyboard = !keyboardBefore && m_keyboard;
+    if (window && (window != m_focused || tookKeyboard)) {
+        if (tookKeyboard)
+            xcb_set_input_focus(m_conn.Raw(), XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT,
+                                XCB_CURRENT_TIME);
         m_focus(window);
         m_focused = window;
     }
