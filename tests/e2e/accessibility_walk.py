@@ -138,6 +138,17 @@ def focused_path(win, stops):
     return None
 
 
+def settled(read, before, timeout):
+    """What read() gives once it differs from before, or after timeout seconds
+    what it gives then: waits for a change rather than a fixed time."""
+    deadline = time.time() + timeout
+    now = read()
+    while now == before and time.time() < deadline:
+        time.sleep(0.02)
+        now = read()
+    return now
+
+
 def xdotool(*args):
     subprocess.run(["xdotool", *args], check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -165,10 +176,12 @@ def audit(title, tab=True):
         stops = tab_stops(found)
         activate_window(title)
         seen = []
+        where = focused_path(win, stops)
         for _ in range(len(stops) + 2):
             xdotool("key", "Tab")
-            time.sleep(0.12)
-            seen.append(focused_path(win, stops))
+            # Until the focus has moved (with one stop it stays where it is).
+            where = settled(lambda: focused_path(win, stops), where, 2 if len(stops) > 1 else 0.12)
+            seen.append(where)
         missing = [describe(o, p) for p, o in sorted(stops.items()) if p not in seen]
         report(not missing, "%s: Tab reaches every control (%d)%s" %
                (title, len(stops), "" if not missing else "; not reached: " + ", ".join(missing)))
@@ -194,8 +207,7 @@ def press(title, name, key="space"):
         return False
     activate_window(title)
     obj.queryComponent().grabFocus()
-    time.sleep(0.2)
-    ok = state(obj).contains(pyatspi.STATE_FOCUSED)
+    ok = settled(lambda: state(obj).contains(pyatspi.STATE_FOCUSED), False, 3)
     report(ok, "%s: %r takes the focus" % (title, name))
     xdotool("key", key)
     time.sleep(0.3)

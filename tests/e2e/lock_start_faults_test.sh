@@ -63,9 +63,12 @@ early_death() { # switch title
     check "$label: the lock's process appears" false
     return
   fi
+  # Stopped first, so that what is seen is how it was when killed (the lock
+  # brought back next may be up by the time a look after the kill is taken).
+  kill -STOP "$child"
+  check "$label: ... the lock had not shown itself yet" gone_named "$title"
   kill -9 "$child"
   check "$label: the keyboard stays held" keyboard_grab_held
-  check "$label: ... the lock had not shown itself yet" gone_named "$title"
   check "$label: the started process lives on" gardlock_alive
   relaunched=$(wait_for 20 other_lock_process "$child")
   check "$label: the lock comes back in a new process" is_pid "$relaunched"
