@@ -38,6 +38,9 @@ function(gardlock_layer name)
   if(has_code)
     add_library(${name} STATIC ${sources})
     set(scope PUBLIC)
+    # A folder's files compiled together (GARDLOCK_UNITY): the Qt headers are
+    # read once a batch rather than once a file.
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ${GARDLOCK_UNITY})
   else()
     add_library(${name} INTERFACE)
     set(scope INTERFACE)
