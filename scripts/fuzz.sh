@@ -2,24 +2,37 @@
 # Fuzzes the readers of bytes from outside for a bounded time each, with
 # libFuzzer, AddressSanitizer and UBSan, from the seeds in tests/fuzz/seeds/.
 #   scripts/fuzz.sh [seconds-per-reader]     (default 60; explores anew each run)
-#   scripts/fuzz.sh --repeatable             (the test command's run, ctest -R
+#   scripts/fuzz.sh --repeatable [reader...] (the test command's run, ctest -L
 #       fuzz: a fixed random seed and a fixed number of inputs per reader from
 #       an emptied corpus, under a minute per reader, so that the same tree
-#       gives the same verdict every time)
+#       gives the same verdict every time; all readers, or those named)
+#   scripts/fuzz.sh --build                  (only configures and builds the
+#       fuzz tree; the test command does this once, then runs each reader as
+#       an entry of its own with --repeatable --built <reader>)
 # A crash, a leak of memory past -rss_limit_mb or an input running longer than
 # -timeout (a real hang: set far above any input's time on a slow machine)
 # fails the run and names the input: fix the reader, then copy the input into
 # tests/fuzz/regressions/<reader>/, where the unit tests load it from then on.
 # Without clang or libFuzzer's runtime it says so and does nothing (exit
-# status 77 in the repeatable run, which ctest reports as skipped).
+# status 77 in the test command's runs, which ctest reports as skipped).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-repeatable=false
+repeatable=false build_only=false built=false
 seconds=60
-if [ "${1:-}" = "--repeatable" ]; then repeatable=true; else seconds=${1:-60}; fi
+readers=(rtf wmf picture field)
+case "${1:-}" in
+  --repeatable)
+    repeatable=true
+    shift
+    if [ "${1:-}" = "--built" ]; then built=true; shift; fi
+    [ $# -eq 0 ] || readers=("$@")
+    ;;
+  --build) build_only=true ;;
+  *) seconds=${1:-60} ;;
+esac
 
 skipped=0
-$repeatable && skipped=77
+{ $repeatable || $build_only; } && skipped=77
 if ! command -v clang++ >/dev/null; then
   echo "fuzz: clang++ is not installed; no fuzzing run"
   exit $skipped
@@ -35,12 +48,17 @@ if ! clang++ -fsanitize=fuzzer,address "$probe/p.cpp" -o "$probe/p" 2>"$probe/er
 fi
 
 build=build-fuzz
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGARDLOCK_FUZZ=ON >/dev/null
-readers=(rtf wmf picture field)
 # Inputs per reader in the repeatable run: under a minute each on two cores.
 declare -A runs=([rtf]=100000 [wmf]=150000 [picture]=100000 [field]=3000000)
-cmake --build "$build" --parallel 2 --target "${readers[@]/#/fuzz_}"
+for reader in "${readers[@]}"; do
+  [ -n "${runs[$reader]:-}" ] || { echo "fuzz: no reader $reader (${!runs[*]})"; exit 2; }
+done
+if ! $built; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGARDLOCK_FUZZ=ON >/dev/null
+  cmake --build "$build" --parallel 2 --target "${readers[@]/#/fuzz_}"
+fi
+$build_only && exit 0
 
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
 # Coverage must follow the inputs alone for a run to repeat: Qt's hashes are
