@@ -51,7 +51,7 @@ start_desktop() {
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
   E2E_PIDS+=($!)
   local i
-  for i in $(seq 1 200); do [ -s "$fd_file" ] && break; sleep 0.05; done
+  for i in $(seq 1 200); do [ -s "$fd_file" ] && break; pause 0.05; done
   [ -s "$fd_file" ] || { echo "Xvfb did not start:"; cat "$E2E_TMP/xvfb.log"; exit 1; }
   export DISPLAY=":$(cat "$fd_file")"
   local attempt icewm_pid
@@ -69,12 +69,18 @@ start_desktop() {
 }
 
 # Waits up to $1 seconds for the command to succeed; prints its output.
+# The polls run many times a second in several scripts at once, so neither
+# the clock nor the pause costs a process: the pause is a read that times out
+# on a pipe nobody writes to (opened for the read only, so no program started
+# here inherits it), the clock bash's own, in microseconds.
+mkfifo "$E2E_TMP/pause"
+pause() { read -rt "$1" <>"$E2E_TMP/pause" || true; }
 wait_for() {
   local timeout=$1; shift
-  local deadline=$(( $(date +%s%N) + timeout * 1000000000 ))
-  while [ "$(date +%s%N)" -lt "$deadline" ]; do
+  local deadline=$(( ${EPOCHREALTIME//[!0-9]/} + timeout * 1000000 ))
+  while [ "${EPOCHREALTIME//[!0-9]/}" -lt "$deadline" ]; do
     if out=$("$@" 2>/dev/null); then printf '%s' "$out"; return 0; fi
-    sleep 0.05
+    pause 0.05
   done
   return 1
 }
@@ -108,7 +114,7 @@ wait_exit() {
   STATUS=still-running
   for i in $(seq 1 $((timeout * 20))); do
     if ! kill -0 "$GARDLOCK_PID" 2>/dev/null; then wait "$GARDLOCK_PID"; STATUS=$?; return 0; fi
-    sleep 0.05
+    pause 0.05
   done
   return 1
 }
@@ -165,7 +171,7 @@ driver() {
 stop_driver() {
   [ -n "${DRIVER_FD:-}" ] && { echo quit >&"$DRIVER_FD"; exec {DRIVER_FD}>&-; DRIVER_FD=""; }
   local i
-  for i in $(seq 1 100); do kill -0 "$DRIVER_PID" 2>/dev/null || break; sleep 0.05; done
+  for i in $(seq 1 100); do kill -0 "$DRIVER_PID" 2>/dev/null || break; pause 0.05; done
   kill -9 "$DRIVER_PID" 2>/dev/null
   wait "$DRIVER_PID" 2>/dev/null
 }

@@ -59,7 +59,7 @@ await_end() { # label [timeout]
   STATUS=still-running
   for i in $(seq 1 $(( ${2:-20} * 20 ))); do
     if ! kill -0 "$GARDLOCK_PID" 2>/dev/null; then wait "$GARDLOCK_PID"; STATUS=$?; break; fi
-    sleep 0.05
+    pause 0.05
   done
   cp "$E2E_TMP/gardlock.out" "$E2E_OUT/gardlock-$1.out" 2>/dev/null
 }
