@@ -8,6 +8,7 @@
 #include "updates/frmNews.h"
 
 #include <QPointer>
+#include <QWindow>
 
 using namespace ui;
 
@@ -81,6 +82,16 @@ void frmOnlineUpdate::onCheckTimer()
     tmrCheck->stop();
     if (m_checkStarted)
         return;
+    // A check that fails at once unloads the window. Withdrawn before a slow
+    // window manager has put it up, it would be put up after all and stay,
+    // empty: the check waits until the window is on the screen (a second at
+    // most).
+    const QWindow *shown = windowHandle();
+    if (shown && !shown->isExposed() && m_waitedToBeShownMs < kMostWaitToBeShownMs) {
+        m_waitedToBeShownMs += kShownPollMs;
+        tmrCheck->start(kShownPollMs);
+        return;
+    }
     m_checkStarted = true;
     setCursor(Qt::WaitCursor);
 

@@ -45,5 +45,8 @@ private:
     void ShowNews();
 
     bool m_checkStarted = false;
+    static constexpr int kShownPollMs = 10;
+    static constexpr int kMostWaitToBeShownMs = 1000;
+    int m_waitedToBeShownMs = 0;
     bool m_closed = false;
 };

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTest>
 #include <QTextDocument>
 
 using namespace testing_support;
@@ -35,6 +36,8 @@ protected:
     {
         frmOnlineUpdate &form = Forms::Get<frmOnlineUpdate>();
         form.show();
+        // The check starts once the window is on the screen.
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
         form.onCheckTimer();
     }
     static bool Shown(Form *form) { return form && form->isVisible(); }

@@ -73,6 +73,8 @@ protected:
     {
         frmOnlineUpdate &form = Forms::Get<frmOnlineUpdate>();
         form.show();
+        // The check starts once the window is on the screen.
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
         return form;
     }
     static bool Hourglass(const QWidget &w) { return w.cursor().shape() == Qt::WaitCursor; }
@@ -212,6 +214,24 @@ TEST_F(OnlineUpdateTest, EmptyVersionFileLeavesTheWindowDownloadingWithTimersSto
     EXPECT_FALSE(Forms::IsLoaded<frmNews>());
     form.cmdCancel->click();
     EXPECT_FALSE(Forms::IsLoaded<frmOnlineUpdate>());
+}
+
+TEST_F(OnlineUpdateTest, TheCheckWaitsUntilTheWindowIsOnTheScreen)
+{
+    // A failure right after the window was asked for would withdraw it before
+    // a slow window manager put it up, which then put it up for good.
+    http().replies[kVersionUrl] = FakeReply{{}, 1, "Connection refused", false};
+    frmOnlineUpdate &form = Forms::Get<frmOnlineUpdate>();
+    form.show();
+    ASSERT_FALSE(form.windowHandle()->isExposed());
+    form.onCheckTimer();
+    EXPECT_TRUE(http().requested.isEmpty()) << "no fetch before the window is on the screen";
+    EXPECT_TRUE(Forms::IsLoaded<frmOnlineUpdate>());
+    // The check timer tries again; once exposed, the fetch fails and the window goes.
+    EXPECT_TRUE(QTest::qWaitFor([] { return !Forms::IsLoaded<frmOnlineUpdate>(); }, 5000));
+    EXPECT_EQ(http().requested.size(), 1);
+    EXPECT_EQ(dialogs().boxes.size(), 1u);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(OnlineUpdateTest, AnyFailureClosesTheWindowWithOneMessage)
