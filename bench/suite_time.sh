@@ -37,6 +37,7 @@ for run in $(seq 1 "$runs"); do
   test_seconds=$(since "$start")
   [ $status = 0 ] || { echo "run $run: scripts/test.sh failed (status $status):"; tail -30 "$work/test-$run.log"; }
   rm -rf "$work/tests-$run"
+  sync # the removal's writes are not the next measure's
 
   # scripts/run.sh from another clone, until the main screen is mapped.
   git clone -q "$root" "$work/run-$run"
@@ -53,7 +54,9 @@ for run in $(seq 1 "$runs"); do
     kill -0 "$runner" 2>/dev/null || break
     sleep 0.1
   done
-  kill -- "-$runner" 2>/dev/null || true
+  # The program does not end on SIGTERM everywhere (a lock never does): the
+  # whole group goes at once.
+  kill -KILL -- "-$runner" 2>/dev/null || true
   wait "$runner" 2>/dev/null || true
   [ -n "$shown" ] || { echo "run $run: no main screen from scripts/run.sh:"; tail -20 "$work/run-$run.log"; shown=failed; }
   rm -rf "$work/run-$run" "$work/home-$run"

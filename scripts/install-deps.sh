@@ -36,10 +36,14 @@ lean_packages=(
   desktop-file-utils appstream groff-base man-db dpkg-dev lintian devscripts librsvg2-bin
 )
 
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+# One query for every package (one each took a couple of seconds).
+declare -A installed=()
+while read -r name status; do
+  [ "$status" = "install ok installed" ] && installed[$name]=1
+done < <(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" "${lean_packages[@]}" 2>/dev/null || true)
 missing=() lean_missing=()
-for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
-for p in "${lean_packages[@]}"; do installed "$p" || lean_missing+=("$p"); done
+for p in "${packages[@]}"; do [ -n "${installed[$p]:-}" ] || missing+=("$p"); done
+for p in "${lean_packages[@]}"; do [ -n "${installed[$p]:-}" ] || lean_missing+=("$p"); done
 [ ${#missing[@]} -eq 0 ] && [ ${#lean_missing[@]} -eq 0 ] && exit 0
 
 SUDO=""
