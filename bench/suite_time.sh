@@ -43,7 +43,7 @@ for run in $(seq 1 "$runs"); do
   git clone -q "$root" "$work/run-$run"
   start=$(now)
   (cd "$work/run-$run" && DISPLAY=$display HOME="$work/home-$run" XDG_CONFIG_HOME="$work/home-$run/.config" \
-     XDG_DATA_HOME="$work/home-$run/.local/share" setsid scripts/run.sh >"$work/run-$run.log" 2>&1) &
+     XDG_DATA_HOME="$work/home-$run/.local/share" exec setsid scripts/run.sh >"$work/run-$run.log" 2>&1) &
   runner=$!
   shown=""
   for _ in $(seq 1 6000); do # at most ten minutes
@@ -54,8 +54,8 @@ for run in $(seq 1 "$runs"); do
     kill -0 "$runner" 2>/dev/null || break
     sleep 0.1
   done
-  # The program does not end on SIGTERM everywhere (a lock never does): the
-  # whole group goes at once.
+  # run.sh and what it started: one session and group, led by $runner (the
+  # subshell became setsid, then run.sh).
   kill -KILL -- "-$runner" 2>/dev/null || true
   wait "$runner" 2>/dev/null || true
   [ -n "$shown" ] || { echo "run $run: no main screen from scripts/run.sh:"; tail -20 "$work/run-$run.log"; shown=failed; }
