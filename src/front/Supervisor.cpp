@@ -359,29 +359,20 @@ private:
         }
         // Best: the keyboard goes straight to the lock's window, keys typed
         // during the hand-over queued behind those caught before it.
-        if (m_lockWindow != 0 && m_cover.HandKeysTo(m_lockWindow)) {
-            m_grabAt = -1;
-            m_keyboardHeld = m_pointerHeld = false;
-            m_releasedAt = MonotonicNanoseconds();
-            if (!SendAll(m_fd, {Message{Kind::Go}}, kLateSendWithinNs)) {
-                TryGrabs();
+        // Otherwise what was typed while the grab was here goes to the lock,
+        // in order, before it takes over, and what came after with "go".
+        std::vector<Message> last;
+        if (m_lockWindow == 0 || !m_cover.HandKeysTo(m_lockWindow)) {
+            if (!SendAll(m_fd, KeysToPass(m_cover.TakeKeys()), kSendWithinNs)) {
                 m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
                 return;
             }
-            m_heldCheckAt = m_releasedAt + kHeldWithinNs;
-            return;
-        }
-        // Otherwise what was typed while the grab was here goes to the lock,
-        // in order, before it takes over.
-        if (!SendAll(m_fd, KeysToPass(m_cover.TakeKeys()), kSendWithinNs)) {
-            m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
-            return;
+            m_cover.ReleaseGrabs();
+            last = KeysToPass(m_cover.TakeKeys());
         }
         m_grabAt = -1;
-        m_cover.ReleaseGrabs();
         m_keyboardHeld = m_pointerHeld = false;
         m_releasedAt = MonotonicNanoseconds();
-        std::vector<Message> last = KeysToPass(m_cover.TakeKeys());
         last.push_back({Kind::Go});
         if (!SendAll(m_fd, last, kLateSendWithinNs)) {
             TryGrabs();

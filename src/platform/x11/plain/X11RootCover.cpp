@@ -96,11 +96,7 @@ public:
         if (!Prepare())
             return false;
         Drain();
-        Freed<xcb_grab_keyboard_reply_t> reply{xcb_grab_keyboard_reply(
-            m_conn,
-            xcb_grab_keyboard(m_conn, 0, m_root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-            nullptr)};
-        return reply.reply && reply.reply->status == XCB_GRAB_STATUS_SUCCESS;
+        return GrabKeyboardIn(XCB_GRAB_MODE_ASYNC);
     }
 
     bool GrabPointer() override
@@ -126,27 +122,15 @@ public:
         // may have taken it meanwhile).
         if (m_shown)
             xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, m_window, XCB_CURRENT_TIME);
-        xcb_ungrab_keyboard(m_conn, XCB_CURRENT_TIME);
-        xcb_ungrab_pointer(m_conn, XCB_CURRENT_TIME);
-        // A round trip: when it answers, the server has let go (and every key
-        // it sent here before that is read).
-        std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
-        Drain();
-        // Those ends were ours.
-        m_grabsLost = false;
+        LetGo();
     }
 
     bool HandKeysTo(std::uint32_t window) override
     {
         if (!m_conn || window == XCB_NONE)
             return false;
-        // Grabbed again in synchronous mode: the server now holds back every
-        // key instead of sending it anywhere, until the grab ends.
-        Freed<xcb_grab_keyboard_reply_t> frozen{xcb_grab_keyboard_reply(
-            m_conn,
-            xcb_grab_keyboard(m_conn, 0, m_root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC),
-            nullptr)};
-        if (!frozen.reply || frozen.reply->status != XCB_GRAB_STATUS_SUCCESS)
+        // Frozen: from here on the server holds back every key.
+        if (!GrabKeyboardIn(XCB_GRAB_MODE_SYNC))
             return false;
         // Every key sent here before the freeze is read by now.
         Drain();
@@ -154,21 +138,14 @@ public:
                 m_conn, xcb_set_input_focus_checked(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME))) {
             // Not mapped (yet) or gone: the keyboard thaws, still grabbed here.
             std::free(error);
-            std::free(xcb_grab_keyboard_reply(
-                m_conn,
-                xcb_grab_keyboard(m_conn, 0, m_root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                nullptr));
+            GrabKeyboardIn(XCB_GRAB_MODE_ASYNC);
             return false;
         }
         SendKeyEvents(m_conn, m_root, window, m_keys);
         m_keys.clear();
         // Letting go thaws the keyboard: what it held back goes to the focus,
         // the lock's window, after the keys just sent.
-        xcb_ungrab_keyboard(m_conn, XCB_CURRENT_TIME);
-        xcb_ungrab_pointer(m_conn, XCB_CURRENT_TIME);
-        std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
-        Drain();
-        m_grabsLost = false;
+        LetGo();
         return true;
     }
 
@@ -267,6 +244,28 @@ public:
     bool BindsGrabBreakingKeys() override { return platform::x11::BindsGrabBreakingKeys(); }
 
 private:
+    // The keyboard grab on the root window, taken or (held already) changed:
+    // in synchronous mode the server holds back every key until it ends.
+    bool GrabKeyboardIn(std::uint8_t keyboardMode)
+    {
+        Freed<xcb_grab_keyboard_reply_t> reply{xcb_grab_keyboard_reply(
+            m_conn, xcb_grab_keyboard(m_conn, 0, m_root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, keyboardMode),
+            nullptr)};
+        return reply.reply && reply.reply->status == XCB_GRAB_STATUS_SUCCESS;
+    }
+
+    // Lets go of both grabs and waits for the server: when the round trip
+    // answers, it has let go (and every key it sent here before is read).
+    void LetGo()
+    {
+        xcb_ungrab_keyboard(m_conn, XCB_CURRENT_TIME);
+        xcb_ungrab_pointer(m_conn, XCB_CURRENT_TIME);
+        std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+        Drain();
+        // Those ends were ours.
+        m_grabsLost = false;
+    }
+
     // Only the keys (of the grabs, or of the focused cover), pointer buttons,
     // the root window's focus and crossing events and the errors of
     // unchecked requests arrive; the keys are kept for the lock, an ungrab
