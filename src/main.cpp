@@ -9,6 +9,7 @@
 #include "platform/modules/LazyServices.h"
 #include "platform/supervision/SupervisorLink.h"
 #include "platform/x11/X11KeyReplay.h"
+#include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
 #include "startup/ProgramPages.h"
@@ -56,6 +57,7 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     const std::unique_ptr<platform::ShellLockdown> shell = platform::CreateX11ShellLockdown();
+    const std::unique_ptr<platform::KeyboardState> keyboard = platform::CreateX11KeyboardState();
     platform::QtDialogs dialogs;
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;
@@ -71,7 +73,8 @@ int main(int argc, char **argv)
                        .session = &session,
                        .printers = &printers,
                        .http = &http,
-                       .supervision = supervisor.fd >= 0 ? &supervisorLink : nullptr});
+                       .supervision = supervisor.fd >= 0 ? &supervisorLink : nullptr,
+                       .keyboard = keyboard.get()});
 
     RegisterProgramPages();
     const int refused = CommandLineCode::Main(line.row, CommandLineCode::ProgramTargets());

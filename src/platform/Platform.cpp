@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "platform/KeyboardState.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -37,6 +38,11 @@ Services &services()
 const Services &installed()
 {
     return g_services;
+}
+
+KeyboardState *keyboardState()
+{
+    return g_services.keyboard;
 }
 
 void install(const Services &s)

@@ -14,6 +14,7 @@ class QWidget;
 namespace platform {
 
 class HttpClient;      // platform/HttpFetch.h
+class KeyboardState;   // platform/KeyboardState.h
 class LockSupervision; // platform/supervision/LockSupervision.h
 class PrintSystem;     // platform/Printing.h
 
@@ -113,7 +114,8 @@ public:
 
 // Every service the program uses. The first four are required; of the others
 // a missing one falls back: no print system and no HTTP client (using them is
-// a programming error and aborts), an unsupervised lock (reports do nothing).
+// a programming error and aborts), an unsupervised lock (reports do nothing),
+// no keyboard state (the prompts show no layout notes).
 struct Services {
     ShellLockdown *shell = nullptr;
     Dialogs *dialogs = nullptr;
@@ -122,6 +124,7 @@ struct Services {
     PrintSystem *printers = nullptr;
     HttpClient *http = nullptr;
     LockSupervision *supervision = nullptr;
+    KeyboardState *keyboard = nullptr;
 };
 
 // The installed services; aborts unless the four required ones are there.

@@ -1,11 +1,7 @@
 #include "platform/x11/plain/X11GrabBreak.h"
 #include "platform/x11/plain/X11Reply.h"
 
-#include <xcb/xcb.h>
-// The XKB header names a field `explicit`, a C++ keyword.
-#define explicit explicit_
-#include <xcb/xkb.h>
-#undef explicit
+#include "platform/x11/plain/X11Xkb.h"
 
 #include <cstdlib>
 #include <cstring>
