@@ -1,6 +1,7 @@
 #include "intruderlog/frmLogViewer.h"
 
 #include "rules/IntruderLog.h"
+#include "ui/KeyboardNotes.h"
 #include "ui/PasswordPrompt.h"
 #include "rules/PasswordStore.h"
 #include "rules/LogFile.h"
@@ -95,6 +96,10 @@ frmLogViewer::frmLogViewer() : Form(PageWindow())
     txtPassword = new TextBox(this, 32767, QChar('-'));
     txtPassword->setGeometry(260, 354, 180, 24);
     txtPassword->hide();
+    // The layout and Caps Lock, right of the box and shown with it.
+    m_keyboard = new KeyboardNotes(this, Verdana(8));
+    m_keyboard->Place(QPoint(448, 358));
+    m_keyboard->SetShown(false);
 
     imgInformation = InformationIcon(this);
     imgInformation->move(16, 396);
@@ -183,6 +188,7 @@ void frmLogViewer::onLockScreenClick()
     SetLogText(kLockedNotice);
     txtPassword->show();
     txtPassword->clear();
+    m_keyboard->SetShown(true);
     for (QPushButton *button : LogButtons())
         button->setEnabled(false);
     for (QPushButton *button : LogButtons())
@@ -280,6 +286,7 @@ void frmLogViewer::ShowUnlockedArrangement()
     for (QPushButton *button : LogButtons())
         button->show();
     txtPassword->hide();
+    m_keyboard->SetShown(false);
     lblLockScreen->show();
     lblUnlockScreen->hide();
     lblPassword->hide();

@@ -10,6 +10,7 @@
 
 #include <QPushButton>
 
+class KeyboardNotes;
 class LogView;
 class NavigationBar;
 
@@ -46,6 +47,7 @@ public:
     LinkLabel *lblUnlockScreen;
     QLabel *lblPassword;
     TextBox *txtPassword;
+    KeyboardNotes *m_keyboard;
     QPushButton *cmdExit;       // on top: removes the tray icon, then ends the program
     QPushButton *cmdExitAtOnce; // the same place, underneath: ends the program at once
     LinkLabel *imgInformation;

@@ -7,6 +7,7 @@
 #include "platform/funct.h"
 #include "rules/ShellSequences.h"
 #include "platform/storage/Settings.h"
+#include "ui/LayoutSwitchChord.h"
 #include "ui/WindowServices.h"
 
 frmBackground::frmBackground() : Form(kLockWindowFlags)
@@ -30,6 +31,7 @@ frmBackground::~frmBackground() = default;
 void frmBackground::onLoad()
 {
     m_signalGuard = std::make_unique<LockSignalGuard>();
+    m_layoutChord = std::make_unique<LayoutSwitchChord>();
     RunHidingSteps();
     FollowDesktop();
     // Relaunched after a crash at load, the lock stays black: its picture may be what crashed it.
@@ -62,5 +64,6 @@ void frmBackground::onUnload()
     RunRestoringSteps();
     SetScreenSaverRunning(false);
     m_signalGuard.reset();
+    m_layoutChord.reset();
     platform::lockSupervision().LockEnded();
 }

@@ -9,6 +9,7 @@
 #include <memory>
 
 class InputHeldNotice;
+class LayoutSwitchChord;
 class LockSignalGuard;
 class PictureBox;
 class QTimer;
@@ -34,4 +35,6 @@ private:
     InputHeldNotice *m_notHeld;
     DesktopFollower m_desktop;
     std::unique_ptr<LockSignalGuard> m_signalGuard;
+    // Alt+Shift switches the layout at the box and at the prompt alike.
+    std::unique_ptr<LayoutSwitchChord> m_layoutChord;
 };

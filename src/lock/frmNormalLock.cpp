@@ -5,7 +5,10 @@
 #include "rules/IntruderLog.h"
 #include "rules/LockGuard.h"
 #include "lock/LockWindow.h"
+#include "ui/KeyboardNotes.h"
+#include "ui/LayoutSwitchChord.h"
 #include "ui/PasswordPrompt.h"
+#include "ui/ReadOnlyAccessible.h"
 #include "platform/supervision/LockSupervision.h"
 #include "lock/LockStarter.h"
 #include "platform/funct.h"
@@ -101,6 +104,7 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
 
     txtPassword = new TextBox(fraPanel, 15, QChar('l'));
     txtPassword->setObjectName("txtPassword");
+    ReadOnlyForAssistiveTools(txtPassword);
     // A context menu would take the grab for itself and give it up on closing.
     txtPassword->setContextMenuPolicy(Qt::NoContextMenu);
     txtPassword->setFont(small);
@@ -125,8 +129,8 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
     lblInvalid->adjustSize();
     lblInvalid->hide();
 
-    // Under the panel, whose 134 pixels would not hold it; on black, which
-    // any background picture leaves readable.
+    // Under the panel (whose 134 pixels would not hold it) and the keyboard
+    // notes; on black, which any background picture leaves readable.
     lblWait = new QLabel(this);
     lblWait->setObjectName("lblWait");
     lblWait->setFont(small);
@@ -134,6 +138,11 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
     lblWait->setAlignment(Qt::AlignCenter);
     lblWait->resize(QFontMetrics(small).horizontalAdvance(GuessWait::LongestLine()) + 8, Twips(225));
     m_wait = new GuessWait(cmdVerify, lblWait);
+
+    // The layout and Caps Lock, just below the panel: a password typed in
+    // the wrong one is refused with no other sign of why.
+    m_keyboard = new KeyboardNotes(this, small);
+    m_keyboard->SetColours(QStringLiteral("white"), QStringLiteral("black"));
 
     // Enter in the box presses the default button.
     connect(txtPassword, &QLineEdit::returnPressed, cmdVerify, &QPushButton::click);
@@ -152,6 +161,7 @@ frmNormalLock::~frmNormalLock() = default;
 void frmNormalLock::onLoad()
 {
     m_signalGuard = std::make_unique<LockSignalGuard>();
+    m_layoutChord = std::make_unique<LayoutSwitchChord>();
     FollowDesktop();
     RunHidingSteps();
     // Relaunched after a crash at load, the lock stays black: its picture may be what crashed it.
@@ -225,8 +235,9 @@ void frmNormalLock::FollowDesktop()
     const int clockLeft = screen.x() + screen.width() - lblClockWhite->width();
     lblClockBlack->move(clockLeft, screen.y() + Twips(45));
     lblClockWhite->move(clockLeft, screen.y() + Twips(30));
+    m_keyboard->Place(QPoint(fraPanel->x(), fraPanel->y() + fraPanel->height() + 2));
     lblWait->move(fraPanel->x() + fraPanel->width() - lblWait->width(),
-                  fraPanel->y() + fraPanel->height() + 2);
+                  fraPanel->y() + fraPanel->height() + 4 + m_keyboard->LineHeight());
 }
 
 void frmNormalLock::onNoticeTimer1()
@@ -250,5 +261,6 @@ void frmNormalLock::onUnload()
     RunRestoringSteps();
     SetScreenSaverRunning(false);
     m_signalGuard.reset();
+    m_layoutChord.reset();
     platform::lockSupervision().LockEnded();
 }

@@ -12,6 +12,8 @@
 
 class GuessWait;
 class InputHeldNotice;
+class KeyboardNotes;
+class LayoutSwitchChord;
 class LockSignalGuard;
 class PictureBox;
 class QFrame;
@@ -53,6 +55,7 @@ private:
     QLabel *lblInvalid;
     QLabel *lblWait;
     GuessWait *m_wait;
+    KeyboardNotes *m_keyboard;
 
     QTimer *tmrClock;
     QTimer *tmrShell;
@@ -64,4 +67,5 @@ private:
     SecondClock m_clock;
 
     std::unique_ptr<LockSignalGuard> m_signalGuard;
+    std::unique_ptr<LayoutSwitchChord> m_layoutChord;
 };

@@ -2,7 +2,9 @@
 
 #include "rules/IntruderLog.h"
 #include "lock/LockWindow.h"
+#include "ui/KeyboardNotes.h"
 #include "ui/PasswordPrompt.h"
+#include "ui/ReadOnlyAccessible.h"
 #include "lock/frmBackground.h"
 #include "lock/LockStarter.h"
 #include "platform/funct.h"
@@ -19,7 +21,11 @@ frmVery::frmVery() : Form(kLockWindowFlags)
     lblCaption = new CaptionBar(this);
     lblCaption->SetText(QStringLiteral("Start Logon"));
     auto *client = new QWidget(this);
-    client->setGeometry(LayOutBox(this, lblCaption, QSize(Twips(4290), Twips(2145))));
+    // The prompt's own client area, and below it one line for the keyboard notes.
+    const QSize prompt(Twips(4290), Twips(2145));
+    m_keyboard = new KeyboardNotes(client, font());
+    client->setGeometry(LayOutBox(this, lblCaption, prompt + QSize(0, m_keyboard->LineHeight() + 4)));
+    m_keyboard->Place(QPoint(16, prompt.height()));
 
     lblPassword = new QLabel(QStringLiteral("Password:"), client);
     lblPassword->setFont(QFont(QStringLiteral("Verdana"), 9, QFont::Bold));
@@ -27,6 +33,7 @@ frmVery::frmVery() : Form(kLockWindowFlags)
 
     txtPassword = new TextBox(client, 15, QChar('-'));
     txtPassword->setObjectName("txtPassword");
+    ReadOnlyForAssistiveTools(txtPassword);
     // A context menu would take the grab for itself and give it up on closing.
     txtPassword->setContextMenuPolicy(Qt::NoContextMenu);
     txtPassword->setFont(QFont(QStringLiteral("MS Sans Serif"), 12));
@@ -36,10 +43,10 @@ frmVery::frmVery() : Form(kLockWindowFlags)
     cmdVerify = new QPushButton(QStringLiteral("&Verify"), client);
     cmdVerify->setObjectName("cmdVerify");
     cmdVerify->setDefault(true);
-    cmdVerify->setGeometry(client->width() - 16 - 2 * 80 - 8, client->height() - 16 - 26, 80, 26);
+    cmdVerify->setGeometry(prompt.width() - 16 - 2 * 80 - 8, prompt.height() - 16 - 26, 80, 26);
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), client);
     cmdCancel->setObjectName("cmdCancel");
-    cmdCancel->setGeometry(client->width() - 16 - 80, client->height() - 16 - 26, 80, 26);
+    cmdCancel->setGeometry(prompt.width() - 16 - 80, prompt.height() - 16 - 26, 80, 26);
 
     // The wait between wrong passwords, between the box and the buttons.
     lblWait = new QLabel(client);

@@ -6,6 +6,7 @@
 #include "ui/Form.h"
 
 class GuessWait;
+class KeyboardNotes;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -37,6 +38,7 @@ private:
     QPushButton *cmdCancel;
     QLabel *lblWait;
     GuessWait *m_wait;
+    KeyboardNotes *m_keyboard;
     QTimer *tmrLayer;
     DesktopFollower m_desktop;
 };

@@ -1,5 +1,6 @@
 #include "password/frmPassword.h"
 
+#include "ui/KeyboardNotes.h"
 #include "rules/IntruderLog.h"
 #include "ui/PasswordPrompt.h"
 #include "rules/PasswordStore.h"
@@ -54,6 +55,10 @@ frmPassword::frmPassword() : Form(PageWindow())
     BoxLabel(QStringLiteral("CONFIRM"), this, 206);
     txtpass2 = new TextBox(this, kMaxPassword, kMask);
     txtpass2->setGeometry(290, 206, 180, 24);
+    // Under the boxes: a new password set with Caps Lock on, or in another
+    // layout than the one the lock will be opened in, keeps its owner out.
+    m_keyboard = new KeyboardNotes(this, Verdana(8));
+    m_keyboard->Place(QPoint(290, 234));
 
     cmdApply = new QPushButton(QStringLiteral("&Apply"), this);
     cmdApply->setGeometry(290, 256, 88, 28);

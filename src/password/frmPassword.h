@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QPushButton>
 
+class KeyboardNotes;
 class NavigationBar;
 
 class frmPassword : public Form {
@@ -24,6 +25,7 @@ public:
     TextBox *txtpass3; // old
     TextBox *txtpass1; // new
     TextBox *txtpass2; // confirmation
+    KeyboardNotes *m_keyboard;
     QLabel *lblOld;
     QFrame *linOld;
     QPushButton *cmdApply;

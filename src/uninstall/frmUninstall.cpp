@@ -1,6 +1,7 @@
 #include "uninstall/frmUninstall.h"
 
 #include "rules/IntruderLog.h"
+#include "ui/KeyboardNotes.h"
 #include "ui/PasswordPrompt.h"
 #include "rules/PasswordStore.h"
 #include "platform/funct.h"
@@ -16,8 +17,11 @@ frmUninstall::frmUninstall() : Form(CaptionOnlyWindow())
 {
     setObjectName("frmUninstall");
     setWindowTitle(QStringLiteral("Gardlock 2001 Uninstall"));
-    setFixedSize(Twips(5415), Twips(3720));
     setAutoFillBackground(true);
+    // The guard's own area, and below it one line for the keyboard notes.
+    m_keyboard = new KeyboardNotes(this, Verdana(8));
+    setFixedSize(Twips(5415), Twips(3720) + m_keyboard->LineHeight() + 4);
+    m_keyboard->Place(QPoint(Twips(240), Twips(3720)));
 
     // Drawn first so that everything else lies over it.
     lblDecoration = Caption(QStringLiteral("uninstall"), this, Verdana(36, true), kLighterGrey);

@@ -7,6 +7,7 @@
 #include "ui/Form.h"
 
 class GuessWait;
+class KeyboardNotes;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -47,4 +48,5 @@ private:
     // window manager has mapped the window, as the locks' shell timer does.
     QTimer *tmrKeys;
     GuessWait *m_wait;
+    KeyboardNotes *m_keyboard;
 };
