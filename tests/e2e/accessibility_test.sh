@@ -6,29 +6,10 @@
 # itself is accessibility_walk.py; it drives the real program with xdotool.
 source "$(dirname "$0")/lib.sh"
 
-PY=/usr/bin/python3
-BUS_LAUNCHER=/usr/libexec/at-spi-bus-launcher
-if ! "$PY" -c 'import pyatspi' 2>/dev/null || [ ! -x "$BUS_LAUNCHER" ] || ! command -v dbus-daemon >/dev/null; then
-  echo "SKIPPED: needs python3-pyatspi, at-spi2-core and dbus (scripts/install-deps.sh)"
-  exit 77
-fi
 WALK="$(dirname "$0")/accessibility_walk.py"
 
 start_desktop
-
-# A session bus of our own, and the accessibility bus behind it.
-dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$E2E_TMP/bus.address" 4>"$E2E_TMP/bus.pid"
-E2E_PIDS+=("$(cat "$E2E_TMP/bus.pid")")
-export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$E2E_TMP/bus.address")
-unset AT_SPI_BUS_ADDRESS
-"$BUS_LAUNCHER" --launch-immediately >"$E2E_TMP/a11y-bus.log" 2>&1 &
-E2E_PIDS+=($!)
-A11Y_LAUNCHER=$!
-a11y_bus_up() {
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null | grep -q unix
-}
-check "the accessibility bus comes up" wait_for 20 a11y_bus_up
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
+start_accessibility_bus
 
 mkdir -p "$DRIVE_C"; printf '"pw"\r\n' > "$DRIVE_C/cslckrt.sys"
 mkdir -p "$E2E_TMP/files"; printf '2.0' > "$E2E_TMP/files/application.ver"

@@ -10,7 +10,6 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
 
-keycode() { xmodmap -pke | awk -v k="$1" '{for (i = 4; i <= NF; i++) if ($i == k) {print $2; exit}}'; }
 witness_events() { grep -c '^event' "$E2E_TMP/witness.out"; }
 focus_ins() { grep -c '^focus-in' "$E2E_TMP/witness.out"; }
 

@@ -9,7 +9,6 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
 
-keycode() { xmodmap -pke | awk -v k="$1" '{for (i = 4; i <= NF; i++) if ($i == k) {print $2; exit}}'; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 TITLE="Desktop status: Locked"

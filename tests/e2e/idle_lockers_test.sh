@@ -9,7 +9,6 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
 
-keycode() { xmodmap -pke | awk -v k="$1" '{for (i = 4; i <= NF; i++) if ($i == k) {print $2; exit}}'; }
 # The program processes on this test's display (other tests may run elsewhere).
 ui_pids() { local p; for p in $(pgrep -x gardlock-ui); do
   grep -qaz "^DISPLAY=$DISPLAY\$" /proc/"$p"/environ 2>/dev/null && echo "$p"; done; }

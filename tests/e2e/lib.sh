@@ -68,6 +68,31 @@ start_desktop() {
   exit 1
 }
 
+# A session bus of the test's own and the accessibility bus behind it, with
+# Qt's accessibility on for the program; sets PY (the Python that has
+# pyatspi) and A11Y_LAUNCHER. Skips the test (status 77) where the
+# accessibility packages are missing.
+start_accessibility_bus() {
+  PY=/usr/bin/python3
+  local launcher=/usr/libexec/at-spi-bus-launcher
+  if ! "$PY" -c 'import pyatspi' 2>/dev/null || [ ! -x "$launcher" ] || ! command -v dbus-daemon >/dev/null; then
+    echo "SKIPPED: needs python3-pyatspi, at-spi2-core and dbus (scripts/install-deps.sh)"
+    exit 77
+  fi
+  dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$E2E_TMP/bus.address" 4>"$E2E_TMP/bus.pid"
+  E2E_PIDS+=("$(cat "$E2E_TMP/bus.pid")")
+  export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$E2E_TMP/bus.address")
+  unset AT_SPI_BUS_ADDRESS
+  "$launcher" --launch-immediately >"$E2E_TMP/a11y-bus.log" 2>&1 &
+  A11Y_LAUNCHER=$!
+  E2E_PIDS+=($A11Y_LAUNCHER)
+  check "the accessibility bus comes up" wait_for 20 _a11y_bus_up
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
+}
+_a11y_bus_up() {
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null | grep -q unix
+}
+
 # Waits up to $1 seconds for the command to succeed; prints its output.
 # The polls run many times a second in several scripts at once, so neither
 # the clock nor the pause costs a process: the pause is a read that times out
@@ -98,6 +123,10 @@ is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable";
 
 # Window ids with this exact title.
 windows_named() { xdotool search --name "^$1\$" 2>/dev/null; }
+
+# The key code that types a key symbol (in any group of the keymap), as a
+# keyboard's key would: for XTEST, which sends key codes.
+keycode() { xmodmap -pke | awk -v k="$1" '{for (i = 4; i <= NF; i++) if ($i == k) {print $2; exit}}'; }
 
 # Starts gardlock with a switch in the background; sets GARDLOCK_PID.
 start_gardlock() {
