@@ -19,13 +19,14 @@ struct KeyboardLayout {
     bool capsLock = false;
     // The desktop's own options switch layouts with Alt+Shift already.
     bool altShiftSwitches = false;
+    bool operator==(const KeyboardLayout &) const = default;
 };
 
 class KeyboardState : public QObject {
     Q_OBJECT
 public:
     // Nothing when the keyboard's state cannot be known (no XKB).
-    virtual std::optional<KeyboardLayout> Current() const = 0;
+    virtual std::optional<KeyboardLayout> Current() = 0;
     // Locks the next configured group, after the last the first; nothing
     // with a single group.
     virtual void SelectNextLayout() = 0;

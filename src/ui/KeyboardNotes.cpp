@@ -88,7 +88,7 @@ void KeyboardNotes::SetShown(bool shown)
 
 void KeyboardNotes::Update()
 {
-    const platform::KeyboardState *keyboard = platform::keyboardState();
+    platform::KeyboardState *keyboard = platform::keyboardState();
     const std::optional<platform::KeyboardLayout> layout =
         keyboard ? keyboard->Current() : std::optional<platform::KeyboardLayout>();
     const bool named = layout && !layout->shortName.isEmpty();

@@ -11,7 +11,7 @@ public:
     std::optional<platform::KeyboardLayout> layout;
     int switchesAsked = 0;
 
-    std::optional<platform::KeyboardLayout> Current() const override { return layout; }
+    std::optional<platform::KeyboardLayout> Current() override { return layout; }
     void SelectNextLayout() override { ++switchesAsked; }
     // As the server's event would: the new state, then the signal.
     void Change(std::optional<platform::KeyboardLayout> now)

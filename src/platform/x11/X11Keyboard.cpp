@@ -16,9 +16,9 @@ using x11::Connection;
 
 class X11KeyboardState : public KeyboardState {
 public:
-    std::optional<KeyboardLayout> Current() const override
+    std::optional<KeyboardLayout> Current() override
     {
-        const_cast<X11KeyboardState *>(this)->Connect();
+        Connect();
         return m_layout;
     }
 
@@ -114,11 +114,7 @@ private:
             layout->shortName = QString::fromStdString(keyboard_layout::ShortName(rulesNames, layout->group, groupName));
             layout->altShiftSwitches = keyboard_layout::BindsAltShiftSwitch(rulesNames);
         }
-        if (layout.has_value() == m_layout.has_value() &&
-            (!layout || (layout->shortName == m_layout->shortName && layout->fullName == m_layout->fullName &&
-                         layout->group == m_layout->group && layout->groups == m_layout->groups &&
-                         layout->capsLock == m_layout->capsLock &&
-                         layout->altShiftSwitches == m_layout->altShiftSwitches)))
+        if (layout == m_layout)
             return;
         m_layout = std::move(layout);
         Q_EMIT Changed();
