@@ -22,7 +22,24 @@ constexpr Word kWords[] = {
     {Kind::Ended, "ended"},
     {Kind::Refused, "refused"},
     {Kind::Go, "go"},
+    {Kind::TypeKeys, "type"},
+    {Kind::Typed, "typed"},
 };
+
+// The field some messages carry as a number after their word, left out
+// when 0: the window of "shown", the round of "type" and "typed".
+std::uint32_t Message::*OptionalNumber(Kind kind)
+{
+    switch (kind) {
+    case Kind::Shown:
+        return &Message::window;
+    case Kind::TypeKeys:
+    case Kind::Typed:
+        return &Message::round;
+    default:
+        return nullptr;
+    }
+}
 
 // A whole unsigned number no larger than `most`, and nothing else.
 template <typename T> std::optional<T> Number(std::string_view text, std::uint64_t most)
@@ -79,8 +96,8 @@ std::string Encode(const Message &message)
         std::string text(word.text);
         if (message.kind == Kind::Held)
             text += ' ' + std::to_string(message.nanoseconds);
-        if (message.kind == Kind::Shown && message.window != 0)
-            text += ' ' + std::to_string(message.window);
+        if (const auto field = OptionalNumber(message.kind); field && message.*field != 0)
+            text += ' ' + std::to_string(message.*field);
         return text;
     }
     return {};
@@ -101,17 +118,18 @@ std::optional<Message> Parse(std::string_view packet)
                 return std::nullopt;
             return Message{Kind::Held, ns};
         }
-        // "shown" alone, or with the window's number.
-        if (word.kind == Kind::Shown && packet.substr(0, word.text.size() + 1) == "shown ") {
-            const auto window = Number<std::uint32_t>(packet.substr(word.text.size() + 1), 4294967295u);
-            if (!window)
-                return std::nullopt;
-            Message message{Kind::Shown};
-            message.window = *window;
-            return message;
-        }
         if (packet == word.text)
             return Message{word.kind};
+        // The word, a blank and its number.
+        const auto field = OptionalNumber(word.kind);
+        if (!field || packet.substr(0, word.text.size() + 1) != std::string(word.text) + ' ')
+            continue;
+        const auto value = Number<std::uint32_t>(packet.substr(word.text.size() + 1), 4294967295u);
+        if (!value)
+            return std::nullopt;
+        Message message{word.kind};
+        message.*field = *value;
+        return message;
     }
     return std::nullopt;
 }

@@ -39,6 +39,8 @@ enum class Kind {
     Refused,         // child: the lock cannot hold this display; it ends without one
     Go,              // supervisor: it let go of the grab; take it now
     Key,             // supervisor: a key its grab caught, sent before Go; the lock replays it
+    TypeKeys,        // supervisor: type the keys sent before this into the lock now, then say Typed (`round`)
+    Typed,           // child: the keys sent before TypeKeys `round` are in the lock
 };
 
 // A key press or release as the X server reported it to the supervisor.
@@ -55,6 +57,7 @@ struct Message {
     std::int64_t nanoseconds = 0; // Held only
     std::uint32_t window = 0;     // Shown only: the X window that takes the lock's keys
     CaughtKey key{};              // Key only
+    std::uint32_t round = 0;      // TypeKeys and Typed: Typed answers the TypeKeys of its number
     bool operator==(const Message &) const = default;
 };
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
@@ -49,6 +50,10 @@ constexpr std::int64_t kHeldWithinNs = 50 * kMs;
 // time it waits for "go", so only a hung lock fills it.
 constexpr std::int64_t kSendWithinNs = 200 * kMs;
 constexpr std::int64_t kLateSendWithinNs = 20 * kMs;
+// How long the keyboard stays frozen in a hand-over for the lock to say it
+// typed the keys sent to it; past that the grab is held here again as usual
+// and the hand-over offered later.
+constexpr std::int64_t kTypedWithinNs = 250 * kMs;
 // Hand-overs in a row that a shown lock answers with nothing (it takes no
 // grab, though both were free): it is hung, and is killed to be relaunched.
 constexpr int kMostUnansweredHandOvers = 40;
@@ -176,14 +181,14 @@ public:
                 watched[count++].fd = xfd;
             }
             timespec wait{};
-            const std::int64_t left = Timeout();
+            const std::int64_t left = HasUnreadReports() ? 0 : Timeout();
             if (left >= 0)
                 wait = {time_t(left / 1000000000), long(left % 1000000000)};
             if (::ppoll(watched, count, left >= 0 ? &wait : nullptr, nullptr) < 0 && errno != EINTR)
                 return exit_status::kFailed;
             if (displayAt >= 0 && watched[displayAt].revents)
                 ReadDisplay();
-            if (reportsAt >= 0 && watched[reportsAt].revents && m_fd >= 0)
+            if (((reportsAt >= 0 && watched[reportsAt].revents) || HasUnreadReports()) && m_fd >= 0)
                 ReadReports();
             if (watched[0].revents)
                 ReadSignals();
@@ -278,30 +283,60 @@ private:
             Cover();
     }
 
+    // Reports read off the socket (by a hand-over waiting for "typed") and
+    // not yet handled, or the child's end of it found closed then.
+    bool HasUnreadReports() const { return !m_unread.empty() || m_reportsClosed; }
+
     void ReadReports()
+    {
+        for (;;) {
+            // Those read first are handled first.
+            if (!m_unread.empty()) {
+                const Message message = m_unread.front();
+                m_unread.pop_front();
+                OnReport(message);
+                if (m_fd < 0)
+                    return;
+                continue;
+            }
+            if (m_reportsClosed) {
+                OnReportsClosed();
+                return;
+            }
+            if (!ReceiveReports())
+                return;
+        }
+    }
+
+    // One packet's messages onto the unread ones; false when there was none
+    // (nothing to read yet, or the socket closed).
+    bool ReceiveReports()
     {
         for (;;) {
             char packet[protocol::kMaxPacket];
             const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
             if (size > 0) {
                 for (const Message &message : protocol::ParsePacket({packet, size_t(size)}))
-                    OnReport(message);
-                if (m_fd < 0)
-                    return;
-                continue;
+                    m_unread.push_back(message);
+                return true;
             }
             if (size < 0 && errno == EINTR)
                 continue;
-            if (size == 0) { // the child closed its end: it is ending
-                ::close(m_fd);
-                m_fd = -1;
-                // Its X connection closes at the same moment: cover now, not
-                // only once it has been reaped.
-                if (m_state.phase != Phase::None)
-                    Cover();
-            }
-            return;
+            if (size == 0) // the child closed its end: it is ending
+                m_reportsClosed = true;
+            return false;
         }
+    }
+
+    void OnReportsClosed()
+    {
+        m_reportsClosed = false;
+        ::close(m_fd);
+        m_fd = -1;
+        // Its X connection closes at the same moment: cover now, not
+        // only once it has been reaped.
+        if (m_state.phase != Phase::None)
+            Cover();
     }
 
     void OnReport(const Message &message)
@@ -337,6 +372,8 @@ private:
             return;
         case Kind::Go:
         case Kind::Key:
+        case Kind::TypeKeys:
+        case Kind::Typed: // only a hand-over waits for it
             return;
         }
     }
@@ -357,13 +394,27 @@ private:
             ::kill(m_pid, SIGKILL); // reaped as a crash, the cover and the grabs kept meanwhile
             return;
         }
-        // Best: the keyboard goes straight to the lock's window, keys typed
-        // during the hand-over queued behind those caught before it.
+        // Best: the keyboard frozen and the focus on the lock's window while
+        // the lock types the keys caught so far, and let go of only once it
+        // has, so that the keys the server held back follow them there.
         // Otherwise what was typed while the grab was here goes to the lock,
         // in order, before it takes over, and what came after with "go".
-        std::vector<Message> last;
-        if (m_lockWindow == 0 || !m_cover.HandKeysTo(m_lockWindow)) {
-            if (!SendAll(m_fd, KeysToPass(m_cover.TakeKeys()), kSendWithinNs)) {
+        const bool frozen = m_lockWindow != 0 && m_cover.FreezeKeyboardAndFocus(m_lockWindow);
+        std::vector<Message> last = KeysToPass(m_cover.TakeKeys());
+        if (frozen) {
+            Message type{Kind::TypeKeys};
+            type.round = ++m_typeRounds;
+            last.push_back(type);
+            if (!SendAll(m_fd, last, kSendWithinNs) || !AwaitTyped(type.round)) {
+                // Held here as before; the keys it was sent are not sent again.
+                m_cover.ThawKeyboard();
+                m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
+                return;
+            }
+            m_cover.ReleaseGrabsToFocus();
+            last.clear();
+        } else {
+            if (!SendAll(m_fd, last, kSendWithinNs)) {
                 m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
                 return;
             }
@@ -380,6 +431,33 @@ private:
             return;
         }
         m_heldCheckAt = m_releasedAt + kHeldWithinNs;
+    }
+
+    // Waits a bounded time for the lock to say it typed the keys sent before
+    // "type" number `round`. What else it says meanwhile is kept, in order,
+    // to be handled once the hand-over is done.
+    bool AwaitTyped(std::uint32_t round)
+    {
+        const std::int64_t deadline = MonotonicNanoseconds() + kTypedWithinNs;
+        for (;;) {
+            for (auto it = m_unread.begin(); it != m_unread.end(); ++it) {
+                if (it->kind == Kind::Typed && it->round == round) {
+                    m_unread.erase(it);
+                    return true;
+                }
+            }
+            if (m_reportsClosed)
+                return false;
+            const std::int64_t left = deadline - MonotonicNanoseconds();
+            if (left <= 0)
+                return false;
+            pollfd reports{m_fd, POLLIN, 0};
+            const timespec wait{time_t(left / 1000000000), long(left % 1000000000)};
+            if (::ppoll(&reports, 1, &wait, nullptr) < 0 && errno != EINTR)
+                return false;
+            while (ReceiveReports()) {
+            }
+        }
     }
 
     // Whether a shown lock is to be handed the grabs (it has not proved it holds them).
@@ -489,6 +567,8 @@ private:
                 ::close(m_fd);
             m_fd = -1;
         }
+        m_unread.clear();
+        m_reportsClosed = false;
         const ChildEnd end{WIFSIGNALED(raw), WIFSIGNALED(raw) ? WTERMSIG(raw) : WEXITSTATUS(raw)};
         const bool displayGone = m_state.phase != Phase::None && m_cover.DisplayGone();
         switch (Judge(m_state, end, displayGone)) {
@@ -613,6 +693,8 @@ private:
         }
         m_pid = pid;
         m_fd = pair[0];
+        m_unread.clear();
+        m_reportsClosed = false;
         m_lockWindow = 0;
         return true;
     }
@@ -639,6 +721,11 @@ private:
     int m_unansweredHandOvers = 0;
     // The window the lock shown last takes its keys in (0: not known).
     std::uint32_t m_lockWindow = 0;
+    // The "type" requests sent so far, each with its number, so that a late
+    // "typed" is not taken for the answer to a later one.
+    std::uint32_t m_typeRounds = 0;
+    std::deque<Message> m_unread;
+    bool m_reportsClosed = false;
     std::int64_t m_loadDeadline = -1;
     std::int64_t m_releasedAt = 0;
     std::int64_t m_coveredAt = 0;

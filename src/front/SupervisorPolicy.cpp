@@ -33,6 +33,8 @@ LockState After(LockState state, const Message &message)
         return state;
     case Kind::Go:
     case Kind::Key:
+    case Kind::TypeKeys:
+    case Kind::Typed:
         return state;
     }
     return state;

@@ -25,7 +25,8 @@ struct LockState {
     LockKind lock = LockKind::Normal;
 };
 
-// The state after a report from the child (Go is the supervisor's own).
+// The state after a report from the child (Go, Key and TypeKeys are the
+// supervisor's own).
 LockState After(LockState state, const protocol::Message &message);
 
 // The state before the child's first report: a lock loading when the front

@@ -1,10 +1,10 @@
 #!/bin/bash
 # The Normal lock from outside: it holds keyboard and pointer and hides the
 # task bar; a wrong password is logged once and marked "Invalid!"; close
-# requests and stop signals change nothing; the right password removes only
-# "Gardlock.exe /d", gives the desktop back and ends with status 0. Then the
-# background picture, a path that is no picture, and the first "&Verify"
-# without a password file.
+# requests, stop signals and keys sent with XSendEvent change nothing; the
+# right password removes only "Gardlock.exe /d", gives the desktop back and
+# ends with status 0. Then the background picture, a path that is no
+# picture, and the first "&Verify" without a password file.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
 
@@ -43,6 +43,16 @@ check "... and the lock on screen" shown_named "$TITLE"
 check "... holding the keyboard" keyboard_grab_held
 check "... with the task bar hidden" taskbar_hidden
 check "... and Gardlock.exe /d in place" autostart_has "Gardlock.exe /d"
+
+# Keys another client sends to the lock's window with XSendEvent type
+# nothing: the right password and Return that way neither unlock nor leave
+# anything in the box for the keys typed next.
+SHIFT=1
+check "the right password and Return are sent to the lock's window" "$GARDLOCK_TOOLS/sendkeys" "$LOCK" \
+  "$(keycode R)/$SHIFT" "$(keycode i)" "$(keycode g)" "$(keycode h)" "$(keycode t)" "$(keycode Return)"
+sleep 1 # time for a wrong outcome to happen
+check "keys sent to the lock's window do not unlock it" gardlock_alive
+check "... and record nothing" records_are 1
 
 xdotool type --delay 40 Right; xdotool key Return
 await_end first

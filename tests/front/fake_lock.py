@@ -2,7 +2,12 @@
 """A stand-in for gardlock-ui under the supervisor: plays one line of a plan
 file per run, speaking the supervision protocol on the socket it is given.
 
-Steps, separated by ';':  send:TEXT  wait:go  touch:FILE  poke:ENV  sleep:MS  exit:N
+Steps, separated by ';':  send:TEXT  wait:WORD  typed  touch:FILE  poke:ENV  sleep:MS  exit:N
+
+wait:WORD waits for a line that is WORD, or WORD and a number ("type 3"),
+answering each other "type N" it reads with "typed N" at once, as the program
+does once it typed the keys sent before it; typed answers the last "type N"
+read so far. Every line read is appended to the plan's ".received" file.
 """
 import os
 import socket
@@ -20,13 +25,41 @@ with open(plan_path) as plan:
 steps = lines[min(run, len(lines)) - 1].split(";")
 
 link = socket.socket(fileno=int(os.environ["GARDLOCK_SUPERVISOR_FD"]))
+last_type = None
+
+
+def receive(blocking=True):
+    """The lines of one packet (none when not blocking and nothing is there)."""
+    global last_type
+    try:
+        packet = link.recv(4096, 0 if blocking else socket.MSG_DONTWAIT)
+    except BlockingIOError:
+        return []
+    got = packet.decode().split("\n")
+    with open(plan_path + ".received", "a") as received:
+        received.writelines(line + "\n" for line in got)
+    for line in got:
+        if line.startswith("type "):
+            last_type = line.split(" ", 1)[1]
+    return got
+
+
 for step in steps:
     what, _, arg = step.strip().partition(":")
     if what == "send":
         link.send(arg.encode())
     elif what == "wait":
-        while arg not in link.recv(4096).decode().split("\n"):
+        waiting = True
+        while waiting:
+            for line in receive():
+                if line == arg or line.startswith(arg + " "):
+                    waiting = False
+                elif line.startswith("type "):
+                    link.send(("typed " + line.split(" ", 1)[1]).encode())
+    elif what == "typed":
+        while receive(blocking=False):
             pass
+        link.send(("typed " + last_type).encode())
     elif what == "touch":
         open(os.path.join(os.path.dirname(plan_path), arg), "w").close()
     elif what == "poke":

@@ -1,7 +1,8 @@
 // The supervisor as a whole, with a stand-in cover that records what it is
 // asked and a stand-in lock program (fake_lock.py) that plays a plan: a lock
 // dying before it says anything, a lock claiming the grabs it does not hold,
-// and the supervisor's own display connection killed under it.
+// a lock slow to type the keys handed to it, and the supervisor's own
+// display connection killed under it.
 
 #include "front/Supervisor.h"
 #include "platform/x11/plain/LockCover.h"
@@ -48,6 +49,8 @@ public:
 
     std::vector<std::string> log;
     int releases = 0;
+    // What the grabs caught, handed out by the next TakeKeys.
+    std::vector<protocol::CaughtKey> keys;
 
     bool Prepare() override
     {
@@ -71,12 +74,19 @@ public:
     bool GrabPointer() override { return m_connected && !LockHolds(); }
     void ReleaseGrabs() override { ++releases; }
     // Window 77 can take the focus; any other cannot.
-    bool HandKeysTo(std::uint32_t window) override
+    bool FreezeKeyboardAndFocus(std::uint32_t window) override
     {
-        log.push_back("hand keys to " + std::to_string(window));
+        log.push_back("freeze and focus " + std::to_string(window));
         return window == 77;
     }
-    std::vector<protocol::CaughtKey> TakeKeys() override { return {}; }
+    void ThawKeyboard() override { log.push_back("thaw"); }
+    void ReleaseGrabsToFocus() override { log.push_back("release to focus"); }
+    std::vector<protocol::CaughtKey> TakeKeys() override
+    {
+        std::vector<protocol::CaughtKey> taken;
+        taken.swap(keys);
+        return taken;
+    }
     Mark ClaimLockMark() override { return Mark::Claimed; }
     bool GrabsLeak() override { return false; }
     void Close() override { m_connected = false; }
@@ -123,12 +133,14 @@ protected:
             return text;
         }();
         ::unlink((PlanPath() + ".runs").c_str());
+        ::unlink((PlanPath() + ".received").c_str());
         ::unlink(m_dir.Path("lockholds").c_str());
         int sleepLock[2];
         EXPECT_EQ(::pipe(sleepLock), 0);
         m_sleepLockRead = sleepLock[0];
         ::fcntl(m_sleepLockRead, F_SETFD, FD_CLOEXEC);
         cover = std::make_unique<FakeCover>(m_dir.Path("lockholds"), m_sleepLockRead);
+        cover->keys = caught;
         ::setenv("FAKE_LOCK_PLAN", PlanPath().c_str(), 1);
         ::setenv("FAKE_KILL_FD", std::to_string(cover->KillFd()).c_str(), 1);
         supervision::Launch launch;
@@ -149,8 +161,25 @@ protected:
             runs.push_back(line);
         return runs;
     }
+    // Every line the fake locks read, in order.
+    std::vector<std::string> Received() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(PlanPath() + ".received");
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
     std::string PlanPath() const { return m_dir.Path("plan"); }
+    // Where the entry is in the cover's log (its end when it is not there).
+    long At(const std::string &entry) const
+    {
+        return std::find(cover->log.begin(), cover->log.end(), entry) - cover->log.begin();
+    }
+    long Count(const std::string &entry) const { return std::count(cover->log.begin(), cover->log.end(), entry); }
 
+    // Given to the next run's cover.
+    std::vector<protocol::CaughtKey> caught;
     std::unique_ptr<FakeCover> cover;
 
 private:
@@ -173,6 +202,13 @@ private:
     } m_dir;
     int m_sleepLockRead = -1;
 };
+
+// The first `count` lines (a lock that answers late is offered the grabs again).
+std::vector<std::string> First(std::vector<std::string> lines, size_t count)
+{
+    lines.resize(std::min(count, lines.size()));
+    return lines;
+}
 
 // Shown, handed the grabs, holding them, then unlocked.
 const std::string kHonestLock = "send:start /d; send:shown; wait:go; touch:lockholds; send:held 1; send:ended; exit:0";
@@ -218,16 +254,56 @@ TEST_F(SupervisorRun, HeldCountsOnlyWhenTheLockReallyHoldsBoth)
 
 TEST_F(SupervisorRun, TheKeyboardGoesStraightToTheLocksWindowWhenItCanTakeTheFocus)
 {
+    caught = {{true, 38, 0, 1}, {false, 38, 0, 2}};
     EXPECT_EQ(Run({"send:start /d; send:shown 77; wait:go; touch:lockholds; send:held 1; send:ended; exit:0"}), 0);
-    EXPECT_NE(std::find(cover->log.begin(), cover->log.end(), "hand keys to 77"), cover->log.end());
+    // Frozen and focused, the caught keys typed by the lock, and only then let go of.
+    EXPECT_LT(At("freeze and focus 77"), At("release to focus"));
+    EXPECT_LT(At("release to focus"), long(cover->log.size()));
     EXPECT_EQ(cover->releases, 0) << "handed over, not let go of";
+    EXPECT_EQ(First(Received(), 4), (std::vector<std::string>{"key p 38 0 1", "key r 38 0 2", "type 1", "go"}));
     EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
 
-    // A window that cannot take the focus: the grabs are let go of as before.
+    // A window that cannot take the focus: the keys go before the grabs are
+    // let go of, as they are.
     EXPECT_EQ(Run({"send:start /d; send:shown 78; wait:go; touch:lockholds; send:held 1; send:ended; exit:0"}), 0);
-    EXPECT_NE(std::find(cover->log.begin(), cover->log.end(), "hand keys to 78"), cover->log.end());
+    EXPECT_LT(At("freeze and focus 78"), long(cover->log.size()));
+    EXPECT_EQ(Count("release to focus"), 0);
     EXPECT_GE(cover->releases, 1);
+    EXPECT_EQ(First(Received(), 3), (std::vector<std::string>{"key p 38 0 1", "key r 38 0 2", "go"}));
     EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
+}
+
+TEST_F(SupervisorRun, ALockSlowToTypeItsKeysGetsEachOnceAndTheKeyboardOnlyAfterItTypedThem)
+{
+    caught = {{true, 38, 0, 1}, {false, 38, 0, 2}};
+    // Well past the bound on the frozen keyboard before it says "typed".
+    EXPECT_EQ(Run({"send:start /d; send:shown 77; wait:type; sleep:400; typed; wait:go; touch:lockholds; "
+                   "send:held 1; send:ended; exit:0"}),
+              0);
+    // The keyboard held here again meanwhile, then offered again and let go
+    // of only after a "typed" that answered the latest "type".
+    ASSERT_LT(At("thaw"), long(cover->log.size()));
+    EXPECT_LT(At("thaw"), At("release to focus"));
+    EXPECT_LT(At("release to focus"), long(cover->log.size()));
+    EXPECT_EQ(cover->releases, 0);
+    const std::vector<std::string> received = Received();
+    EXPECT_EQ(std::count(received.begin(), received.end(), "key p 38 0 1"), 1);
+    EXPECT_EQ(std::count(received.begin(), received.end(), "key r 38 0 2"), 1);
+    ASSERT_GE(received.size(), 3u);
+    EXPECT_EQ(received[2], "type 1");
+    EXPECT_EQ(received.back(), "go");
+    EXPECT_EQ(cover->log.back(), "hide: lock holds yes, sleep lock closed");
+}
+
+TEST_F(SupervisorRun, WhatALockSaysWhileAHandOverWaitsIsHandledAfterIt)
+{
+    // The right password among the keys it typed ends the lock before it
+    // says "typed", and its program ends: the lock is over, not crashed.
+    EXPECT_EQ(Run({"send:start /d; send:shown 77; wait:type; send:ended; exit:0", kHonestLock}), 0);
+    EXPECT_EQ(Runs().size(), 1u);
+    EXPECT_LT(At("thaw"), long(cover->log.size()));
+    ASSERT_FALSE(cover->log.empty());
+    EXPECT_EQ(cover->log.back().substr(0, 4), "hide");
 }
 
 TEST_F(SupervisorRun, AShownLockThatNeverTakesTheGrabsIsReplaced)

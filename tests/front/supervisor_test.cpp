@@ -30,10 +30,32 @@ TEST(SupervisionMessages, EveryMessageReadsBackAsItself)
         shown.window = window;
         all.push_back(shown);
     }
+    for (Kind kind : {Kind::TypeKeys, Kind::Typed}) {
+        for (std::uint32_t round : {0u, 1u, 4294967295u}) {
+            Message message{kind};
+            message.round = round;
+            all.push_back(message);
+        }
+    }
     for (const Message &message : all) {
         const std::string packet = protocol::Encode(message);
         EXPECT_EQ(protocol::Parse(packet), message) << packet;
     }
+}
+
+TEST(SupervisionMessages, TypedAnswersTheTypeRequestOfItsNumber)
+{
+    Message type{Kind::TypeKeys};
+    type.round = 7;
+    EXPECT_EQ(protocol::Encode(type), "type 7");
+    Message typed{Kind::Typed};
+    typed.round = 7;
+    EXPECT_EQ(protocol::Encode(typed), "typed 7");
+    // The number is one field: "typed" is not read as "type" with a "d".
+    EXPECT_EQ(protocol::Parse("typed 7"), typed);
+    EXPECT_EQ(protocol::Parse("type 7"), type);
+    // Go carries no number.
+    EXPECT_FALSE(protocol::Parse("go 7").has_value());
 }
 
 TEST(SupervisionMessages, CaughtKeysReadBackWithEveryField)
@@ -85,6 +107,8 @@ TEST(SupervisionMessages, MalformedPacketsMeanNothing)
         "",     "start", "start /b", "start /d ", "Shown",    "shown\n", "go ",
         "held", "held ", "held -5",  "held 12x",  "held 1 2", "ended!",  "held 99999999999999999999",
         "shown ", "shown x", "shown -1", "shown 4294967296", "shown 7 8",
+        "type ", "typed ", "type x", "typed -1", "typed 4294967296", "typed 1 2", "typed  1", "typed1",
+        "types 1", "typedd 1",
     };
     for (const char *packet : packets)
         EXPECT_FALSE(protocol::Parse(packet).has_value()) << '"' << packet << '"';
@@ -138,6 +162,8 @@ TEST(SupervisorPolicy, ReportsMoveTheLockThroughItsPhases)
         {{Kind::StartingNormal, Kind::Shown, Kind::Held, Kind::Go, Kind::Held},
          Phase::Held,
          LockKind::Normal},
+        // Typing the keys handed over changes nothing.
+        {{Kind::StartingNormal, Kind::Shown, Kind::TypeKeys, Kind::Typed}, Phase::Shown, LockKind::Normal},
         // Reports without a lock starting first bring no lock up.
         {{Kind::Shown, Kind::Held}, Phase::None, LockKind::Normal},
         // A lock that never showed may refuse the display; one that did may not.

@@ -172,9 +172,13 @@ else
     field() { dpkg-deb -f "$deb" "$1"; }
     check "the package is named gardlock, version 2.0-1" \
       test "$(field Package) $(field Version)" = "gardlock 2.0-1"
-    for dep in xdg-utils systemd qt6-qpa-plugins libqt6widgets6 libc6 libxcb1; do
+    for dep in xdg-utils systemd qt6-qpa-plugins libqt6widgets6 libc6 libxcb1 libxkbcommon-x11-0; do
       check "Depends names $dep" bash -c '[[ ", $1," == *", $2"[\ ,]* ]]' _ "$(field Depends)" "$dep"
     done
+    # Qt's private API holds only for the Qt the program was built with.
+    qt_abi=$(dpkg-query -W -f '${Provides}' libqt6core6 2>/dev/null | grep -o 'qt6-base-abi (= [^)]*)')
+    check "Depends names the Qt it was built with ($qt_abi)" \
+      bash -c '[ -n "$2" ] && [[ ", $1," == *", $2,"* ]]' _ "$(field Depends)" "$qt_abi"
     check "the package has a section and a priority" test -n "$(field Section)" -a -n "$(field Priority)"
     check "the package has a long description" test "$(field Description | wc -l)" -ge 4
     dpkg-deb -e "$deb" "$work/control"

@@ -181,6 +181,78 @@ TEST_F(SupervisorLinkTest, HeldIsSaidOnlyOnceKeyboardAndPointerAreBothHeld)
     QTRY_COMPARE_WITH_TIMEOUT(Kinds(Received()), std::vector<Kind>{Kind::Held}, 2000);
 }
 
+TEST_F(SupervisorLinkTest, KeysToTypeAreInTheLockBeforeItSaysSoAndBeforeItGrabs)
+{
+    SupervisorLink link(Linked());
+    auto key = [](std::uint8_t code) {
+        Message m{Kind::Key};
+        m.key = {true, code, 0, code};
+        return m;
+    };
+    Message type{Kind::TypeKeys};
+    type.round = 5;
+    for (const std::string &packet : protocol::EncodeBatch({key(10), key(11), type, key(12), {Kind::Go}}))
+        ASSERT_EQ(::send(m_pair[0], packet.data(), packet.size(), 0), ssize_t(packet.size()));
+    // Each replay, and what the supervisor had heard and the shell been asked by then.
+    struct Replay {
+        std::vector<std::uint8_t> codes;
+        std::vector<Kind> heard;
+        qsizetype grabs;
+    };
+    std::vector<Replay> replays;
+    std::vector<Message> heard;
+    link.SetKeyReplay([&](const std::vector<protocol::CaughtKey> &keys) {
+        Replay replay;
+        for (const protocol::CaughtKey &k : keys)
+            replay.codes.push_back(k.code);
+        for (const Message &m : Received())
+            heard.push_back(m);
+        replay.heard = Kinds(heard);
+        replay.grabs = shell().calls.count("DisableSystemKeys");
+        replays.push_back(replay);
+    });
+    link.LockStarting(LockKind::Normal);
+    link.LockShown();
+    for (const Message &m : Received())
+        heard.push_back(m);
+    ASSERT_EQ(replays.size(), 2u);
+    EXPECT_EQ(replays[0].codes, (std::vector<std::uint8_t>{10, 11}));
+    EXPECT_EQ(replays[0].heard, (std::vector<Kind>{Kind::StartingNormal, Kind::Shown}));
+    EXPECT_EQ(replays[0].grabs, 0);
+    // The keys after "type" come with "go", still before the grab.
+    EXPECT_EQ(replays[1].codes, std::vector<std::uint8_t>{12});
+    EXPECT_EQ(replays[1].heard, (std::vector<Kind>{Kind::StartingNormal, Kind::Shown, Kind::Typed}));
+    EXPECT_EQ(replays[1].grabs, 0);
+    EXPECT_EQ(Kinds(heard), (std::vector<Kind>{Kind::StartingNormal, Kind::Shown, Kind::Typed, Kind::Held}));
+    ASSERT_GE(heard.size(), 3u);
+    EXPECT_EQ(heard[2].round, 5u) << "answers the request it was sent";
+
+    // Asked again in the event loop, with the lock up and holding the grab.
+    Message again{Kind::TypeKeys};
+    again.round = 6;
+    for (const std::string &packet : protocol::EncodeBatch({key(13), again}))
+        ASSERT_EQ(::send(m_pair[0], packet.data(), packet.size(), 0), ssize_t(packet.size()));
+    QTRY_COMPARE_WITH_TIMEOUT(replays.size(), size_t(3), 2000);
+    EXPECT_EQ(replays[2].codes, std::vector<std::uint8_t>{13});
+    QTRY_COMPARE_WITH_TIMEOUT(Kinds(heard = Received()), std::vector<Kind>{Kind::Typed}, 2000);
+    EXPECT_EQ(heard[0].round, 6u);
+}
+
+TEST_F(SupervisorLinkTest, ALockItsReplayedKeysEndTakesNoGrab)
+{
+    SupervisorLink link(Linked());
+    Message key{Kind::Key};
+    key.key = {true, 36, 0, 1}; // Return, after the right password
+    for (const std::string &packet : protocol::EncodeBatch({key, {Kind::Go}}))
+        ASSERT_EQ(::send(m_pair[0], packet.data(), packet.size(), 0), ssize_t(packet.size()));
+    link.SetKeyReplay([&](const std::vector<protocol::CaughtKey> &) { link.LockEnded(); });
+    link.LockStarting(LockKind::Normal);
+    link.LockShown();
+    QTest::qWait(50);
+    EXPECT_EQ(Kinds(Received()), (std::vector<Kind>{Kind::StartingNormal, Kind::Shown, Kind::Ended}));
+    EXPECT_EQ(shell().calls.count("DisableSystemKeys"), 0) << "no grab after the lock ended";
+}
+
 TEST_F(SupervisorLinkTest, AGoneSupervisorEndsTheProgramButNeverALock)
 {
     struct Case {

@@ -104,7 +104,8 @@ void SupervisorLink::LockShown()
     // Waited for here rather than in the event loop: the keyboard is free
     // from the supervisor's release to this process's grab.
     const std::int64_t deadline = protocol::MonotonicNanoseconds() + std::int64_t(m_waitMs) * 1000000;
-    for (;;) {
+    bool go = false;
+    while (!go) {
         const std::int64_t left = (deadline - protocol::MonotonicNanoseconds()) / 1000000;
         if (left <= 0)
             break;
@@ -125,27 +126,32 @@ void SupervisorLink::LockShown()
                 continue;
             break;
         }
-        bool go = false;
         for (const Message &message : protocol::ParsePacket({packet, size_t(size)})) {
-            if (message.kind == Kind::Key)
-                m_caught.push_back(message.key);
+            OnMessage(message);
             go = go || message.kind == Kind::Go;
         }
-        if (go)
-            break;
     }
-    ReplayCaughtKeys();
-    TakeGrab();
+    // No "go" in time: the grabs are taken anyway.
+    if (!go)
+        TakeOver();
 }
 
 void SupervisorLink::ReplayCaughtKeys()
 {
-    // Sent to the lock's own window before the grab is asked for, so the
-    // server delivers them ahead of any key typed once the grab is ours.
+    // In the lock before the grab is asked for (and, for "type", before the
+    // supervisor lets the keyboard go), so they come ahead of any key typed
+    // from then on.
     std::vector<protocol::CaughtKey> caught;
     caught.swap(m_caught);
-    if (m_replay && !caught.empty())
-        m_replay(caught);
+    if (!m_replay || caught.empty())
+        return;
+    // A key may open a box with an event loop of its own: what the
+    // supervisor sends meanwhile is read afterwards, in order.
+    if (m_notifier)
+        m_notifier->setEnabled(false);
+    m_replay(caught);
+    if (m_notifier && !m_closed)
+        m_notifier->setEnabled(true);
 }
 
 void SupervisorLink::LockEnded()
@@ -182,13 +188,34 @@ void SupervisorLink::TryToHold()
 
 void SupervisorLink::OnMessage(const Message &message)
 {
-    if (message.kind == Kind::Key)
+    switch (message.kind) {
+    case Kind::Key:
         m_caught.push_back(message.key);
-    // The supervisor let go (again): take the grabs now.
-    if (message.kind == Kind::Go && m_locked) {
+        return;
+    case Kind::TypeKeys: {
+        // The supervisor holds the keyboard back until it hears this.
         ReplayCaughtKeys();
-        TakeGrab();
+        Message typed{Kind::Typed};
+        typed.round = message.round;
+        Send(typed);
+        return;
     }
+    case Kind::Go:
+        // The supervisor let go (again): take the grabs now.
+        if (m_locked)
+            TakeOver();
+        return;
+    default:
+        return;
+    }
+}
+
+void SupervisorLink::TakeOver()
+{
+    ReplayCaughtKeys();
+    // A password among them may have ended the lock.
+    if (m_locked)
+        TakeGrab();
 }
 
 void SupervisorLink::OnReadable()
@@ -209,6 +236,7 @@ void SupervisorLink::OnReadable()
 
 void SupervisorLink::OnClosed()
 {
+    m_closed = true;
     if (m_notifier)
         m_notifier->setEnabled(false);
     if (m_holdRetry)

@@ -44,7 +44,8 @@ public:
     bool MustComeBack() const override { return m_afterCrash; }
 
     // What types again, into the lock, the keys the supervisor's grab caught
-    // before handing it over (the X11 layer's ReplayKeys in the program).
+    // before handing it over (the X11 layer's ReplayKeys in the program);
+    // they are in the lock when it returns.
     using KeyReplay = std::function<void(const std::vector<protocol::CaughtKey> &)>;
     void SetKeyReplay(KeyReplay replay) { m_replay = std::move(replay); }
     // The window a shown lock takes its keys in, for the supervisor to hand
@@ -56,6 +57,7 @@ private:
     void OnReadable();
     void OnClosed();
     void OnMessage(const protocol::Message &message);
+    void TakeOver();
     void TakeGrab();
     void TryToHold();
     void ReplayCaughtKeys();
@@ -68,6 +70,7 @@ private:
     int m_waitMs;
     bool m_locked = false;
     bool m_shownBefore = false;
+    bool m_closed = false; // the supervisor is gone
     QSocketNotifier *m_notifier = nullptr;
     // Between "go" and the moment both grabs are held: "held" is said only then.
     QTimer *m_holdRetry = nullptr;

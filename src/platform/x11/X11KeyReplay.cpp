@@ -1,10 +1,11 @@
 #include "platform/x11/X11KeyReplay.h"
 
 #include "platform/x11/X11Connection.h"
-#include "platform/x11/plain/X11KeyEvents.h"
+#include "platform/x11/X11KeyTranslation.h"
 
 #include <QGuiApplication>
 #include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <cstdlib>
 
@@ -28,23 +29,24 @@ QWindow *Target()
     return top;
 }
 
-void Send(QWindow *window, const std::vector<protocol::CaughtKey> &keys)
-{
-    xcb_connection_t *conn = QtConnection();
-    if (!conn || !window)
-        return;
-    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
-    SendKeyEvents(conn, screen ? screen->root : 0, xcb_window_t(window->winId()), keys);
-    xcb_flush(conn);
-}
-
 } // namespace
 
 void ReplayKeys(const std::vector<protocol::CaughtKey> &keys)
 {
-    // At once, right after the grab: keys typed from now on come after these.
-    if (!keys.empty())
-        Send(Target(), keys);
+    QWindow *window = Target();
+    const Keymap keymap = keys.empty() || !window ? nullptr : ServerKeymap(QtConnection());
+    if (!keymap)
+        return;
+    for (const protocol::CaughtKey &caught : keys) {
+        const TranslatedKey key = TranslateKey(keymap.get(), caught.code, caught.state);
+        QWindowSystemInterface::handleExtendedKeyEvent(window, caught.time,
+                                                       caught.press ? QEvent::KeyPress : QEvent::KeyRelease,
+                                                       key.key, key.modifiers, caught.code, key.keysym,
+                                                       caught.state, key.text);
+    }
+    // Delivered now, after whatever Qt had queued before them: the lock has
+    // them before anything the server sends from here on.
+    QWindowSystemInterface::flushWindowSystemEvents();
 }
 
 std::uint32_t KeyWindow()

@@ -8,6 +8,7 @@
 #include "platform/x11/X11Panels.h"
 #include "platform/x11/X11RootWatch.h"
 #include "platform/x11/X11StackKeeper.h"
+#include "platform/x11/X11SyntheticInput.h"
 #include "platform/x11/X11WindowHints.h"
 #include "platform/x11/plain/X11GrabBreak.h"
 
@@ -38,6 +39,8 @@ struct Desktop {
     std::optional<StackKeeper> keeper;
     std::optional<Grab> grab;
     std::optional<Monitors> monitors;
+    // Held with the grab: while it is, only the devices type into the program.
+    SyntheticInputFilter syntheticInput;
     // Whether the keyboard map binds grab-breaking keys, asked again after
     // every change of the map (the server tells every client of one).
     std::optional<bool> grabBreakingKeys;
@@ -121,6 +124,7 @@ public:
     void DisableSystemKeys() override
     {
         if (Desktop *d = Get()) {
+            d->syntheticInput.Start();
             d->grab->Hold();
             // Between layer ticks (or once the layered window is gone and only
             // its owners remain) the hiding steps keep the windows on top too.
@@ -132,6 +136,7 @@ public:
         if (Desktop *d = Get()) {
             d->keeper->Stop();
             d->grab->Release();
+            d->syntheticInput.Stop();
         }
     }
     void SetScreenSaverRunning(bool running) override

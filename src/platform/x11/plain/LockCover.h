@@ -27,12 +27,20 @@ public:
     // cover shown, the cover takes the focus first, so keys typed before
     // another client grabs come here too.
     virtual void ReleaseGrabs() = 0;
-    // Hands the keyboard to a window of the lock with no moment in which a
-    // key could go elsewhere or out of order: the keys caught so far are
-    // given to `window`, the focus moves there and both grabs are let go;
-    // keys typed meanwhile wait in the server and follow. False (the grabs
-    // still held here, the keys kept) when that window cannot take the focus.
-    virtual bool HandKeysTo(std::uint32_t window) = 0;
+    // The first half of handing the keyboard to a window of the lock with
+    // no moment in which a key could go elsewhere or out of order: the
+    // keyboard is frozen (the server holds back every key from now on, still
+    // grabbed here), every key it sent before is read for TakeKeys, and the
+    // focus moves to `window`. False, the keyboard thawed again, when that
+    // window cannot take the focus (not mapped yet, or gone).
+    virtual bool FreezeKeyboardAndFocus(std::uint32_t window) = 0;
+    // Undoes the freeze: the keyboard grabbed here as before, the keys the
+    // server held back coming here.
+    virtual void ThawKeyboard() = 0;
+    // The second half: both grabs let go of with the focus left where the
+    // freeze put it, so the keys the server held back go to that window.
+    // Waits until the server has done so.
+    virtual void ReleaseGrabsToFocus() = 0;
     // The keys the grabs (or the focused cover) caught since the last call,
     // oldest first.
     virtual std::vector<protocol::CaughtKey> TakeKeys() = 0;

@@ -1,10 +1,8 @@
 #include "platform/x11/plain/X11RootCover.h"
 
 #include "platform/x11/plain/X11GrabBreak.h"
-#include "platform/x11/plain/X11KeyEvents.h"
 #include "platform/x11/plain/X11Reply.h"
-
-#include <xcb/xcb.h>
+#include "platform/x11/plain/X11Xkb.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +44,7 @@ public:
         }
         // Programs started from this process must not inherit the connection.
         ::fcntl(xcb_get_file_descriptor(conn), F_SETFD, FD_CLOEXEC);
+        m_xkb = UseXkb(conn);
         m_conn = conn;
         m_screen = screenNumber;
         m_root = it.data->root;
@@ -125,7 +124,7 @@ public:
         LetGo();
     }
 
-    bool HandKeysTo(std::uint32_t window) override
+    bool FreezeKeyboardAndFocus(std::uint32_t window) override
     {
         if (!m_conn || window == XCB_NONE)
             return false;
@@ -136,17 +135,25 @@ public:
         Drain();
         if (xcb_generic_error_t *error = xcb_request_check(
                 m_conn, xcb_set_input_focus_checked(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME))) {
-            // Not mapped (yet) or gone: the keyboard thaws, still grabbed here.
+            // Not mapped (yet) or gone.
             std::free(error);
-            GrabKeyboardIn(XCB_GRAB_MODE_ASYNC);
+            ThawKeyboard();
             return false;
         }
-        SendKeyEvents(m_conn, m_root, window, m_keys);
-        m_keys.clear();
-        // Letting go thaws the keyboard: what it held back goes to the focus,
-        // the lock's window, after the keys just sent.
-        LetGo();
         return true;
+    }
+
+    void ThawKeyboard() override
+    {
+        if (m_conn)
+            GrabKeyboardIn(XCB_GRAB_MODE_ASYNC);
+    }
+
+    void ReleaseGrabsToFocus() override
+    {
+        // Letting go thaws the keyboard: what it held back goes to the focus.
+        if (m_conn)
+            LetGo();
     }
 
     std::vector<protocol::CaughtKey> TakeKeys() override
@@ -208,6 +215,7 @@ public:
             xcb_disconnect(m_conn);
         m_conn = nullptr;
         m_root = m_window = 0;
+        m_xkb = false;
         m_marked = false;
         m_shown = false;
     }
@@ -244,6 +252,18 @@ public:
     bool BindsGrabBreakingKeys() override { return platform::x11::BindsGrabBreakingKeys(); }
 
 private:
+    // XKB on this connection: the keys caught then carry the layout group in
+    // their state (bits 13-14), as the lock's own keys do. False when the
+    // server has no XKB.
+    static bool UseXkb(xcb_connection_t *conn)
+    {
+        const xcb_query_extension_reply_t *xkb = xcb_get_extension_data(conn, &xcb_xkb_id);
+        if (!xkb || !xkb->present)
+            return false;
+        xcb_discard_reply(conn, xcb_xkb_use_extension(conn, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION).sequence);
+        return true;
+    }
+
     // The keyboard grab on the root window, taken or (held already) changed:
     // in synchronous mode the server holds back every key until it ends.
     bool GrabKeyboardIn(std::uint8_t keyboardMode)
@@ -295,6 +315,7 @@ private:
     int m_screen = 0;
     xcb_window_t m_root = 0;
     xcb_window_t m_window = 0;
+    bool m_xkb = false;
     bool m_marked = false;
     bool m_shown = false;
     bool m_grabsLost = false;
