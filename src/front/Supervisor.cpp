@@ -134,6 +134,8 @@ public:
     void CoverFirst()
     {
         Cover();
+        // Read once the keyboard is held: the grab comes first.
+        m_desktopGroup = m_cover.KeyboardGroup();
         while ((!m_keyboardHeld || !m_pointerHeld) && m_grabAt >= 0 &&
                MonotonicNanoseconds() - m_coveredAt < kFirstLockKeyboardNs) {
             const std::int64_t left = m_grabAt - MonotonicNanoseconds();
@@ -344,7 +346,10 @@ private:
         // A lock brought back after a crash was up: it may not refuse now.
         if (message.kind == Kind::Refused && m_relaunched)
             return;
+        const GroupStep group = KeyboardGroupStep(m_state, message);
         m_state = After(m_state, message);
+        if (group == GroupStep::Save)
+            m_desktopGroup = m_cover.KeyboardGroup();
         switch (message.kind) {
         case Kind::StartingNormal:
         case Kind::StartingNtStyle:
@@ -364,6 +369,10 @@ private:
             return;
         case Kind::Ended:
             m_loadDeadline = -1;
+            // The desktop's own group back (a relaunch is no end).
+            if (group == GroupStep::Restore && m_desktopGroup)
+                m_cover.SetKeyboardGroup(*m_desktopGroup);
+            m_desktopGroup.reset();
             Uncover();
             m_cover.Close();
             return;
@@ -726,6 +735,8 @@ private:
     std::uint32_t m_typeRounds = 0;
     std::deque<Message> m_unread;
     bool m_reportsClosed = false;
+    // The desktop's keyboard layout group when the lock began.
+    std::optional<int> m_desktopGroup;
     std::int64_t m_loadDeadline = -1;
     std::int64_t m_releasedAt = 0;
     std::int64_t m_coveredAt = 0;

@@ -40,6 +40,17 @@ LockState After(LockState state, const Message &message)
     return state;
 }
 
+GroupStep KeyboardGroupStep(const LockState &before, const Message &report)
+{
+    // A lock relaunched after a crash is the same lock: it keeps the group
+    // its owner chose meanwhile, and the one saved stays the desktop's.
+    if (before.phase == Phase::None && After(before, report).phase == Phase::Starting)
+        return GroupStep::Save;
+    if (report.kind == Kind::Ended && before.phase != Phase::None)
+        return GroupStep::Restore;
+    return GroupStep::Keep;
+}
+
 LockState FirstState(const std::optional<LockKind> &coveredFor)
 {
     // A lock the front covered for is a lock from that moment: its program

@@ -29,6 +29,16 @@ struct LockState {
 // supervisor's own).
 LockState After(LockState state, const protocol::Message &message);
 
+// The desktop's keyboard layout group (XKB), which the owner may switch
+// while a lock is up: saved when a lock begins, given back when the right
+// password ends it. A relaunch after a crash is no beginning.
+enum class GroupStep {
+    Keep,
+    Save,    // read it now: a lock begins
+    Restore, // set the saved one again: the lock ended
+};
+GroupStep KeyboardGroupStep(const LockState &before, const protocol::Message &report);
+
 // The state before the child's first report: a lock loading when the front
 // covered and grabbed for one (its switch's kind), no lock otherwise.
 LockState FirstState(const std::optional<LockKind> &coveredFor);

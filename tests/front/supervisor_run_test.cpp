@@ -1,8 +1,8 @@
 // The supervisor as a whole, with a stand-in cover that records what it is
 // asked and a stand-in lock program (fake_lock.py) that plays a plan: a lock
 // dying before it says anything, a lock claiming the grabs it does not hold,
-// a lock slow to type the keys handed to it, and the supervisor's own
-// display connection killed under it.
+// a lock slow to type the keys handed to it, the supervisor's own display
+// connection killed under it, and the desktop's layout group given back.
 
 #include "front/Supervisor.h"
 #include "platform/x11/plain/LockCover.h"
@@ -51,6 +51,9 @@ public:
     int releases = 0;
     // What the grabs caught, handed out by the next TakeKeys.
     std::vector<protocol::CaughtKey> keys;
+    // The layout group each read finds, in turn (the last one again after
+    // that); none: the server cannot tell.
+    std::vector<int> groups;
 
     bool Prepare() override
     {
@@ -104,6 +107,17 @@ public:
         return events;
     }
     bool BindsGrabBreakingKeys() override { return false; }
+    std::optional<int> KeyboardGroup() override
+    {
+        log.push_back("read group");
+        if (groups.empty())
+            return std::nullopt;
+        const int group = groups.front();
+        if (groups.size() > 1)
+            groups.erase(groups.begin());
+        return group;
+    }
+    void SetKeyboardGroup(int group) override { log.push_back("set group " + std::to_string(group)); }
 
 private:
     bool LockHolds() const { return ::access(m_lockHolds.c_str(), F_OK) == 0; }
@@ -122,9 +136,10 @@ private:
 
 class SupervisorRun : public ::testing::Test {
 protected:
-    // Runs the supervisor for a Normal lock the front covered for, the fake
-    // lock playing one plan line per run; returns the status it ends with.
-    int Run(const std::vector<std::string> &plan)
+    // Runs the supervisor for a Normal lock the front covered for (or, not
+    // coverFirst, for a program that may start locks itself), the fake lock
+    // playing one plan line per run; returns the status it ends with.
+    int Run(const std::vector<std::string> &plan, bool coverFirst = true)
     {
         std::ofstream(PlanPath()) << [&] {
             std::string text;
@@ -141,12 +156,14 @@ protected:
         ::fcntl(m_sleepLockRead, F_SETFD, FD_CLOEXEC);
         cover = std::make_unique<FakeCover>(m_dir.Path("lockholds"), m_sleepLockRead);
         cover->keys = caught;
+        cover->groups = groups;
         ::setenv("FAKE_LOCK_PLAN", PlanPath().c_str(), 1);
         ::setenv("FAKE_KILL_FD", std::to_string(cover->KillFd()).c_str(), 1);
         supervision::Launch launch;
         launch.program = GARDLOCK_FRONT_TESTS_DIR "/fake_lock.py";
         launch.args = {"/d"};
-        launch.coverFirst = LockKind::Normal;
+        if (coverFirst)
+            launch.coverFirst = LockKind::Normal;
         launch.sleepLockFd = sleepLock[1];
         const int status = supervision::Supervise(launch, *cover);
         ::close(m_sleepLockRead);
@@ -180,6 +197,7 @@ protected:
 
     // Given to the next run's cover.
     std::vector<protocol::CaughtKey> caught;
+    std::vector<int> groups;
     std::unique_ptr<FakeCover> cover;
 
 private:
@@ -326,6 +344,41 @@ TEST_F(SupervisorRun, AKilledDisplayConnectionIsMadeAgainAndCoversAtOnce)
     ASSERT_GE(after.size(), 2u);
     EXPECT_EQ(after[0], "connect");
     EXPECT_EQ(after[1], "show");
+}
+
+TEST_F(SupervisorRun, TheDesktopGetsItsLayoutGroupBackWhenTheLockEnds)
+{
+    // Read when the front covers for the lock, not again at the relaunch
+    // after its crash (the owner may have switched it meanwhile), and set
+    // again when the right password ends it.
+    groups = {2, 0};
+    EXPECT_EQ(Run({"send:start /d; send:shown; wait:go; exit:1", kHonestLock}), 0);
+    EXPECT_EQ(Runs().size(), 2u);
+    EXPECT_EQ(Count("read group"), 1);
+    EXPECT_EQ(Count("set group 2"), 1);
+    EXPECT_EQ(cover->log.back(), "set group 2");
+}
+
+TEST_F(SupervisorRun, EachLockAProgramStartsGivesItsGroupBack)
+{
+    struct Case {
+        const char *name;
+        std::vector<int> groups;
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        {"two locks", {1, 3}, {"read group", "set group 1", "read group", "set group 3"}},
+        {"a server that cannot tell", {}, {"read group", "read group"}},
+    };
+    for (const Case &c : cases) {
+        groups = c.groups;
+        EXPECT_EQ(Run({"send:start /d; send:ended; send:start /n; send:ended; exit:0"}, false), 0) << c.name;
+        std::vector<std::string> log;
+        for (const std::string &entry : cover->log)
+            if (entry.find("group") != std::string::npos)
+                log.push_back(entry);
+        EXPECT_EQ(log, c.log) << c.name;
+    }
 }
 
 } // namespace

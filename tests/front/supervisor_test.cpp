@@ -185,6 +185,42 @@ TEST(SupervisorPolicy, ReportsMoveTheLockThroughItsPhases)
     }
 }
 
+TEST(SupervisorPolicy, TheLayoutGroupIsSavedWhenALockBeginsAndGivenBackWhenItEnds)
+{
+    using supervision::GroupStep;
+    struct Case {
+        Phase before;
+        Kind report;
+        GroupStep step;
+    };
+    const Case cases[] = {
+        // A lock started from a screen begins with its first report.
+        {Phase::None, Kind::StartingNormal, GroupStep::Save},
+        {Phase::None, Kind::StartingNtStyle, GroupStep::Save},
+        // A lock the front covered for (saved then), or one brought back
+        // after a crash, is already up: its start is no beginning.
+        {Phase::Starting, Kind::StartingNormal, GroupStep::Keep},
+        {Phase::Starting, Kind::StartingNtStyle, GroupStep::Keep},
+        // A lock that said more than that, then starts the other one.
+        {Phase::Held, Kind::StartingNtStyle, GroupStep::Keep},
+        // The right password, at any phase of an up lock.
+        {Phase::Held, Kind::Ended, GroupStep::Restore},
+        {Phase::Shown, Kind::Ended, GroupStep::Restore},
+        {Phase::Starting, Kind::Ended, GroupStep::Restore},
+        // No lock: nothing to give back.
+        {Phase::None, Kind::Ended, GroupStep::Keep},
+        // Refusing the display or any other report saves nothing.
+        {Phase::Starting, Kind::Refused, GroupStep::Keep},
+        {Phase::None, Kind::Shown, GroupStep::Keep},
+        {Phase::Shown, Kind::Held, GroupStep::Keep},
+        {Phase::Shown, Kind::Typed, GroupStep::Keep},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(supervision::KeyboardGroupStep({c.before, LockKind::Normal}, Message{c.report}), c.step)
+            << "phase " << int(c.before) << " report " << protocol::Encode(Message{c.report});
+    }
+}
+
 TEST(SupervisorPolicy, OnlyTheReportedEndOfALockEndsIt)
 {
     struct Case {

@@ -7,6 +7,7 @@
 #include "core/SupervisionProtocol.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -74,6 +75,12 @@ public:
     // True when the keyboard map binds keys whose server actions break or
     // take away grabs (the XKB option grab:break_actions).
     virtual bool BindsGrabBreakingKeys() = 0;
+
+    // The keyboard's locked layout group (XKB), to give the desktop back the
+    // one it had when a lock began; nothing when the server cannot tell.
+    virtual std::optional<int> KeyboardGroup() = 0;
+    // Locks that group again; done when this returns.
+    virtual void SetKeyboardGroup(int group) = 0;
 };
 
 } // namespace platform

@@ -251,10 +251,30 @@ public:
 
     bool BindsGrabBreakingKeys() override { return platform::x11::BindsGrabBreakingKeys(); }
 
+    std::optional<int> KeyboardGroup() override
+    {
+        if (!Prepare() || !m_xkb)
+            return std::nullopt;
+        Freed<xcb_xkb_get_state_reply_t> state{
+            xcb_xkb_get_state_reply(m_conn, xcb_xkb_get_state(m_conn, XCB_XKB_ID_USE_CORE_KBD), nullptr)};
+        if (!state.reply)
+            return std::nullopt;
+        return state.reply->lockedGroup;
+    }
+
+    void SetKeyboardGroup(int group) override
+    {
+        if (!Prepare() || !m_xkb)
+            return;
+        // Checked, so that it is done before the connection may close.
+        std::free(xcb_request_check(m_conn, xcb_xkb_latch_lock_state_checked(m_conn, XCB_XKB_ID_USE_CORE_KBD, 0, 0,
+                                                                             1, std::uint8_t(group), 0, 0, 0)));
+    }
+
 private:
     // XKB on this connection: the keys caught then carry the layout group in
-    // their state (bits 13-14), as the lock's own keys do. False when the
-    // server has no XKB.
+    // their state (bits 13-14), as the lock's own keys do, and the group can
+    // be read and set. False when the server has no XKB.
     static bool UseXkb(xcb_connection_t *conn)
     {
         const xcb_query_extension_reply_t *xkb = xcb_get_extension_data(conn, &xcb_xkb_id);
