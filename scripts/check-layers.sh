@@ -7,8 +7,10 @@
 #     src/front_main.cpp, the executables' entries, may include anything);
 #   - the layers' uses and the folder include graph have no cycle;
 #   - only src/platform/x11/ (and its Qt-free plain/) includes X11 or xcb
-#     headers, only src/platform/print/ CUPS or Qt Print Support headers, and
-#     only src/platform/http/ Qt Network headers;
+#     headers, only src/platform/x11/ Qt's private headers (they tie the
+#     program to the Qt it was built with), only src/platform/print/
+#     CUPS or Qt Print Support headers, and only src/platform/http/ Qt
+#     Network headers;
 #   - a layer that links no Qt (see the table) includes no Qt header, and
 #     src/rules/ includes QtCore headers alone.
 # Usage: check-layers.sh [--graph] [--src DIR] [TABLE]
@@ -77,6 +79,7 @@ awk -v edges="$edges" '
     # Each outside library stays in the one folder that wraps it; Qt Print
     # Support and Qt Network in the modules loaded on first use.
     only_in("platform/x11 platform/x11/plain", "^[<\"](xcb|X11)/", "an X11 header")
+    only_in("platform/x11", "^<(qpa/|Qt[A-Za-z]*/private/)", "a private Qt header")
     only_in("platform/print", "^[<\"]cups/", "a CUPS header")
     only_in("platform/print", "^<(QtPrintSupport|QPrint|QPageSetupDialog)", "a Qt Print Support header")
     only_in("platform/http", "^<(QtNetwork|QNetwork|QTcp|QUdp|QSsl|QHostAddress)", "a Qt Network header")

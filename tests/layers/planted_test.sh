@@ -2,7 +2,8 @@
 # Each layer check refuses the fault it is for, planted into a copy of src/
 # (layers picked from the build's table, so the test follows the folders):
 # a sideways include, an upward include, an X11 header outside the X11
-# layers, a Qt header in a Qt-free layer, a folder with no layer; and, over
+# layers, a private Qt header outside platform/x11/, a Qt header in a
+# Qt-free layer, a folder with no layer; and, over
 # two small libraries built here, a call up the layers and a USES nothing
 # needs. The unplanted copies pass.
 # Usage: planted_test.sh build/layers.tsv
@@ -72,8 +73,12 @@ for name in "${layers[@]}"; do
   [[ "${folders[$name]}" == platform/x11* ]] && continue
   plant "${folders[$name]}" "#include <X11/Xlib.h>"
   expect "an X11 header in ${folders[$name]}/" "Planted.cpp includes an X11 header outside platform/x11" check_layers
+  plant "${folders[$name]}" "#include <qpa/qwindowsysteminterface.h>"
+  expect "a private Qt header in ${folders[$name]}/" "Planted.cpp includes a private Qt header outside platform/x11" check_layers
   break
 done
+plant platform/x11/plain "#include <QtGui/private/qxkbcommon_p.h>"
+expect "a private Qt header in platform/x11/plain/" "Planted.cpp includes a private Qt header outside platform/x11" check_layers
 for name in "${layers[@]}"; do
   [ "${qt_free[$name]}" = 1 ] || continue
   plant "${folders[$name]}" "#include <QString>"
