@@ -3,6 +3,7 @@
 #include "front/SupervisorPolicy.h"
 #include "platform/x11/plain/LockCover.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -54,6 +55,10 @@ constexpr std::int64_t kLateSendWithinNs = 20 * kMs;
 // typed the keys sent to it; past that the grab is held here again as usual
 // and the hand-over offered later.
 constexpr std::int64_t kTypedWithinNs = 250 * kMs;
+// Rounds of keys typed while the lock types the ones before, in one
+// hand-over; past that someone is still typing, and the keyboard stays here
+// for a while.
+constexpr int kMostTypeRounds = 16;
 // Hand-overs in a row that a shown lock answers with nothing (it takes no
 // grab, though both were free): it is hung, and is killed to be relaunched.
 constexpr int kMostUnansweredHandOvers = 40;
@@ -381,8 +386,10 @@ private:
             return;
         case Kind::Go:
         case Kind::Key:
+        case Kind::Typed: // a late answer
+            m_typedRound = std::max(m_typedRound, message.round);
+            return;
         case Kind::TypeKeys:
-        case Kind::Typed: // only a hand-over waits for it
             return;
         }
     }
@@ -405,25 +412,16 @@ private:
         }
         // Best: the keyboard frozen and the focus on the lock's window while
         // the lock types the keys caught so far, and let go of only once it
-        // has, so that the keys the server held back follow them there.
+        // has, so that keys the server held back follow them there.
         // Otherwise what was typed while the grab was here goes to the lock,
         // in order, before it takes over, and what came after with "go".
-        const bool frozen = m_lockWindow != 0 && m_cover.FreezeKeyboardAndFocus(m_lockWindow);
-        std::vector<Message> last = KeysToPass(m_cover.TakeKeys());
-        if (frozen) {
-            Message type{Kind::TypeKeys};
-            type.round = ++m_typeRounds;
-            last.push_back(type);
-            if (!SendAll(m_fd, last, kSendWithinNs) || !AwaitTyped(type.round)) {
-                // Held here as before; the keys it was sent are not sent again.
-                m_cover.ThawKeyboard();
-                m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
+        std::vector<Message> last;
+        if (m_lockWindow != 0 && m_cover.FreezeKeyboardAndFocus(m_lockWindow)) {
+            if (!TypeCaughtKeys())
                 return;
-            }
             m_cover.ReleaseGrabsToFocus();
-            last.clear();
         } else {
-            if (!SendAll(m_fd, last, kSendWithinNs)) {
+            if (!SendAll(m_fd, KeysToPass(m_cover.TakeKeys()), kSendWithinNs)) {
                 m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
                 return;
             }
@@ -442,19 +440,62 @@ private:
         m_heldCheckAt = m_releasedAt + kHeldWithinNs;
     }
 
-    // Waits a bounded time for the lock to say it typed the keys sent before
-    // "type" number `round`. What else it says meanwhile is kept, in order,
-    // to be handled once the hand-over is done.
-    bool AwaitTyped(std::uint32_t round)
+    // With the keyboard frozen and the focus on the lock's window: makes the
+    // lock type every key caught so far, and leaves the keyboard frozen with
+    // none held back, ready to be let go of. Keys the server holds back
+    // when it lets go reach the focus only if no other client's passive grab
+    // takes them first, so the keys typed meanwhile are caught here and
+    // passed on too, round after round, until none came. False, the
+    // keyboard held here as usual and the hand-over offered again later,
+    // when the lock did not answer in time or someone is still typing;
+    // nothing it was sent is sent again.
+    bool TypeCaughtKeys()
+    {
+        for (int round = 1;; ++round) {
+            std::vector<Message> keys = KeysToPass(m_cover.TakeKeys());
+            if (!keys.empty()) {
+                Message type{Kind::TypeKeys};
+                type.round = ++m_typeRounds;
+                keys.push_back(type);
+            }
+            // Whatever was sent before (in an earlier hand-over too) is typed first.
+            if ((!keys.empty() && !SendAll(m_fd, keys, kSendWithinNs)) || !AwaitTyped()) {
+                m_cover.ThawKeyboard();
+                m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
+                return false;
+            }
+            if (keys.empty())
+                return true;
+            // What was typed meanwhile comes here, then the keyboard freezes again.
+            m_cover.ThawKeyboard();
+            const bool stillTyping = round == kMostTypeRounds;
+            if (stillTyping || !m_cover.FreezeKeyboardAndFocus(m_lockWindow)) {
+                // The lock answers: a hand-over given up for the typing is no unanswered one.
+                if (stillTyping)
+                    --m_unansweredHandOvers;
+                m_handOverAt = MonotonicNanoseconds() + kHandOverRetryNs;
+                return false;
+            }
+        }
+    }
+
+    // Waits a bounded time for the lock to say it typed every key sent with
+    // a "type" so far (it answers them in order). What else it says
+    // meanwhile is kept, in order, to be handled once the hand-over is done.
+    bool AwaitTyped()
     {
         const std::int64_t deadline = MonotonicNanoseconds() + kTypedWithinNs;
         for (;;) {
-            for (auto it = m_unread.begin(); it != m_unread.end(); ++it) {
-                if (it->kind == Kind::Typed && it->round == round) {
-                    m_unread.erase(it);
-                    return true;
+            for (auto it = m_unread.begin(); it != m_unread.end();) {
+                if (it->kind == Kind::Typed) {
+                    m_typedRound = std::max(m_typedRound, it->round);
+                    it = m_unread.erase(it);
+                } else {
+                    ++it;
                 }
             }
+            if (m_typedRound >= m_typeRounds)
+                return true;
             if (m_reportsClosed)
                 return false;
             const std::int64_t left = deadline - MonotonicNanoseconds();
@@ -704,6 +745,7 @@ private:
         m_fd = pair[0];
         m_unread.clear();
         m_reportsClosed = false;
+        m_typedRound = m_typeRounds; // a new lock owes nothing
         m_lockWindow = 0;
         return true;
     }
@@ -730,9 +772,10 @@ private:
     int m_unansweredHandOvers = 0;
     // The window the lock shown last takes its keys in (0: not known).
     std::uint32_t m_lockWindow = 0;
-    // The "type" requests sent so far, each with its number, so that a late
-    // "typed" is not taken for the answer to a later one.
+    // The "type" requests sent so far, each with its number, and the last
+    // one the lock said it typed.
     std::uint32_t m_typeRounds = 0;
+    std::uint32_t m_typedRound = 0;
     std::deque<Message> m_unread;
     bool m_reportsClosed = false;
     // The desktop's keyboard layout group when the lock began.
