@@ -12,11 +12,12 @@ source "$(dirname "$0")/lock_common.sh"
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 TITLE="Desktop status: Locked"
-# The wait line is white on black just under the panel, ending at its right edge.
+# The wait line is white on black under the panel and the keyboard notes,
+# ending at the panel's right edge.
 PANEL_RIGHT=$(( (1024 - 134) * 100 / 101 + 134 ))
 # How many light pixels (the text is smoothed) a screen rectangle holds (W H X Y).
 light_pixels() { import -window root -crop "$1x$2+$3+$4" -depth 8 txt:- 2>/dev/null | grep -c '#[89A-F][0-9A-F][89A-F][0-9A-F][89A-F][0-9A-F]'; }
-wait_line_shown() { [ "$(light_pixels 240 16 $((PANEL_RIGHT - 240)) 52)" -gt 20 ]; }
+wait_line_shown() { [ "$(light_pixels 240 12 $((PANEL_RIGHT - 240)) 70)" -gt 20 ]; }
 wait_line_hidden() { ! wait_line_shown; }
 
 start_desktop
