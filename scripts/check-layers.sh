@@ -11,6 +11,8 @@
 #     program to the Qt it was built with), only src/platform/print/
 #     CUPS or Qt Print Support headers, and only src/platform/http/ Qt
 #     Network headers;
+#   - only src/platform/wayland/ (and its Qt-free plain/) includes Wayland
+#     headers: the library's and those generated from protocol files;
 #   - a layer that links no Qt (see the table) includes no Qt header, and
 #     src/rules/ includes QtCore headers alone.
 # Usage: check-layers.sh [--graph] [--src DIR] [TABLE]
@@ -80,6 +82,7 @@ awk -v edges="$edges" '
     # Support and Qt Network in the modules loaded on first use.
     only_in("platform/x11 platform/x11/plain", "^[<\"](xcb|X11)/", "an X11 header")
     only_in("platform/x11", "^<(qpa/|Qt[A-Za-z]*/private/)", "a private Qt header")
+    only_in("platform/wayland platform/wayland/plain", "^[<\"](wayland-|[^\">]*-(client|server)-protocol\\.h)", "a Wayland header")
     only_in("platform/print", "^[<\"]cups/", "a CUPS header")
     only_in("platform/print", "^<(QtPrintSupport|QPrint|QPageSetupDialog)", "a Qt Print Support header")
     only_in("platform/http", "^<(QtNetwork|QNetwork|QTcp|QUdp|QSsl|QHostAddress)", "a Qt Network header")

@@ -32,6 +32,13 @@ packages=(
   python3
   # the fuzz targets of the readers (libFuzzer, sanitizers)
   clang libclang-rt-14-dev
+  # Wayland: the front's compositor probe and, later, the session lock
+  # (libwayland-client, the protocol files, wayland-scanner, xkbcommon)
+  libwayland-dev wayland-protocols libxkbcommon-dev
+  # the Wayland tests: a Debian 13 root with sway (scripts/wayland-testbed.sh);
+  # weston, a compositor without the session lock, run headless, with its
+  # Xwayland; wayland-info, which lists what a compositor offers
+  debootstrap weston xwayland wayland-utils
 )
 # The installed files' checks and the Debian package (desktop-file-validate,
 # appstreamcli, the man page lint, cpack's dpkg-shlibdeps, lintian,

@@ -3,6 +3,7 @@
 // both print "gardlock: cannot lock: <reason>" on stderr and end with
 // kCannotRunHere, whoever found the reason.
 
+#include "core/DisplayFacts.h"
 #include "core/Switches.h"
 
 #include <string>
@@ -34,5 +35,9 @@ struct DisplayNames {
 // empty when it can go on. reachable: whether the X11 display accepts a
 // connection (asked only when $DISPLAY is set).
 std::string NoDisplayLine(const switches::Row *row, const DisplayNames &names, bool reachable);
+// The line for a lock asked for on a Wayland session. A compositor without
+// the session lock (ext-session-lock-v1) cannot be locked by any program;
+// one with it is not locked by this version yet. Either way nothing locks.
+std::string WaylandLockLine(const WaylandFacts &compositor);
 // Prints the line on stderr: every refusal is one line there.
 void PrintRefusal(const std::string &line);

@@ -1,10 +1,13 @@
 #include "front/Front.h"
 
+#include "front/DisplayChoice.h"
 #include "front/Supervisor.h"
 #include "platform/x11/plain/LockCover.h"
 #include "core/ExitStatus.h"
 #include "core/TrustedFile.h"
 #include "core/Version.h"
+#include "platform/wayland/plain/OwnXwayland.h"
+#include "platform/wayland/plain/WaylandProbe.h"
 #include "platform/x11/plain/X11GrabBreak.h"
 #include "platform/x11/plain/X11RootCover.h"
 
@@ -51,6 +54,22 @@ void CloseIfOpen(int fd)
         ::close(fd);
 }
 
+// What a lock's choice of display system needs, asked only as far as it
+// decides: the X server's kind matters only beside a compositor that answered.
+DisplayFacts FindDisplayFacts(const DisplayNames &names, bool x11Reachable, platform::LockCover &cover)
+{
+    DisplayFacts facts;
+    facts.x11.named = !names.x11.empty();
+    facts.x11.reachable = x11Reachable;
+    facts.wayland = platform::wayland::ProbeCompositor(names.wayland);
+    // The X socket's owner tells Debian 12's Xwayland, which has no XWAYLAND
+    // extension to ask; the extension tells later ones.
+    if (facts.wayland.reached && facts.x11.named && x11Reachable)
+        facts.x11.xwayland =
+            platform::wayland::IsCompositorsXwayland(names.x11, facts.wayland.compositorPid) || cover.GrabsLeak();
+    return facts;
+}
+
 } // namespace
 
 std::string UsageText()
@@ -83,7 +102,8 @@ std::string UsageText()
             "  0    ended normally (the right password, or closed); also a second lock\n"
             "       asked for while one is up\n"
             "  3    cannot run here: no usable display, or a lock refused because it\n"
-            "       could not really hold the keyboard (the reason is on stderr)\n"
+            "       could not really hold the keyboard or is asked for on a Wayland\n"
+            "       session, which this version does not lock (the reason is on stderr)\n"
             "  4    the uninstall guard's Cancel\n"
             "  70   the display went away while running\n"
             "  128+N  killed by signal N\n";
@@ -128,6 +148,13 @@ int Main(int argc, char **argv, platform::LockCover &cover)
         CloseIfOpen(sleepLockFd);
         return exit_status::kCannotRunHere;
     };
+    // On a Wayland session only the compositor can lock, through its session
+    // lock; this version takes none, so it refuses, saying whether one is there.
+    if (lock && !names.wayland.empty()) {
+        const DisplayFacts facts = FindDisplayFacts(names, reachable, cover);
+        if (ChooseDisplaySystem(facts) == DisplaySystem::Wayland)
+            return refuse(WaylandLockLine(facts.wayland));
+    }
     if (const std::string refusal = NoDisplayLine(line.row, names, reachable); !refusal.empty())
         return refuse(refusal);
 

@@ -3,7 +3,8 @@
 # (layers picked from the build's table, so the test follows the folders):
 # a sideways include, an upward include, an X11 header outside the X11
 # layers, a private Qt header outside platform/x11/, a Qt header in a
-# Qt-free layer, a folder with no layer; and, over
+# Qt-free layer, a Wayland header outside platform/wayland/, a folder with
+# no layer; and, over
 # two small libraries built here, a call up the layers and a USES nothing
 # needs. The unplanted copies pass.
 # Usage: planted_test.sh build/layers.tsv
@@ -79,6 +80,19 @@ for name in "${layers[@]}"; do
 done
 plant platform/x11/plain "#include <QtGui/private/qxkbcommon_p.h>"
 expect "a private Qt header in platform/x11/plain/" "Planted.cpp includes a private Qt header outside platform/x11" check_layers
+# The library's header and a generated protocol's, outside the Wayland
+# layers; inside them they pass.
+for name in "${layers[@]}"; do
+  [[ "${folders[$name]}" == platform/wayland* ]] && continue
+  for header in "<wayland-client.h>" '"ext-session-lock-v1-client-protocol.h"'; do
+    plant "${folders[$name]}" "#include $header"
+    expect "a Wayland header $header in ${folders[$name]}/" \
+      "Planted.cpp includes a Wayland header outside platform/wayland" check_layers
+  done
+  break
+done
+plant platform/wayland/plain "#include <wayland-client.h>"
+expect "a Wayland header in platform/wayland/plain/" pass check_layers
 for name in "${layers[@]}"; do
   [ "${qt_free[$name]}" = 1 ] || continue
   plant "${folders[$name]}" "#include <QString>"
