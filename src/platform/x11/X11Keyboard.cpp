@@ -28,8 +28,9 @@ public:
         if (!m_layout || m_layout->groups < 2)
             return;
         const int next = (m_layout->group + 1) % m_layout->groups;
-        xcb_xkb_latch_lock_state(m_conn->Raw(), XCB_XKB_ID_USE_CORE_KBD, 0, 0, 1, std::uint8_t(next), 0, 0, 0);
-        m_conn->Flush();
+        x11::LockKeyboardGroup(m_conn->Raw(), next);
+        // The round trip may have read the server's notice of the change.
+        m_conn->DispatchQueued();
     }
 
 private:
@@ -42,10 +43,8 @@ private:
         if (!conn->IsOpen())
             return;
         xcb_connection_t *c = conn->Raw();
-        x11::Freed<xcb_xkb_use_extension_reply_t> use{
-            xcb_xkb_use_extension_reply(c, xcb_xkb_use_extension(c, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr)};
         const xcb_query_extension_reply_t *extension = xcb_get_extension_data(c, &xcb_xkb_id);
-        if (!use.reply || !use.reply->supported || !extension || !extension->present)
+        if (!extension || !extension->present || !x11::UseXkb(c))
             return;
         m_xkbEvent = extension->first_event;
         m_conn = std::move(conn);
@@ -68,6 +67,8 @@ private:
                 Read();
         });
         Read();
+        // Changes the round trips above read off the socket get their reaction too.
+        m_conn->DispatchQueued();
     }
 
     void OnEvent(const xcb_generic_event_t *event)

@@ -37,9 +37,7 @@ bool KeymapBindsThem(xcb_connection_t *conn)
 {
     if (RulesNameTheOption(conn))
         return true;
-    Freed<xcb_xkb_use_extension_reply_t> use{xcb_xkb_use_extension_reply(
-        conn, xcb_xkb_use_extension(conn, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr)};
-    if (!use.reply || !use.reply->supported)
+    if (!UseXkb(conn))
         return false;
     const xcb_setup_t *setup = xcb_get_setup(conn);
     const std::uint8_t count = std::uint8_t(setup->max_keycode - setup->min_keycode + 1);

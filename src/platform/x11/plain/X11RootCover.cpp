@@ -266,9 +266,8 @@ public:
     {
         if (!Prepare() || !m_xkb)
             return;
-        // Checked, so that it is done before the connection may close.
-        std::free(xcb_request_check(m_conn, xcb_xkb_latch_lock_state_checked(m_conn, XCB_XKB_ID_USE_CORE_KBD, 0, 0,
-                                                                             1, std::uint8_t(group), 0, 0, 0)));
+        // Done before the connection may close.
+        LockKeyboardGroup(m_conn, group);
     }
 
 private:
