@@ -24,8 +24,8 @@ press() { "$GARDLOCK_TOOLS/xtestkeys" 20000 "$@" >/dev/null; }
 
 # The window's labels as the bus shows them: "name<TAB>description" of those showing.
 shown_labels() { "$PY" "$CONTROLS" "$1" 2>/dev/null | awk -F'\t' '$1 == "label" && $4 == "showing" {print $2 "\t" $3}'; }
-label_shown() { shown_labels "$1" | grep -qx "$2"; }
-label_gone() { ! shown_labels "$1" | grep -q "^$2	"; }
+label_shown() { shown_labels "$1" | grep -x "$2" >/dev/null; }
+label_gone() { ! shown_labels "$1" | grep "^$2	" >/dev/null; }
 password_box() { "$PY" "$CONTROLS" "$1" 2>/dev/null | awk -F'\t' '$1 == "password text"'; }
 # Where the bus says a label is: "x y" of its middle.
 label_middle() {

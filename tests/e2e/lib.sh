@@ -6,6 +6,9 @@
 # folder of the test X clients), E2E_OUT (a folder for screenshots and logs).
 
 set -uo pipefail
+# With pipefail a reader that stops early (grep -q, head, awk's exit) can fail
+# its pipeline: the writer still writing dies of SIGPIPE. Pipes tested here
+# read to the end (grep PATTERN >/dev/null).
 
 : "${GARDLOCK_BIN:?GARDLOCK_BIN must name the gardlock executable}"
 : "${GARDLOCK_TOOLS:=$(dirname "$GARDLOCK_BIN")/../tests}"
@@ -90,7 +93,7 @@ start_accessibility_bus() {
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 }
 _a11y_bus_up() {
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null | grep -q unix
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null | grep unix >/dev/null
 }
 
 # Waits up to $1 seconds for the command to succeed; prints its output.
@@ -112,14 +115,14 @@ wait_for() {
 
 # The id of icewm's task bar frame (a direct child of the root), if any.
 taskbar_frame() {
-  xwininfo -root -tree 2>/dev/null | awk '/"icewm" "TaskBar"|\("icewm" "TaskBar"\)/{print $1; exit}' | grep . >/dev/null || return 1
+  xwininfo -root -tree 2>/dev/null | grep -e '"icewm" "TaskBar"' >/dev/null || return 1
   xwininfo -root -children 2>/dev/null | awk 'NR>0 && $1 ~ /^0x/ {print $1}' | while read -r w; do
-    if xwininfo -id "$w" -tree 2>/dev/null | grep -q '("icewm" "TaskBar")'; then echo "$w"; break; fi
+    if xwininfo -id "$w" -tree 2>/dev/null | grep -F '("icewm" "TaskBar")' >/dev/null; then echo "$w"; break; fi
   done | grep .
 }
 
 # Whether a window is viewable (mapped with all its ancestors).
-is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep "Map State: IsViewable" >/dev/null; }
 
 # Window ids with this exact title.
 windows_named() { xdotool search --name "^$1\$" 2>/dev/null; }
@@ -168,7 +171,7 @@ finish() {
 map_state() { xwininfo -id "$1" 2>/dev/null | awk '/Map State:/{print $3}'; }
 
 # The id of a named part of icewm's task bar (TaskBarMenu, TrayPane, TaskPane, SystemTray).
-taskbar_part() { xwininfo -root -tree 2>/dev/null | awk -v n="\"$1\":" '$2 == n {print $1; exit}' | grep .; }
+taskbar_part() { xwininfo -root -tree 2>/dev/null | awk -v n="\"$1\":" '!f && $2 == n {print $1; f = 1}' | grep .; }
 
 # "x y" of a window's upper-left corner on the screen.
 window_position() {

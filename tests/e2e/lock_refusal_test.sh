@@ -15,7 +15,7 @@ no_lock_came_up() {
   sleep 2
   gone_named "System Locked" && gone_named "Desktop status: Locked" && grabs_free && nothing_placed
 }
-tray_icon() { xwininfo -root -tree 2>/dev/null | awk '/"SystemTray"/{f=1} f && /\("gardlock"/{print $1; exit}' | grep .; }
+tray_icon() { xwininfo -root -tree 2>/dev/null | awk '!f && /"SystemTray"/{f=1} f == 1 && /\("gardlock"/{print $1; f = 2}' | grep .; }
 open_protection_modes() {
   MAIN=$(wait_for 20 visible_window "Gardlock 2001")
   xdotool mousemove --window "$MAIN" 60 192 click 1 # "Protection Modes"

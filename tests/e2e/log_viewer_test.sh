@@ -30,7 +30,7 @@ view_text() {
   xclip -o -selection clipboard 2>/dev/null
 }
 view_is() { [ "$(view_text)" = "$1" ]; }
-view_has_line() { view_text | grep -qx -- "$1"; }
+view_has_line() { view_text | grep -x -- "$1" >/dev/null; }
 
 # Opens the viewer: Password Settings (/s), then the bar's "View log".
 open_viewer() {

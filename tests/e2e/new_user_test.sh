@@ -16,7 +16,7 @@ is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 window_gone() { ! visible_window "$1" >/dev/null; }
 file_is() { [ "$(cat "$1" 2>/dev/null)" = "$(printf '%s\r' "$2")" ]; }
 # icewm's task bar window itself: viewable only while it and its frames are mapped.
-taskbar_window() { xwininfo -root -tree 2>/dev/null | awk '/\("icewm" "TaskBar"\)/{print $1; exit}' | grep .; }
+taskbar_window() { xwininfo -root -tree 2>/dev/null | awk '!f && /\("icewm" "TaskBar"\)/{print $1; f = 1}' | grep .; }
 taskbar_shown() { local w; w=$(taskbar_window) && is_viewable "$w"; }
 
 start_desktop

@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 
 visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
 # The program's window embedded in icewm's tray.
-tray_icon() { xwininfo -root -tree 2>/dev/null | awk '/"SystemTray"/{f=1} f && /\("gardlock"/{print $1; exit}' | grep .; }
+tray_icon() { xwininfo -root -tree 2>/dev/null | awk '!f && /"SystemTray"/{f=1} f == 1 && /\("gardlock"/{print $1; f = 2}' | grep .; }
 no_tray_icon() { ! tray_icon >/dev/null; }
 # The popup menu: the only top-level window of the program that is ever
 # mapped while only the icon is up.

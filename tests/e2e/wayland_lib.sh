@@ -110,7 +110,7 @@ stop_weston() {
 }
 
 # Whether a compositor offers an interface, as wayland-info lists it.
-offers() { WAYLAND_DISPLAY=$1 wayland-info 2>/dev/null | grep -q "'$2'"; }
+offers() { WAYLAND_DISPLAY=$1 wayland-info 2>/dev/null | grep "'$2'" >/dev/null; }
 
 # What is left of the compositors this script started: processes by id and
 # by the sway config's name, mounts under the root or the runtime folders.
