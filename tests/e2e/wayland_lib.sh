@@ -38,7 +38,8 @@ wayland_fail() {
   exit 1
 }
 
-# start_sway: a headless sway from the test bed, for this script alone.
+# start_sway [NAME]: a headless sway from the test bed, for this script alone
+# (NAME, its runtime folder's, tells several apart; one at a time).
 # Sets SWAY_DISPLAY (its socket, an absolute path), SWAY_RUNDIR, SWAY_PID,
 # SWAY_WATCHER, SWAY_CONFIG (its config's name, which only its processes
 # carry) and WAYLAND_ROOT. The root is built first if need be.
@@ -48,7 +49,7 @@ start_sway() {
     wayland_fail "the Wayland test bed's root cannot be built (its messages are above)"
   }
   echo "  $(tail -n 1 "$E2E_TMP/testbed-build.log")"
-  SWAY_RUNDIR="$E2E_TMP/sway"
+  SWAY_RUNDIR="$E2E_TMP/${1:-sway}"
   "$TESTBED" start --owner $$ "$SWAY_RUNDIR" >"$E2E_TMP/sway.env" 2>"$E2E_TMP/sway.err" || {
     sed 's/^/  /' "$E2E_TMP/sway.err"
     wayland_fail "sway from the test bed did not start (above: why)"
