@@ -10,6 +10,7 @@
 #include "platform/sessionlock/DisplayChannel.h"
 #include "platform/sessionlock/PlatformName.h"
 #include "platform/sessionlock/SessionLockShell.h"
+#include "platform/supervision/FrontRestart.h"
 #include "platform/supervision/SupervisorLink.h"
 #include "platform/x11/X11KeyReplay.h"
 #include "platform/x11/X11Keyboard.h"
@@ -97,6 +98,9 @@ int main(int argc, char **argv)
     if (!sessionLock) {
         supervisorLink.SetKeyReplay(platform::x11::ReplayKeys);
         supervisorLink.SetKeyWindow(platform::x11::KeyWindow);
+    } else {
+        // Without its front the lock is no longer shown: a new front takes the session again.
+        supervisorLink.SetFrontLost(platform::StartNewFront);
     }
     platform::install({.shell = shell.get(),
                        .dialogs = &dialogs,
