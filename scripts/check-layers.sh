@@ -7,7 +7,8 @@
 #     src/front_main.cpp, the executables' entries, may include anything);
 #   - the layers' uses and the folder include graph have no cycle;
 #   - only src/platform/x11/ (and its Qt-free plain/) includes X11 or xcb
-#     headers, only src/platform/x11/ Qt's private headers (they tie the
+#     headers, only src/platform/x11/ and src/platform/sessionlock/ (the
+#     program's own Qt platform) Qt's private headers (they tie the
 #     program to the Qt it was built with), only src/platform/print/
 #     CUPS or Qt Print Support headers, and only src/platform/http/ Qt
 #     Network headers;
@@ -81,7 +82,7 @@ awk -v edges="$edges" '
     # Each outside library stays in the one folder that wraps it; Qt Print
     # Support and Qt Network in the modules loaded on first use.
     only_in("platform/x11 platform/x11/plain", "^[<\"](xcb|X11)/", "an X11 header")
-    only_in("platform/x11", "^<(qpa/|Qt[A-Za-z]*/private/)", "a private Qt header")
+    only_in("platform/x11 platform/sessionlock", "^<(qpa/|Qt[A-Za-z]*/private/)", "a private Qt header")
     only_in("platform/wayland platform/wayland/plain", "^[<\"](wayland-|[^\">]*-(client|server)-protocol\\.h)", "a Wayland header")
     only_in("platform/print", "^[<\"]cups/", "a CUPS header")
     only_in("platform/print", "^<(QtPrintSupport|QPrint|QPageSetupDialog)", "a Qt Print Support header")

@@ -7,6 +7,10 @@
 #include "platform/ProcessFacts.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/modules/LazyServices.h"
+#include "platform/sessionlock/DisplayChannel.h"
+#include "platform/sessionlock/PlatformName.h"
+#include "platform/sessionlock/SessionLockShell.h"
+#include "platform/supervision/FrontRestart.h"
 #include "platform/supervision/SupervisorLink.h"
 #include "platform/x11/X11KeyReplay.h"
 #include "platform/x11/X11Keyboard.h"
@@ -17,18 +21,32 @@
 #include "ui/WindowServices.h"
 
 #include <QApplication>
+#include <QtPlugin>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+// The program's own platform for a lock the front holds on a Wayland session.
+Q_IMPORT_PLUGIN(SessionLockPlugin)
+
 int main(int argc, char **argv)
 {
     const platform::SupervisorEnvironment supervisor = platform::TakeSupervisorEnvironment();
+    // The front holds a session lock on Wayland and passed the display
+    // channel: the program draws into the front's buffers, on no display of
+    // its own.
+    const bool sessionLock = platform::sessionlock::TakeDisplaySocket() >= 0;
 
     const CommandLine line = ReadCommandLine(argc, argv);
 
-    if (switches::IsLock(line.row)) {
+    // A desktop's theme plugin (GTK's) would open a display connection of
+    // its own: kept from Qt here, given back to what the program starts.
+    const QByteArray platformTheme = qgetenv("QT_QPA_PLATFORMTHEME");
+    if (sessionLock) {
+        ::setenv("QT_QPA_PLATFORM", platform::sessionlock::kPlatformName, 1);
+        ::unsetenv("QT_QPA_PLATFORMTHEME");
+    } else if (switches::IsLock(line.row)) {
         const DisplayNames names{qEnvironmentVariable("DISPLAY").toStdString(),
                                  qEnvironmentVariable("WAYLAND_DISPLAY").toStdString()};
         // Whether the display answers is Qt's to find; here only that there is one.
@@ -49,6 +67,12 @@ int main(int argc, char **argv)
     int qtArgc = 1;
     char *qtArgv[] = {name.data(), nullptr};
     QApplication application(qtArgc, qtArgv);
+    // Programs started from here must not look for a platform they lack.
+    if (sessionLock) {
+        ::unsetenv("QT_QPA_PLATFORM");
+        if (!platformTheme.isEmpty())
+            ::setenv("QT_QPA_PLATFORMTHEME", platformTheme.constData(), 1);
+    }
     QApplication::setApplicationName("Gardlock 2001");
     QApplication::setOrganizationName("Corvane Technologies");
     QApplication::setApplicationVersion(app::VersionText());
@@ -56,8 +80,12 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(ProgramIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const std::unique_ptr<platform::ShellLockdown> shell = platform::CreateX11ShellLockdown();
-    const std::unique_ptr<platform::KeyboardState> keyboard = platform::CreateX11KeyboardState();
+    // On the session lock the front holds the input and the screen: no X11
+    // at all (the layout notes there are still to come).
+    const std::unique_ptr<platform::ShellLockdown> shell =
+        sessionLock ? platform::sessionlock::CreateSessionLockShell() : platform::CreateX11ShellLockdown();
+    const std::unique_ptr<platform::KeyboardState> keyboard =
+        sessionLock ? nullptr : platform::CreateX11KeyboardState();
     platform::QtDialogs dialogs;
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;
@@ -65,8 +93,15 @@ int main(int argc, char **argv)
     platform::LazyPrintSystem printers(QApplication::applicationDirPath());
     platform::LazyHttpClient http(QApplication::applicationDirPath());
     platform::SupervisorLink supervisorLink(supervisor);
-    supervisorLink.SetKeyReplay(platform::x11::ReplayKeys);
-    supervisorLink.SetKeyWindow(platform::x11::KeyWindow);
+    // The keys an X11 front caught before the lock came up, and the window
+    // it hands the keyboard to; the Wayland front keeps the keyboard itself.
+    if (!sessionLock) {
+        supervisorLink.SetKeyReplay(platform::x11::ReplayKeys);
+        supervisorLink.SetKeyWindow(platform::x11::KeyWindow);
+    } else {
+        // Without its front the lock is no longer shown: a new front takes the session again.
+        supervisorLink.SetFrontLost(platform::StartNewFront);
+    }
     platform::install({.shell = shell.get(),
                        .dialogs = &dialogs,
                        .launcher = &launcher,

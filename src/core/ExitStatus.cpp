@@ -45,13 +45,10 @@ std::string NoDisplayLine(const switches::Row *row, const DisplayNames &names, b
     return {};
 }
 
-std::string WaylandLockLine(const WaylandFacts &compositor)
+std::string NoSessionLockLine()
 {
-    if (!compositor.sessionLock)
-        return CannotLockLine("this Wayland compositor offers no session lock (ext-session-lock-v1), without which "
-                              "no program can lock a Wayland session");
-    return CannotLockLine("locking a Wayland session is not supported by this version yet (this compositor "
-                          "offers the session lock, ext-session-lock-v1, that it would need)");
+    return CannotLockLine("this Wayland compositor offers no session lock (ext-session-lock-v1), without which "
+                          "no program can lock a Wayland session");
 }
 
 void PrintRefusal(const std::string &line)

@@ -35,9 +35,8 @@ struct DisplayNames {
 // empty when it can go on. reachable: whether the X11 display accepts a
 // connection (asked only when $DISPLAY is set).
 std::string NoDisplayLine(const switches::Row *row, const DisplayNames &names, bool reachable);
-// The line for a lock asked for on a Wayland session. A compositor without
-// the session lock (ext-session-lock-v1) cannot be locked by any program;
-// one with it is not locked by this version yet. Either way nothing locks.
-std::string WaylandLockLine(const WaylandFacts &compositor);
+// The line for a lock asked for on a Wayland compositor without the session
+// lock (ext-session-lock-v1): no program can lock it.
+std::string NoSessionLockLine();
 // Prints the line on stderr: every refusal is one line there.
 void PrintRefusal(const std::string &line);

@@ -57,7 +57,7 @@ struct Message {
     std::uint32_t keysym = 0; // Key: the symbol the compositor's keymap gives it
     std::uint8_t modifiers = 0;
     bool repeat = false;      // Key: a press the front repeated
-    std::string text;         // Key: the text it types (UTF-8), at most kMostKeyText bytes
+    std::string text{};       // Key: the text it types (UTF-8), at most kMostKeyText bytes
     // Axis.
     std::int32_t dx = 0, dy = 0;
     bool operator==(const Message &) const = default;

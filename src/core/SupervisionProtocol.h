@@ -23,6 +23,9 @@ inline constexpr char kRelaunchVariable[] = "GARDLOCK_RELAUNCHED";
 inline constexpr char kCoveredFirst[] = "first";
 inline constexpr char kRelaunched[] = "1";
 inline constexpr char kNoPictures[] = "no-pictures";
+// Set ("1") in a front that a lock's program started because the front it
+// ran under died while the lock was up: its lock comes back as after a crash.
+inline constexpr char kResumeVariable[] = "GARDLOCK_RESUME_LOCK";
 
 // The largest packet either side sends or reads; a packet holds one message
 // or several separated by newlines (caught keys travel in batches, so that a

@@ -6,7 +6,10 @@
 #include "core/ExitStatus.h"
 #include "core/TrustedFile.h"
 #include "core/Version.h"
+#include "front/WaylandSupervisor.h"
 #include "platform/wayland/plain/OwnXwayland.h"
+#include "platform/wayland/plain/SessionLockMark.h"
+#include "platform/wayland/plain/WaylandSessionLock.h"
 #include "platform/wayland/plain/WaylandProbe.h"
 #include "platform/x11/plain/X11GrabBreak.h"
 #include "platform/x11/plain/X11RootCover.h"
@@ -26,6 +29,8 @@ namespace {
 // The program the front runs: beside the front's own executable.
 constexpr char kProgramName[] = "gardlock-ui";
 constexpr char kSleepLockVariable[] = "XSS_SLEEP_LOCK_FD";
+// How long a compositor has to grant the session lock. Measured: 2 ms.
+constexpr int kSessionLockTimeoutMs = 5000;
 
 std::string Env(const char *name)
 {
@@ -70,6 +75,33 @@ DisplayFacts FindDisplayFacts(const DisplayNames &names, bool x11Reachable, plat
     return facts;
 }
 
+// Takes the session lock, then runs the lock under supervision. A lock
+// asked for while one of ours holds this session ends at once, as on X11.
+template <typename Refuse>
+int LockWaylandSession(supervision::Launch &launch, LockKind kind, const std::string &display, Refuse refuse)
+{
+    platform::wayland::SessionLockMark mark;
+    if (mark.ClaimFor(display) == platform::wayland::SessionLockMark::Claim::OtherLock) {
+        std::fprintf(stderr, "gardlock: a lock is already up on this session.\n");
+        return exit_status::kOk;
+    }
+    platform::wayland::WaylandSessionLock session;
+    switch (session.Lock(display, kSessionLockTimeoutMs)) {
+    case platform::wayland::WaylandSessionLock::Outcome::Locked:
+        break;
+    case platform::wayland::WaylandSessionLock::Outcome::NoLock:
+        return refuse(NoSessionLockLine());
+    case platform::wayland::WaylandSessionLock::Outcome::Refused:
+        return refuse(CannotLockLine("the Wayland compositor refused the session lock (ext-session-lock-v1); "
+                                     "another locker may hold the session"));
+    case platform::wayland::WaylandSessionLock::Outcome::Failed:
+        return refuse(CannotLockLine("the Wayland compositor did not grant the session lock "
+                                     "(ext-session-lock-v1) in time"));
+    }
+    launch.coverFirst = kind;
+    return supervision::SuperviseWayland(launch, session);
+}
+
 } // namespace
 
 std::string UsageText()
@@ -77,7 +109,8 @@ std::string UsageText()
     std::string text = "Usage: gardlock [SWITCH]\n"
                        "       gardlock --help | -h | --version\n"
                        "\n"
-                       "Gardlock 2001 locks the X11 desktop until the password is typed, and keeps\n"
+                       "Gardlock 2001 locks the desktop (X11, or Wayland through the compositor's\n"
+                       "session lock) until the password is typed, and keeps\n"
                        "a log of every wrong password. One switch, the first two characters of the\n"
                        "arguments, case-sensitive, picks what comes up:\n"
                        "\n";
@@ -102,10 +135,11 @@ std::string UsageText()
             "  0    ended normally (the right password, or closed); also a second lock\n"
             "       asked for while one is up\n"
             "  3    cannot run here: no usable display, or a lock refused because it\n"
-            "       could not really hold the keyboard or is asked for on a Wayland\n"
-            "       session, which this version does not lock (the reason is on stderr)\n"
+            "       could not really hold the keyboard, or a Wayland compositor without\n"
+            "       the session lock (ext-session-lock-v1) (the reason is on stderr)\n"
             "  4    the uninstall guard's Cancel\n"
-            "  70   the display went away while running\n"
+            "  70   the display went away while running, or the compositor ended the\n"
+            "       session lock by a rule of its own\n"
             "  128+N  killed by signal N\n";
     return text;
 }
@@ -137,6 +171,8 @@ int Main(int argc, char **argv, platform::LockCover &cover)
     }
 
     const bool lock = switches::IsLock(line.row);
+    const bool resumed = Env(protocol::kResumeVariable) == "1";
+    ::unsetenv(protocol::kResumeVariable);
     int sleepLockFd = TakeSleepLockFd();
     const DisplayNames names{Env("DISPLAY"), Env("WAYLAND_DISPLAY")};
     bool reachable = false;
@@ -149,14 +185,17 @@ int Main(int argc, char **argv, platform::LockCover &cover)
         return exit_status::kCannotRunHere;
     };
     // On a Wayland session only the compositor can lock, through its session
-    // lock; this version takes none, so it refuses, saying whether one is there.
+    // lock: without one, nothing can.
+    bool waylandLock = false;
     if (lock && !names.wayland.empty()) {
         const DisplayFacts facts = FindDisplayFacts(names, reachable, cover);
-        if (ChooseDisplaySystem(facts) == DisplaySystem::Wayland)
-            return refuse(WaylandLockLine(facts.wayland));
+        waylandLock = ChooseDisplaySystem(facts) == DisplaySystem::Wayland;
+        if (waylandLock && !facts.wayland.sessionLock)
+            return refuse(NoSessionLockLine());
     }
-    if (const std::string refusal = NoDisplayLine(line.row, names, reachable); !refusal.empty())
-        return refuse(refusal);
+    if (!waylandLock)
+        if (const std::string refusal = NoDisplayLine(line.row, names, reachable); !refusal.empty())
+            return refuse(refusal);
 
     supervision::Launch launch;
     launch.program = ProgramPath();
@@ -166,6 +205,14 @@ int Main(int argc, char **argv, platform::LockCover &cover)
         return refuse(CannotRunLine(line.row, untrusted));
     for (int i = 1; i < argc; ++i)
         launch.args.emplace_back(argv[i]);
+    if (waylandLock) {
+        // The X server (the compositor's own Xwayland) holds nothing here.
+        cover.Close();
+        CloseIfOpen(sleepLockFd);
+        sleepLockFd = -1;
+        launch.resumed = resumed;
+        return LockWaylandSession(launch, line.row->lock, names.wayland, refuse);
+    }
     if (lock) {
         // Under Wayland a grab keeps keys only from X11 programs: the program
         // refuses such a lock with its reason, so nothing is taken here.

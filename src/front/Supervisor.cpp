@@ -1,5 +1,6 @@
 #include "front/Supervisor.h"
 
+#include "front/ProgramProcess.h"
 #include "front/SupervisorPolicy.h"
 #include "platform/x11/plain/LockCover.h"
 
@@ -29,7 +30,6 @@ using protocol::Kind;
 using protocol::Message;
 using protocol::MonotonicNanoseconds;
 
-constexpr int kWatchedSignals[] = {SIGCHLD, SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE};
 constexpr std::int64_t kMs = 1000000;
 // How often the grabs are tried while another client (or the dying lock)
 // still holds them: right after a death the server frees the dead lock's
@@ -63,42 +63,6 @@ constexpr int kMostTypeRounds = 16;
 // grab, though both were free): it is hung, and is killed to be relaunched.
 constexpr int kMostUnansweredHandOvers = 40;
 
-sigset_t WatchedSet()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (int signal : kWatchedSignals)
-        sigaddset(&set, signal);
-    return set;
-}
-
-// Sends the messages in as few packets as they fit, waiting at most
-// `withinNs` for room; false when any of them could not be delivered.
-bool SendAll(int fd, const std::vector<Message> &messages, std::int64_t withinNs)
-{
-    if (fd < 0)
-        return false;
-    const std::int64_t deadline = MonotonicNanoseconds() + withinNs;
-    for (const std::string &packet : protocol::EncodeBatch(messages)) {
-        for (;;) {
-            if (::send(fd, packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT) >= 0)
-                break;
-            if (errno == EINTR)
-                continue;
-            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS)
-                return false;
-            const std::int64_t left = deadline - MonotonicNanoseconds();
-            if (left <= 0)
-                return false;
-            pollfd room{fd, POLLOUT, 0};
-            const timespec wait{0, long(left)};
-            if (::ppoll(&room, 1, &wait, nullptr) < 0 && errno != EINTR)
-                return false;
-        }
-    }
-    return true;
-}
-
 std::vector<Message> KeysToPass(const std::vector<protocol::CaughtKey> &keys)
 {
     std::vector<Message> messages;
@@ -109,20 +73,6 @@ std::vector<Message> KeysToPass(const std::vector<protocol::CaughtKey> &keys)
         messages.push_back(message);
     }
     return messages;
-}
-
-[[noreturn]] void RaiseAgain(int signal)
-{
-    // The child already left its core file; this one would only hide it.
-    const rlimit noCore{0, 0};
-    ::setrlimit(RLIMIT_CORE, &noCore);
-    ::signal(signal, SIG_DFL);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    ::raise(signal);
-    ::_exit(128 + signal); // a signal whose default is to be ignored
 }
 
 class Supervisor {
@@ -716,27 +666,14 @@ private:
         int pair[2];
         if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0)
             return false;
-        std::vector<char *> argv;
-        argv.push_back(const_cast<char *>(m_launch.program.c_str()));
-        for (const std::string &arg : args)
-            argv.push_back(const_cast<char *>(arg.c_str()));
-        argv.push_back(nullptr);
-        const std::string fdText = std::to_string(pair[1]);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            // The program's end of the pair survives exec; nothing else of ours does.
-            ::fcntl(pair[1], F_SETFD, 0);
-            ::setenv(protocol::kSocketVariable, fdText.c_str(), 1);
-            if (handOver)
-                ::setenv(protocol::kRelaunchVariable, handOver, 1);
-            else
-                ::unsetenv(protocol::kRelaunchVariable);
-            ::sigprocmask(SIG_SETMASK, &m_childMask, nullptr);
-            ::execv(argv[0], argv.data());
-            std::fprintf(stderr, "gardlock: cannot run %s: %s\n", argv[0], std::strerror(errno));
-            ::_exit(127);
-        }
-        ::close(pair[1]);
+        std::vector<std::pair<const char *, const char *>> set;
+        std::vector<const char *> unset;
+        if (handOver)
+            set.emplace_back(protocol::kRelaunchVariable, handOver);
+        else
+            unset.push_back(protocol::kRelaunchVariable);
+        const pid_t pid = StartProgram(m_launch.program, args, {{protocol::kSocketVariable, pair[1]}}, set, unset,
+                                       m_childMask);
         if (pid < 0) {
             ::close(pair[0]);
             return false;

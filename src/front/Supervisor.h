@@ -27,6 +27,8 @@ struct Launch {
     // that lock back whenever the program dies before the right password.
     std::optional<LockKind> coverFirst;
     int sleepLockFd = -1; // closed once keyboard and pointer are held and the screen covered
+    // The lock was up under a front that died: it comes back as after a crash.
+    bool resumed = false;
 };
 
 // Runs the program under supervision and returns the status to end with (a

@@ -82,6 +82,7 @@ void SupervisorLink::Send(const Message &message)
 void SupervisorLink::LockStarting(LockKind lock)
 {
     m_locked = true;
+    m_lockKind = lock;
     Send({lock == LockKind::Normal ? Kind::StartingNormal : Kind::StartingNtStyle});
 }
 
@@ -243,8 +244,15 @@ void SupervisorLink::OnClosed()
         m_holdRetry->stop();
     // The supervisor is gone. A lock stays (only its password ends it);
     // anything else ends with it, as it would have if the two were one process.
-    if (!m_locked)
+    if (!m_locked) {
         services().session->EndProgram(0);
+        return;
+    }
+    // A lock that cannot stand alone hands itself to a new front.
+    if (m_frontLost) {
+        m_frontLost(m_lockKind);
+        services().session->EndProgram(0);
+    }
 }
 
 } // namespace platform

@@ -52,6 +52,12 @@ public:
     // the keyboard to (the X11 layer's KeyWindow in the program).
     using KeyWindow = std::function<std::uint32_t()>;
     void SetKeyWindow(KeyWindow window) { m_keyWindow = std::move(window); }
+    // What brings a lock back when the supervisor dies while it is up and
+    // the lock cannot hold the display alone (on Wayland the front holds the
+    // session): given the lock's kind, it starts a new front for it. This
+    // process then ends; the new front starts a lock of its own.
+    using FrontLost = std::function<void(LockKind)>;
+    void SetFrontLost(FrontLost lost) { m_frontLost = std::move(lost); }
 
 private:
     void OnReadable();
@@ -76,6 +82,8 @@ private:
     QTimer *m_holdRetry = nullptr;
     KeyReplay m_replay;
     KeyWindow m_keyWindow;
+    FrontLost m_frontLost;
+    LockKind m_lockKind = LockKind::Normal;
     std::vector<protocol::CaughtKey> m_caught;
 };
 

@@ -16,17 +16,6 @@ namespace {
 
 using Clock = ProbeClock;
 
-// The socket path libwayland itself would take for the name.
-std::string SocketPath(const std::string &display)
-{
-    if (display.front() == '/')
-        return display;
-    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (!runtime || !*runtime)
-        return {};
-    return std::string(runtime) + "/" + display;
-}
-
 struct Answer {
     bool sessionLock = false;
     bool done = false;
@@ -87,6 +76,16 @@ bool DispatchUntilDone(wl_display *display, const Answer &answer, Clock::time_po
 
 } // namespace
 
+std::string CompositorSocketPath(const std::string &display)
+{
+    if (display.empty() || display.front() == '/')
+        return display;
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime)
+        return {};
+    return std::string(runtime) + "/" + display;
+}
+
 WaylandFacts ProbeCompositor(const std::string &display, int timeoutMs)
 {
     WaylandFacts facts;
@@ -95,7 +94,7 @@ WaylandFacts ProbeCompositor(const std::string &display, int timeoutMs)
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     // libwayland's own connect would wait as long as a hung compositor's
     // listen queue stays full.
-    const int fd = ConnectLocal(SocketPath(display), false, deadline);
+    const int fd = ConnectLocal(CompositorSocketPath(display), false, deadline);
     if (fd < 0)
         return facts;
     const long compositor = PeerPid(fd);

@@ -17,6 +17,10 @@ inline constexpr char kSessionLockManager[] = "ext_session_lock_manager_v1";
 // answers in a few milliseconds, even on a loaded machine.
 inline constexpr int kProbeTimeoutMs = 2000;
 
+// The socket path libwayland itself would take for a $WAYLAND_DISPLAY name:
+// the name when it is absolute, else in $XDG_RUNTIME_DIR (empty without it).
+std::string CompositorSocketPath(const std::string &display);
+
 // Asks the compositor `display` names (as $WAYLAND_DISPLAY does: a socket
 // in $XDG_RUNTIME_DIR, or an absolute path) for its globals. Not reached
 // when the name is empty, nothing listens there, the connection fails, or

@@ -1,0 +1,129 @@
+#include "platform/sessionlock/SessionLockScreen.h"
+
+#include <qpa/qwindowsysteminterface.h>
+
+#include <QWindow>
+
+namespace platform::sessionlock {
+
+namespace {
+
+using protocol::display::Kind;
+using protocol::display::Message;
+
+// Until the front sends a buffer: a common size, so that windows have
+// somewhere to be.
+constexpr QSize kStandInSize(1024, 768);
+constexpr double kBaseDpi = 96;
+
+} // namespace
+
+SessionLockScreen::SessionLockScreen(std::unique_ptr<SharedBuffer> mapped, FrameSender sendFrame)
+    : MappedBufferHolder{std::move(mapped)}, m_sendFrame(std::move(sendFrame))
+{
+}
+
+void SessionLockScreen::TakeBufferSize()
+{
+    const QSize size = buffer ? buffer->Size() : kStandInSize;
+    mGeometry = QRect(QPoint(0, 0), size);
+    const double dpi = kBaseDpi * Scale();
+    mPhysicalSize = QSizeF(size.width() * 25.4 / dpi, size.height() * 25.4 / dpi);
+}
+
+bool SessionLockScreen::initialize()
+{
+    mDepth = 32;
+    mFormat = QImage::Format_RGB32;
+    TakeBufferSize();
+    // Makes an image of its own: the shared one replaces it after.
+    initializeCompositor();
+    if (buffer)
+        mScreenImage = buffer->Image();
+    setDirty(mGeometry);
+    return true;
+}
+
+QDpi SessionLockScreen::logicalDpi() const
+{
+    // Qt's own scaling then makes the output's scale the device pixel ratio.
+    const double dpi = kBaseDpi * Scale();
+    return QDpi(dpi, dpi);
+}
+
+QRect SessionLockScreen::LogicalGeometry() const
+{
+    const int scale = Scale();
+    return QRect(0, 0, qRound(double(mGeometry.width()) / scale), qRound(double(mGeometry.height()) / scale));
+}
+
+void SessionLockScreen::Replace(std::unique_ptr<SharedBuffer> replacement)
+{
+    const bool scaleChanged = replacement->Scale() != Scale();
+    std::unique_ptr<SharedBuffer> old = std::move(buffer);
+    buffer = std::move(replacement);
+    if (scaleChanged) {
+        const QDpi dpi = logicalDpi();
+        QWindowSystemInterface::handleScreenLogicalDotsPerInchChange(screen(), dpi.first, dpi.second);
+    }
+    TakeBufferSize();
+    // Closes the compositor's painter and makes an image of the new size
+    // (full-screen windows follow it); the shared one replaces it after.
+    setGeometry(mGeometry);
+    mScreenImage = buffer->Image();
+    old.reset();
+    ++m_generation;
+    // A new buffer holds none of what was drawn: all of it again, at once.
+    m_frameOutstanding = false;
+    m_updateWanted = false;
+    setDirty(mGeometry);
+}
+
+void SessionLockScreen::FrameShown(std::uint32_t number)
+{
+    if (!buffer || number != buffer->Number() || !m_frameOutstanding)
+        return;
+    m_frameOutstanding = false;
+    if (m_updateWanted) {
+        m_updateWanted = false;
+        scheduleUpdate();
+    }
+}
+
+QRegion SessionLockScreen::doRedraw()
+{
+    // The compositor may still be reading the frame told last.
+    if (buffer && m_frameOutstanding) {
+        m_updateWanted = true;
+        return {};
+    }
+    const QRegion drawn = QFbScreen::doRedraw();
+    if (!buffer || drawn.isEmpty())
+        return drawn;
+    const QRect rect = drawn.boundingRect().intersected(QRect(QPoint(0, 0), buffer->Size()));
+    if (rect.isEmpty())
+        return drawn;
+    Message frame{Kind::Frame};
+    frame.buffer = buffer->Number();
+    frame.x = rect.x();
+    frame.y = rect.y();
+    frame.width = std::uint32_t(rect.width());
+    frame.height = std::uint32_t(rect.height());
+    m_frameOutstanding = true;
+    m_sendFrame(frame);
+    return drawn;
+}
+
+bool SessionLockScreen::OnTop(const std::vector<QWindow *> &lowestFirst) const
+{
+    if (lowestFirst.size() > size_t(mWindowStack.size()))
+        return false;
+    for (size_t i = 0; i < lowestFirst.size(); ++i) {
+        const QFbWindow *atPlace = mWindowStack.at(qsizetype(lowestFirst.size() - 1 - i));
+        if (atPlace->window() != lowestFirst[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace platform::sessionlock

@@ -1,0 +1,22 @@
+#include "platform/supervision/FrontRestart.h"
+
+#include "core/SupervisionProtocol.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+namespace platform {
+
+bool StartNewFront(LockKind lock)
+{
+    QProcess front;
+    front.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/gardlock"));
+    front.setArguments({QString::fromLatin1(switches::LockSwitch(lock, switches::Start::Plain))});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(protocol::kResumeVariable), QStringLiteral("1"));
+    front.setProcessEnvironment(environment);
+    front.setStandardInputFile(QProcess::nullDevice());
+    return front.startDetached();
+}
+
+} // namespace platform
