@@ -158,7 +158,9 @@ run_gardlock() { # run
     else
       add g-red-unseen 1
     fi
-    add g-front-back "$(first_after "$k" "$GREEN")"
+    # The dead front's last frame may stay a moment: back is after a picture that was not it.
+    local left; left=$(first_after "$k" "!$GREEN")
+    [ -z "$left" ] || add g-front-back "$(samples | awk -v t="$k" -v b="$left" -v c="$GREEN" '!f && $1 > t + b * 1e6 && $2 == c {printf "%.1f\n", ($1 - t) / 1e6; f = 1}')"
   else
     echo "  run $1: no new front, or its lock not drawn, after the front was killed" >&2
   fi
