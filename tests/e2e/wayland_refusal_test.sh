@@ -88,8 +88,9 @@ lock /d WAYLAND_DISPLAY="$SWAY_DISPLAY" XDG_RUNTIME_DIR="$E2E_TMP/second-runtime
 check "a lock on a session another lock holds: status 3" test "$STATUS" = 3
 check "its one line says the compositor refused" one_line_saying "refused the session lock (ext-session-lock-v1)"
 check "the first lock is still up" kill -0 "$GARDLOCK_PID"
-# No password is set: Enter alone ends it (the first key primes the seat's keyboard).
-sway_run wtype -s 50 -k Shift_L -k Return
+# No password is set: the first Enter makes the empty one, the second ends
+# the lock (Shift first primes the seat's keyboard, which wtype brings).
+sway_run wtype -s 50 -k Shift_L -k Return -k Return
 wait_exit 20
 check "Enter ends the first lock (status 0)" test "$STATUS" = 0
 grim_shot wayland-refusal-after
