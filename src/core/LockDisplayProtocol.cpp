@@ -97,6 +97,10 @@ std::string Encode(const Message &m)
         return "axis" + n(m.dx) + n(m.dy);
     case Kind::Frame:
         return "frame" + n(m.buffer) + n(m.x) + n(m.y) + n(m.width) + n(m.height);
+    case Kind::Ping:
+        return "ping" + n(m.code);
+    case Kind::Pong:
+        return "pong" + n(m.code);
     }
     return {};
 }
@@ -140,6 +144,10 @@ std::optional<Message> Parse(std::string_view packet)
     } else if (word == "axis" && f.size() == 3) {
         Message m{Kind::Axis};
         if (Read(f[1], m.dx) && Read(f[2], m.dy))
+            return m;
+    } else if ((word == "ping" || word == "pong") && f.size() == 2) {
+        Message m{word == "ping" ? Kind::Ping : Kind::Pong};
+        if (Read(f[1], m.code))
             return m;
     } else if (word == "frame" && f.size() == 6) {
         Message m{Kind::Frame};

@@ -42,6 +42,8 @@ enum class Kind {
     Button,   // front: a pointer button pressed or released (`code`: Linux BTN_*)
     Axis,     // front: the wheel turned, in 1/120 steps (dy down, dx right)
     Frame,    // program: the rectangle x, y, width, height of `buffer` was drawn
+    Ping,     // front: answer with Pong of the same `code` from the event loop
+    Pong,     // program: its event loop runs (the answer to Ping `code`)
 };
 
 struct Message {
@@ -53,7 +55,7 @@ struct Message {
     std::uint32_t width = 0, height = 0, stride = 0, scale = 1;
     // Key and Button.
     bool press = true;
-    std::uint32_t code = 0;   // Key: the key's XKB keycode; Button: the button
+    std::uint32_t code = 0;   // Key: the key's XKB keycode; Button: the button; Ping, Pong: the number
     std::uint32_t keysym = 0; // Key: the symbol the compositor's keymap gives it
     std::uint8_t modifiers = 0;
     bool repeat = false;      // Key: a press the front repeated

@@ -33,6 +33,9 @@ constexpr std::int64_t kProgramSendWithinNs = 200 * kOneMs;
 // Keys typed while no lock window is up wait here, up to this many; past
 // that someone is typing into nothing, and the oldest go.
 constexpr std::size_t kMostWaitingKeys = 512;
+// How long a lock may leave a ping unanswered while it is sent input: as
+// long as it may take to come up, after which it counts as hung.
+constexpr std::int64_t kAnswerWithinNs = std::int64_t(RelaunchPlan::kShowWithinMs) * kOneMs;
 
 class WaylandSupervisor {
 public:
@@ -93,7 +96,7 @@ private:
     std::int64_t Timeout() const
     {
         std::int64_t next = -1;
-        for (std::int64_t at : {m_relaunchAt, m_loadDeadline})
+        for (std::int64_t at : {m_relaunchAt, m_loadDeadline, m_pingDeadline})
             if (at >= 0 && (next < 0 || at < next))
                 next = at;
         if (next < 0)
@@ -107,6 +110,16 @@ private:
         const std::int64_t now = MonotonicNanoseconds();
         if (m_relaunchAt >= 0 && now >= m_relaunchAt)
             Relaunch();
+        if (m_pingDeadline >= 0 && now >= m_pingDeadline) {
+            m_pingDeadline = -1;
+            if (m_pid > 0) {
+                std::fprintf(stderr, "gardlock: the lock does not answer within %d s; it starts again without "
+                                     "pictures.\n",
+                             RelaunchPlan::kShowWithinMs / 1000);
+                m_hung = true;
+                ::kill(m_pid, SIGKILL);
+            }
+        }
         if (m_loadDeadline >= 0 && now >= m_loadDeadline) {
             m_loadDeadline = -1;
             if (m_state.phase == Phase::Starting && m_pid > 0) {
@@ -150,6 +163,7 @@ private:
     {
         if (m_lockShown) {
             SendToProgram(input);
+            AskForAnswer();
             return;
         }
         // Until a lock window is up only keys are kept: a pointer's place
@@ -159,6 +173,17 @@ private:
         if (m_waitingKeys.size() == kMostWaitingKeys)
             m_waitingKeys.pop_front();
         m_waitingKeys.push_back(std::move(input));
+    }
+
+    // Input went to the lock: its event loop has to take it. One ping at a time.
+    void AskForAnswer()
+    {
+        if (m_pingDeadline >= 0 || m_displayFd < 0)
+            return;
+        display::Message ping{display::Kind::Ping};
+        ping.code = ++m_pings;
+        m_pingDeadline = MonotonicNanoseconds() + kAnswerWithinNs;
+        SendToProgram(ping);
     }
 
     // The first output's buffer to the program, which draws into it from now on.
@@ -215,6 +240,8 @@ private:
             const std::optional<display::Message> message = display::Parse({packet, size_t(size)});
             if (message && message->kind == display::Kind::Frame && m_pid > 0)
                 m_session.ShowFrame(*message);
+            else if (message && message->kind == display::Kind::Pong && message->code == m_pings)
+                m_pingDeadline = -1;
         }
     }
 
@@ -224,6 +251,7 @@ private:
             ::close(m_displayFd);
         m_displayFd = -1;
         m_lockShown = false;
+        m_pingDeadline = -1;
     }
 
     // --- the program's reports -------------------------------------------------
@@ -342,7 +370,9 @@ private:
         // What the dead lock drew goes; the front shows nothing but black.
         m_session.ShowBlack();
         const RelaunchPlan::Step step = m_plan.AfterCrash(m_state.phase);
-        m_noPictures = step.noPictures;
+        // A lock that hung may have hung on a picture, as one that crashed at load.
+        m_noPictures = m_noPictures || step.noPictures || m_hung;
+        m_hung = false;
         m_loadDeadline = -1;
         m_relaunchAt = MonotonicNanoseconds() + std::int64_t(step.delayMs) * kOneMs;
         m_state.phase = Phase::Starting;
@@ -416,6 +446,9 @@ private:
     std::deque<display::Message> m_waitingKeys;
     std::int64_t m_relaunchAt = -1;
     std::int64_t m_loadDeadline = -1;
+    std::uint32_t m_pings = 0;
+    std::int64_t m_pingDeadline = -1;
+    bool m_hung = false;
     std::optional<int> m_status;
 };
 

@@ -83,6 +83,9 @@ start_weston() {
     xwayland) args+=(--backend=headless-backend.so --xwayland) ;;
     nested) args+=(--backend=x11-backend.so --use-pixman --width=640 --height=480) ;;
   esac
+  # weston's Xwayland listens in the X sockets' folder, which only an X
+  # server started before would have made on a fresh machine.
+  [ $mode != xwayland ] || [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
   XDG_RUNTIME_DIR=$dir weston "${args[@]}" >"$dir/log" 2>&1 &
   WESTON_PID=$!
   E2E_PIDS+=("$WESTON_PID")

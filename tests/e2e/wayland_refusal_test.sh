@@ -2,19 +2,16 @@
 # A lock asked for on a Wayland session is refused honestly by the front,
 # before anything is grabbed or started: status 3 and one line. On Debian's
 # weston, which offers no session lock, the line names ext-session-lock-v1
-# as what is missing, also where DISPLAY is weston's own Xwayland; on sway
-# from the test bed, which offers it, the line says this version does not
-# lock Wayland yet, and sway shows its desktop as before (a lock that had
-# been taken and dropped would leave it red, one held would hide it). A
-# compositor that does not answer, or none, leaves the X11 rules; so does a
-# plain X server with a compositor nested in it. Nothing is left running or
-# mounted at the end.
+# as what is missing, also where DISPLAY is weston's own Xwayland. On sway
+# from the test bed, whose session another lock holds, the compositor's
+# "finished" is the refusal. A compositor that does not answer, or none,
+# leaves the X11 rules; so does a plain X server with a compositor nested in
+# it. Nothing is left running or mounted at the end.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/wayland_lib.sh"
 
 LOCKS=(/d /b /t /n /e /w)
 MISSING="offers no session lock (ext-session-lock-v1)"
-NOT_YET="locking a Wayland session is not supported by this version yet"
 
 # lock SWITCH ENV...: the front with that environment; sets STATUS and ERR.
 # The bound only keeps a hang from stalling the run; it is no time limit.
@@ -71,15 +68,33 @@ check "a compositor nested in plain X: not refused as a Wayland session" \
 # Today the X11 path still refuses where WAYLAND_DISPLAY is set, in the program.
 check "a compositor nested in plain X: the X11 path answers" grep -q "Wayland session" "$E2E_TMP/err"
 
-# --- sway from the test bed: it has the session lock ----------------------------
+# --- sway from the test bed, its session held by another lock ---------------------
+# A lock whose mark it cannot see (another runtime folder) asks sway, which
+# answers "finished": refused, and the lock up is untouched.
 start_sway
 check "sway offers the session lock (wayland-info)" offers "$SWAY_DISPLAY" ext_session_lock_manager_v1
 grim_shot wayland-refusal-before
 BACKGROUND=$(pixel_at "$E2E_OUT/wayland-refusal-before.png" 20 20)
 check "sway shows its desktop before ($BACKGROUND)" test "$BACKGROUND" = "srgb(58,110,165)"
-every_lock_refused "sway" "$NOT_YET" WAYLAND_DISPLAY="$SWAY_DISPLAY"
+mkdir -m 700 "$E2E_TMP/first-runtime" "$E2E_TMP/second-runtime"
+# Without the X display of the nested test above: this one is sway's alone.
+X11_DISPLAY=$DISPLAY
+unset DISPLAY
+XDG_RUNTIME_DIR=$E2E_TMP/first-runtime WAYLAND_DISPLAY=$SWAY_DISPLAY start_gardlock /d
+export DISPLAY=$X11_DISPLAY
+desktop_hidden() { grim_shot wayland-refusal-held && [ "$(pixel_at "$E2E_OUT/wayland-refusal-held.png" 20 20)" = "srgb(0,0,0)" ]; }
+check "the first lock holds sway" wait_for 20 desktop_hidden
+lock /d WAYLAND_DISPLAY="$SWAY_DISPLAY" XDG_RUNTIME_DIR="$E2E_TMP/second-runtime"
+check "a lock on a session another lock holds: status 3" test "$STATUS" = 3
+check "its one line says the compositor refused" one_line_saying "refused the session lock (ext-session-lock-v1)"
+check "the first lock is still up" kill -0 "$GARDLOCK_PID"
+# No password is set: the first Enter makes the empty one, the second ends
+# the lock (Shift first primes the seat's keyboard, which wtype brings).
+sway_run wtype -s 50 -k Shift_L -k Return -k Return
+wait_exit 20
+check "Enter ends the first lock (status 0)" test "$STATUS" = 0
 grim_shot wayland-refusal-after
-check "sway still shows its desktop: nothing was locked" \
+check "sway shows its desktop again" \
   test "$(pixel_at "$E2E_OUT/wayland-refusal-after.png" 20 20)" = "$BACKGROUND"
 
 # --- nothing left -------------------------------------------------------------------

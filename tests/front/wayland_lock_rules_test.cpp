@@ -44,7 +44,8 @@ TEST(LockDisplayMessages, EveryKindSurvivesItsText)
     button.code = 0x110;
     for (const display::Message &message :
          {surface, key, frame, axis, button, display::Message{display::Kind::Done, 7},
-          display::Message{display::Kind::Pointer, 0, -5, 600}}) {
+          display::Message{display::Kind::Pointer, 0, -5, 600}, display::Message{display::Kind::Ping},
+          display::Message{display::Kind::Pong}}) {
         const std::string text = display::Encode(message);
         EXPECT_EQ(text.find('\n'), std::string::npos) << text;
         EXPECT_EQ(display::Parse(text), message) << text;

@@ -60,7 +60,9 @@ void SessionLockIntegration::initialize()
     m_screen->initialize();
     QWindowSystemInterface::handleScreenAdded(m_screen);
     m_input = std::make_unique<InputRelay>(*m_screen);
-    m_channel->Start([this](Incoming &incoming) { OnMessage(incoming); }, [this] { OnFrontGone(); });
+    // The front's end closing is the supervisor's end closing too: the
+    // supervisor link deals with a front that is gone.
+    m_channel->Start([this](Incoming &incoming) { OnMessage(incoming); }, [] {});
 }
 
 void SessionLockIntegration::OnMessage(Incoming &incoming)
@@ -86,15 +88,17 @@ void SessionLockIntegration::OnMessage(Incoming &incoming)
     case Kind::Axis:
         m_input->Axis(message);
         return;
-    case Kind::Frame: // the program's own message: never from the front
+    case Kind::Ping: {
+        // Answered from the event loop: a lock stuck anywhere does not.
+        protocol::display::Message pong{Kind::Pong};
+        pong.code = message.code;
+        m_channel->Send(pong);
         return;
     }
-}
-
-void SessionLockIntegration::OnFrontGone()
-{
-    if (m_onFrontGone)
-        m_onFrontGone();
+    case Kind::Frame: // the program's own messages: never from the front
+    case Kind::Pong:
+        return;
+    }
 }
 
 bool SessionLockIntegration::hasCapability(Capability capability) const

@@ -40,20 +40,14 @@ public:
     QPlatformTheme *createPlatformTheme(const QString &name) const override;
 
     SessionLockScreen *Screen() const { return m_screen; }
-    // Called once when the front closed its end of the channel (it is gone:
-    // nothing reaches the screen any more). The platform itself goes on.
-    void SetOnFrontGone(std::function<void()> onGone) { m_onFrontGone = std::move(onGone); }
-    bool FrontGone() const { return m_channel->Closed(); }
 
 private:
     void OnMessage(Incoming &incoming);
-    void OnFrontGone();
 
     std::unique_ptr<DisplayChannel> m_channel;
     SessionLockScreen *m_screen = nullptr; // Qt's once added
     std::unique_ptr<InputRelay> m_input;
     std::unique_ptr<QPlatformFontDatabase> m_fonts;
-    std::function<void()> m_onFrontGone;
 };
 
 } // namespace platform::sessionlock

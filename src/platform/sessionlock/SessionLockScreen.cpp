@@ -4,6 +4,8 @@
 
 #include <QWindow>
 
+#include <algorithm>
+
 namespace platform::sessionlock {
 
 namespace {
@@ -116,14 +118,17 @@ QRegion SessionLockScreen::doRedraw()
 
 bool SessionLockScreen::OnTop(const std::vector<QWindow *> &lowestFirst) const
 {
-    if (lowestFirst.size() > size_t(mWindowStack.size()))
-        return false;
-    for (size_t i = 0; i < lowestFirst.size(); ++i) {
-        const QFbWindow *atPlace = mWindowStack.at(qsizetype(lowestFirst.size() - 1 - i));
-        if (atPlace->window() != lowestFirst[i])
-            return false;
+    // Menus and tips shown above the windows stay there: only windows and
+    // dialogs count.
+    std::vector<const QWindow *> stacked; // the top first
+    for (const QFbWindow *w : mWindowStack) {
+        const Qt::WindowType kind = w->window()->type();
+        if (kind == Qt::Window || kind == Qt::Dialog)
+            stacked.push_back(w->window());
     }
-    return true;
+    if (lowestFirst.size() > stacked.size())
+        return false;
+    return std::equal(lowestFirst.rbegin(), lowestFirst.rend(), stacked.begin());
 }
 
 } // namespace platform::sessionlock

@@ -650,7 +650,8 @@ std::uint32_t WaylandSessionLock::PrimaryScale() const
 
 bool WaylandSessionLock::ShowFrame(const display::Message &frame)
 {
-    Output *primary = m->Primary();
+    // After Unlock() the surfaces went with the connection.
+    Output *primary = m->display ? m->Primary() : nullptr;
     if (!primary || !primary->buffer || frame.kind != display::Kind::Frame || frame.buffer != primary->bufferNumber ||
         !display::FrameFits(frame, primary->pixels.Width(), primary->pixels.Height()))
         return false;
@@ -660,7 +661,7 @@ bool WaylandSessionLock::ShowFrame(const display::Message &frame)
 
 void WaylandSessionLock::ShowBlack()
 {
-    Output *primary = m->Primary();
+    Output *primary = m->display ? m->Primary() : nullptr;
     if (!primary || !primary->buffer)
         return;
     primary->pixels.FillBlack();
