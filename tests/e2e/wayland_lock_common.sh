@@ -44,11 +44,12 @@ check_showing() {
 
 # shot NAME: grim's picture of the whole layout into $E2E_OUT/NAME.png;
 # prints the path. Its colour counts are worked out once, on first use.
-shot() { local f="$E2E_OUT/$1.png"; rm -f "$f" "$f".*.hist; grim_shot "$1" && [ -s "$f" ] && echo "$f"; }
+shot() { local f="$E2E_OUT/$1.png"; rm -f "$E2E_TMP/hist/${f//\//_}".*; grim_shot "$1" && [ -s "$f" ] && echo "$f"; }
 # The colours of a picture (or of a rectangle WxH+X+Y of it): "count #RRGGBB" lines.
 histogram() {
   local f=$1 g=${2:-all} h
-  h="$f.${g//[^0-9a-z]/_}.hist"
+  mkdir -p "$E2E_TMP/hist"
+  h="$E2E_TMP/hist/${f//\//_}.${g//[^0-9a-z]/_}"
   if [ ! -s "$h" ]; then
     local crop=()
     [ "$g" = all ] || crop=(-crop "$g" +repage)
