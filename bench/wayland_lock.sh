@@ -4,6 +4,8 @@
 # seen from outside through grim: a loop inside the root takes one pixel
 # (SAMPLE, away from the lock's panel) as fast as grim goes, and each picture
 # counts from when grim returned it.
+#   own      ours only, from the front's GARDLOCK_TIMES_LOG: its start to the
+#            compositor's "locked" and to the first frame on screen
 #   locked   exec -> the first picture without the desktop's colour
 #   drawn    exec -> the first picture of the locker's own: ours a green
 #            background picture filling the screen, swaylock its own colour
@@ -98,6 +100,9 @@ idle_of() { # seconds pid...
   awk -v t=$((t1 - t0)) -v w=$((w1 - w0)) -v s="$s" -v hz="$TICKS" 'BEGIN {printf "%.2f %.1f\n", 100 * t / hz / s, w / s}'
 }
 
+# ms from the front's "started" to STEP in a GARDLOCK_TIMES_LOG file.
+step_ms() { awk -v s="$2" '$1 == "started" && !t {t = $2} $1 == s && !e {e = $2} END {if (t && e) printf "%.1f\n", (e - t) / 1e6}' "$1" 2>/dev/null; }
+
 declare -A FIG
 add() { FIG[$1]+="$2"$'\n'; }
 fig() { printf '%s' "${FIG[$1]:-}" | grep -v '^$' | median; }
@@ -107,7 +112,9 @@ run_gardlock() { # run
   start_poller
   wait_for 10 test -s "$SWAY_RUNDIR/samples/times" >/dev/null
   : >"$E2E_TMP/gardlock.out"
-  env -u DISPLAY WAYLAND_DISPLAY="$SWAY_DISPLAY" sh -c 'date +%s%N >"$0"; exec "$@"' "$E2E_TMP/t0" \
+  local times="$E2E_TMP/times-$1.log"
+  rm -f "$times"
+  env -u DISPLAY WAYLAND_DISPLAY="$SWAY_DISPLAY" GARDLOCK_TIMES_LOG="$times" sh -c 'date +%s%N >"$0"; exec "$@"' "$E2E_TMP/t0" \
     "$GARDLOCK_BIN" /d >>"$E2E_TMP/gardlock.out" 2>&1 &
   GARDLOCK_PID=$!
   E2E_PIDS+=("$GARDLOCK_PID")
@@ -120,6 +127,10 @@ run_gardlock() { # run
   add g-locked "$(first_after "$t0" "!$BACKGROUND_HEX")"
   add g-drawn "$(first_after "$t0" "$GREEN")"
   add period "$(poll_period)"
+  # The front's own clock: from its start to the compositor's "locked" and
+  # to the program's first frame on screen (its frame callback).
+  add g-t-locked "$(step_ms "$times" locked)"
+  add g-t-frame "$(step_ms "$times" first-frame-shown)"
   local program; program=$(lock_program)
   if [ "$1" -le "$IDLE_RUNS" ]; then
     stop_poller; sleep 2
@@ -214,6 +225,8 @@ echo
 echo "The Wayland lock on the test bed's sway (headless, pixman, one 1280x720 output), $(nproc) cores,"
 echo "median of $RUNS (idle: of $IDLE_RUNS runs of 10 s); a picture every $(fig period) ms"
 printf '%-52s %14s %14s\n' "" "gardlock /d" "swaylock"
+printf '%-52s %14s %14s\n' "front's start -> locked (its own clock), ms" "$(fig g-t-locked)" ""
+printf '%-52s %14s %14s\n' "front's start -> first frame on screen (own clock), ms" "$(fig g-t-frame)" ""
 printf '%-52s %14s %14s\n' "exec -> no desktop in the picture, ms" "$(fig g-locked)" "$(fig s-locked)"
 printf '%-52s %14s %14s\n' "exec -> the locker's own picture, ms" "$(fig g-drawn)" "$(fig s-drawn)"
 printf '%-52s %14s %14s\n' "idle CPU, % of a core (ours: front + program)" "$(fig g-cpu)" "$(fig s-cpu)"

@@ -1,6 +1,7 @@
 #include "front/Front.h"
 
 #include "front/DisplayChoice.h"
+#include "front/EventTimes.h"
 #include "front/Supervisor.h"
 #include "platform/x11/plain/LockCover.h"
 #include "core/ExitStatus.h"
@@ -88,6 +89,7 @@ int LockWaylandSession(supervision::Launch &launch, LockKind kind, const std::st
     platform::wayland::WaylandSessionLock session;
     switch (session.Lock(display, kSessionLockTimeoutMs)) {
     case platform::wayland::WaylandSessionLock::Outcome::Locked:
+        supervision::NoteTime("locked");
         break;
     case platform::wayland::WaylandSessionLock::Outcome::NoLock:
         return refuse(NoSessionLockLine());
@@ -170,6 +172,7 @@ int Main(int argc, char **argv, platform::LockCover &cover)
         return exit_status::kOk;
     }
 
+    supervision::NoteTime("started");
     const bool lock = switches::IsLock(line.row);
     const bool resumed = Env(protocol::kResumeVariable) == "1";
     ::unsetenv(protocol::kResumeVariable);

@@ -1,6 +1,7 @@
 #include "front/WaylandSupervisor.h"
 
 #include "core/LockDisplayProtocol.h"
+#include "front/EventTimes.h"
 #include "front/ProgramProcess.h"
 #include "front/SupervisorPolicy.h"
 #include "platform/wayland/plain/SharedPixels.h"
@@ -152,9 +153,13 @@ private:
         }
         if (events.primaryBuffer)
             SendSurface();
-        for (std::uint32_t buffer : events.presented)
-            if (buffer == m_session.PrimaryBuffer())
-                SendToProgram({display::Kind::Done, buffer});
+        for (std::uint32_t buffer : events.presented) {
+            if (buffer != m_session.PrimaryBuffer())
+                continue;
+            if (m_framesCommitted > 0 && m_framesShown++ == 0)
+                NoteTime("first-frame-shown");
+            SendToProgram({display::Kind::Done, buffer});
+        }
         for (display::Message &input : events.input)
             PassInput(std::move(input));
     }
@@ -238,8 +243,10 @@ private:
                 return;
             }
             const std::optional<display::Message> message = display::Parse({packet, size_t(size)});
-            if (message && message->kind == display::Kind::Frame && m_pid > 0)
-                m_session.ShowFrame(*message);
+            if (message && message->kind == display::Kind::Frame && m_pid > 0) {
+                if (m_session.ShowFrame(*message) && m_framesCommitted++ == 0)
+                    NoteTime("first-frame-committed");
+            }
             else if (message && message->kind == display::Kind::Pong && message->code == m_pings)
                 m_pingDeadline = -1;
         }
@@ -446,6 +453,9 @@ private:
     std::deque<display::Message> m_waitingKeys;
     std::int64_t m_relaunchAt = -1;
     std::int64_t m_loadDeadline = -1;
+    // The program's frames committed and shown since the lock began (for NoteTime).
+    std::uint64_t m_framesCommitted = 0;
+    std::uint64_t m_framesShown = 0;
     std::uint32_t m_pings = 0;
     std::int64_t m_pingDeadline = -1;
     bool m_hung = false;
