@@ -13,6 +13,7 @@ namespace exit_status {
 
 inline constexpr int kOk = 0;          // the right password, closed, or a second lock while one is up
 inline constexpr int kFailed = 1;      // the front could not supervise (no socket pair, no fork)
+inline constexpr int kUsage = 2;       // an option where it does not belong (--daemonize without a lock)
 inline constexpr int kCannotRunHere = 3; // no usable display, or a lock that could not really hold input
 inline constexpr int kUninstallCancelled = 4; // the uninstall guard's Cancel
 inline constexpr int kDisplayGone = 70;       // the display went away while running

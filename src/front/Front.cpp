@@ -1,5 +1,6 @@
 #include "front/Front.h"
 
+#include "front/Daemon.h"
 #include "front/DisplayChoice.h"
 #include "front/EventTimes.h"
 #include "front/Supervisor.h"
@@ -30,6 +31,7 @@ namespace {
 // The program the front runs: beside the front's own executable.
 constexpr char kProgramName[] = "gardlock-ui";
 constexpr char kSleepLockVariable[] = "XSS_SLEEP_LOCK_FD";
+constexpr char kDaemonizeOption[] = "--daemonize";
 // How long a compositor has to grant the session lock. Measured: 2 ms.
 constexpr int kSessionLockTimeoutMs = 5000;
 
@@ -90,6 +92,12 @@ int LockWaylandSession(supervision::Launch &launch, LockKind kind, const std::st
     switch (session.Lock(display, kSessionLockTimeoutMs)) {
     case platform::wayland::WaylandSessionLock::Outcome::Locked:
         supervision::NoteTime("locked");
+        // The session is hidden from now on: a locker may let the machine sleep.
+        if (launch.sleepLockFd >= 0)
+            ::close(launch.sleepLockFd);
+        launch.sleepLockFd = -1;
+        if (launch.locked)
+            launch.locked();
         break;
     case platform::wayland::WaylandSessionLock::Outcome::NoLock:
         return refuse(NoSessionLockLine());
@@ -109,6 +117,7 @@ int LockWaylandSession(supervision::Launch &launch, LockKind kind, const std::st
 std::string UsageText()
 {
     std::string text = "Usage: gardlock [SWITCH]\n"
+                       "       gardlock --daemonize LOCK-SWITCH\n"
                        "       gardlock --help | -h | --version\n"
                        "\n"
                        "Gardlock 2001 locks the desktop (X11, or Wayland through the compositor's\n"
@@ -124,6 +133,9 @@ std::string UsageText()
             "with status 0, so an idle or suspend locker may fire it any number of times:\n"
             "  xautolock -time 10 -locker 'gardlock /d'\n"
             "  xss-lock -- gardlock /d       (XSS_SLEEP_LOCK_FD is closed once locked)\n"
+            "--daemonize returns 0 as soon as the display is locked and leaves the lock\n"
+            "up in the background, for lockers that wait for their command to return:\n"
+            "  swayidle -w timeout 300 'gardlock --daemonize /d' before-sleep 'gardlock --daemonize /d'\n"
             "\n"
             "Files ($XDG_DATA_HOME defaults to ~/.local/share, $XDG_CONFIG_HOME to ~/.config):\n"
             "  $XDG_DATA_HOME/gardlock/drive_c/cslckrt.sys     the password\n"
@@ -135,7 +147,8 @@ std::string UsageText()
             "\n"
             "Exit status:\n"
             "  0    ended normally (the right password, or closed); also a second lock\n"
-            "       asked for while one is up\n"
+            "       asked for while one is up, and --daemonize once the lock holds\n"
+            "  2    --daemonize with a switch that is not a lock\n"
             "  3    cannot run here: no usable display, or a lock refused because it\n"
             "       could not really hold the keyboard, or a Wayland compositor without\n"
             "       the session lock (ext-session-lock-v1) (the reason is on stderr)\n"
@@ -162,7 +175,18 @@ int TakeSleepLockFd()
 
 int Main(int argc, char **argv, platform::LockCover &cover)
 {
+    // The front's own option, read before the switch and never passed on.
+    const bool daemonize = argc > 1 && std::strcmp(argv[1], kDaemonizeOption) == 0;
+    if (daemonize) {
+        argv[1] = argv[0];
+        ++argv;
+        --argc;
+    }
     const CommandLine line = ReadCommandLine(argc, argv);
+    if (daemonize && (line.request != Request::Program || !switches::IsLock(line.row))) {
+        std::fprintf(stderr, "gardlock: --daemonize is for the lock switches only (/d, /b, /t, /n, /e, /w).\n");
+        return exit_status::kUsage;
+    }
     if (line.request == Request::Help) {
         std::fputs(UsageText().c_str(), stdout);
         return exit_status::kOk;
@@ -173,6 +197,11 @@ int Main(int argc, char **argv, platform::LockCover &cover)
     }
 
     supervision::NoteTime("started");
+    // Before any connection: the lock's process makes its own.
+    Daemon daemon;
+    if (daemonize && !daemon.Detach())
+        std::fprintf(stderr, "gardlock: cannot run in the background (%s); the lock stays in the foreground.\n",
+                     std::strerror(errno));
     const bool lock = switches::IsLock(line.row);
     const bool resumed = Env(protocol::kResumeVariable) == "1";
     ::unsetenv(protocol::kResumeVariable);
@@ -208,12 +237,12 @@ int Main(int argc, char **argv, platform::LockCover &cover)
         return refuse(CannotRunLine(line.row, untrusted));
     for (int i = 1; i < argc; ++i)
         launch.args.emplace_back(argv[i]);
+    launch.locked = [&daemon] { daemon.Release(); };
     if (waylandLock) {
         // The X server (the compositor's own Xwayland) holds nothing here.
         cover.Close();
-        CloseIfOpen(sleepLockFd);
-        sleepLockFd = -1;
         launch.resumed = resumed;
+        launch.sleepLockFd = sleepLockFd;
         return LockWaylandSession(launch, line.row->lock, names.wayland, refuse);
     }
     if (lock) {

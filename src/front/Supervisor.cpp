@@ -489,6 +489,7 @@ private:
         if (const char *record = std::getenv("GARDLOCK_HANDOVER_LOG"))
             RecordHandOver(record, grabbedAt - m_releasedAt);
         CloseSleepLock();
+        SayLocked();
         m_unansweredHandOvers = 0;
         // Keys typed between the release and the lock's grab went to the
         // focused cover: they follow the others (a second "go" makes the lock
@@ -514,8 +515,10 @@ private:
 
     void CloseSleepLockIfHeld()
     {
-        if (m_keyboardHeld && m_pointerHeld && m_covering)
+        if (m_keyboardHeld && m_pointerHeld && m_covering) {
             CloseSleepLock();
+            SayLocked();
+        }
     }
 
     // The sleep-lock descriptor: the system suspends once it is closed, so
@@ -526,6 +529,13 @@ private:
             return;
         ::close(m_sleepLockFd);
         m_sleepLockFd = -1;
+    }
+
+    // The display is held (by the cover here or by the lock itself).
+    void SayLocked()
+    {
+        if (m_launch.locked)
+            m_launch.locked();
     }
 
     void Uncover()

@@ -10,6 +10,7 @@
 #include "core/SupervisionProtocol.h"
 #include "core/Switches.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ struct Launch {
     int sleepLockFd = -1; // closed once keyboard and pointer are held and the screen covered
     // The lock was up under a front that died: it comes back as after a crash.
     bool resumed = false;
+    // Called each time the display is held for the lock (the first call
+    // counts: a daemonized lock lets its caller go then).
+    std::function<void()> locked;
 };
 
 // Runs the program under supervision and returns the status to end with (a
