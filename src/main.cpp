@@ -9,6 +9,7 @@
 #include "platform/modules/LazyServices.h"
 #include "platform/sessionlock/DisplayChannel.h"
 #include "platform/sessionlock/PlatformName.h"
+#include "platform/sessionlock/SessionLockKeyboard.h"
 #include "platform/sessionlock/SessionLockShell.h"
 #include "platform/supervision/FrontRestart.h"
 #include "platform/supervision/SupervisorLink.h"
@@ -81,11 +82,11 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     // On the session lock the front holds the input and the screen: no X11
-    // at all (the layout notes there are still to come).
+    // at all; the layout notes follow the keymap the front reads keys with.
     const std::unique_ptr<platform::ShellLockdown> shell =
         sessionLock ? platform::sessionlock::CreateSessionLockShell() : platform::CreateX11ShellLockdown();
     const std::unique_ptr<platform::KeyboardState> keyboard =
-        sessionLock ? nullptr : platform::CreateX11KeyboardState();
+        sessionLock ? platform::sessionlock::CreateSessionLockKeyboard() : platform::CreateX11KeyboardState();
     platform::QtDialogs dialogs;
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;

@@ -41,11 +41,11 @@ bool ReadPress(std::string_view text, bool &press)
     return true;
 }
 
-std::optional<std::string> FromHex(std::string_view hex)
+std::optional<std::string> FromHex(std::string_view hex, std::size_t most = kMostKeyText)
 {
     if (hex == "-")
         return std::string();
-    if (hex.size() % 2 != 0 || hex.size() / 2 > kMostKeyText)
+    if (hex.size() % 2 != 0 || hex.size() / 2 > most)
         return std::nullopt;
     std::string text;
     for (size_t i = 0; i < hex.size(); i += 2) {
@@ -58,12 +58,12 @@ std::optional<std::string> FromHex(std::string_view hex)
     return text;
 }
 
-std::string ToHex(std::string_view text)
+std::string ToHex(std::string_view text, std::size_t most = kMostKeyText)
 {
     if (text.empty())
         return "-";
     std::string hex;
-    for (unsigned char c : text.substr(0, kMostKeyText)) {
+    for (unsigned char c : text.substr(0, most)) {
         hex += kHex[c >> 4];
         hex += kHex[c & 15];
     }
@@ -101,6 +101,14 @@ std::string Encode(const Message &m)
         return "ping" + n(m.code);
     case Kind::Pong:
         return "pong" + n(m.code);
+    case Kind::Keyboard: {
+        std::string text = "keyboard" + n(m.group) + n(int(m.capsLock));
+        for (size_t i = 0; i < m.layouts.size() && i < kMostLayouts; ++i)
+            text += ' ' + ToHex(m.layouts[i], kMostLayoutName);
+        return text;
+    }
+    case Kind::SelectLayout:
+        return "layout" + n(m.group);
     }
     return {};
 }
@@ -148,6 +156,24 @@ std::optional<Message> Parse(std::string_view packet)
     } else if ((word == "ping" || word == "pong") && f.size() == 2) {
         Message m{word == "ping" ? Kind::Ping : Kind::Pong};
         if (Read(f[1], m.code))
+            return m;
+    } else if (word == "keyboard" && f.size() >= 4 && f.size() <= 3 + kMostLayouts) {
+        Message m{Kind::Keyboard};
+        unsigned caps = 0;
+        if (!Read(f[1], m.group) || !Read(f[2], caps) || caps > 1)
+            return std::nullopt;
+        m.capsLock = caps == 1;
+        for (size_t i = 3; i < f.size(); ++i) {
+            std::optional<std::string> name = FromHex(f[i], kMostLayoutName);
+            if (!name)
+                return std::nullopt;
+            m.layouts.push_back(std::move(*name));
+        }
+        if (m.group < m.layouts.size())
+            return m;
+    } else if (word == "layout" && f.size() == 2) {
+        Message m{Kind::SelectLayout};
+        if (Read(f[1], m.group) && m.group < kMostLayouts)
             return m;
     } else if (word == "frame" && f.size() == 6) {
         Message m{Kind::Frame};

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace protocol::display {
 
@@ -44,7 +45,13 @@ enum class Kind {
     Frame,    // program: the rectangle x, y, width, height of `buffer` was drawn
     Ping,     // front: answer with Pong of the same `code` from the event loop
     Pong,     // program: its event loop runs (the answer to Ping `code`)
+    Keyboard, // front: the layouts of the compositor's keymap, the one keys are read in, Caps Lock
+    SelectLayout, // program: read the keys in layout `group` from now on (the lock's own switch)
 };
+
+// The most layouts a keymap has (XKB's limit), and the longest name of one kept.
+inline constexpr std::size_t kMostLayouts = 4;
+inline constexpr std::size_t kMostLayoutName = 64;
 
 struct Message {
     Kind kind;
@@ -62,6 +69,11 @@ struct Message {
     std::string text{};       // Key: the text it types (UTF-8), at most kMostKeyText bytes
     // Axis.
     std::int32_t dx = 0, dy = 0;
+    // Keyboard: the layouts' names (at most kMostLayouts, each at most
+    // kMostLayoutName bytes), the one in use and Caps Lock. SelectLayout: `group`.
+    std::vector<std::string> layouts{};
+    std::uint32_t group = 0;
+    bool capsLock = false;
     bool operator==(const Message &) const = default;
 };
 

@@ -162,6 +162,9 @@ private:
         }
         for (display::Message &input : events.input)
             PassInput(std::move(input));
+        // After the keys read in the layout before it.
+        if (events.layout)
+            SendToProgram(*events.layout);
     }
 
     void PassInput(display::Message input)
@@ -249,6 +252,8 @@ private:
             }
             else if (message && message->kind == display::Kind::Pong && message->code == m_pings)
                 m_pingDeadline = -1;
+            else if (message && message->kind == display::Kind::SelectLayout)
+                m_session.SelectLayout(message->group);
         }
     }
 
@@ -432,8 +437,11 @@ private:
         m_displayFd = pixels[0];
         m_lockShown = false;
         // Its first screen: sent at once, so that it is there when the
-        // program asks (or as soon as the compositor has configured it).
+        // program asks (or as soon as the compositor has configured it);
+        // and the keyboard's layouts, for the notes at its prompt.
         SendSurface();
+        if (const std::optional<display::Message> layout = m_session.Layout())
+            SendToProgram(*layout);
         return true;
     }
 

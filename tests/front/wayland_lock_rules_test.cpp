@@ -42,10 +42,16 @@ TEST(LockDisplayMessages, EveryKindSurvivesItsText)
     axis.dy = 240;
     display::Message button{display::Kind::Button};
     button.code = 0x110;
+    display::Message keyboard{display::Kind::Keyboard};
+    keyboard.layouts = {"English (US)", "Russian"};
+    keyboard.group = 1;
+    keyboard.capsLock = true;
+    display::Message select{display::Kind::SelectLayout};
+    select.group = 3;
     for (const display::Message &message :
          {surface, key, frame, axis, button, display::Message{display::Kind::Done, 7},
           display::Message{display::Kind::Pointer, 0, -5, 600}, display::Message{display::Kind::Ping},
-          display::Message{display::Kind::Pong}}) {
+          display::Message{display::Kind::Pong}, keyboard, select}) {
         const std::string text = display::Encode(message);
         EXPECT_EQ(text.find('\n'), std::string::npos) << text;
         EXPECT_EQ(display::Parse(text), message) << text;
@@ -64,7 +70,10 @@ TEST(LockDisplayMessages, MalformedOrHostileTextGivesNothing)
              "key p 1 2 0 0 zz",
              "key p 1 2 0 0 6161616161616161616161616161616161616161616161616161616161616161"
              "61", // one byte past the longest text
-             "frame 1 2 3 4", "pointer 1", "axis a b", "button p", "nonsense 1 2"}) {
+             "frame 1 2 3 4", "pointer 1", "axis a b", "button p", "nonsense 1 2",
+             "keyboard 0 0",      // no layout at all
+             "keyboard 2 0 41 42", // the layout in use past those named
+             "keyboard 0 0 41 42 43 44 45", "layout 4"}) {
         EXPECT_FALSE(display::Parse(text)) << text;
     }
 }
@@ -177,6 +186,47 @@ TEST(WaylandKeys, KeysReadThroughTheCompositorsKeymapWithItsRepeat)
     (void)!::write(junk, "nonsense", 9);
     EXPECT_FALSE(keys.SetKeymap(junk, 9));
     EXPECT_TRUE(keys.Key(kA, true));
+}
+
+TEST(WaylandKeys, TheLocksOwnLayoutHoldsUntilTheCompositorSwitches)
+{
+    constexpr std::uint32_t kQ = 16; // evdev: q in "us", й in "ru"
+    WaylandKeys keys;
+    EXPECT_FALSE(keys.Layout()) << "no keymap yet";
+    const int fd = KeymapFd("us,ru");
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    ASSERT_TRUE(keys.SetKeymap(fd, std::uint32_t(size)));
+
+    std::optional<display::Message> layout = keys.LayoutChange();
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(layout->layouts.size(), 2u);
+    EXPECT_EQ(layout->layouts[1], "Russian");
+    EXPECT_EQ(layout->group, 0u);
+    EXPECT_FALSE(keys.LayoutChange()) << "reported once until it changes";
+    EXPECT_EQ(keys.Key(kQ, true)->text, "q");
+
+    // The lock's switch: keys come out Cyrillic, whatever the compositor's group says.
+    keys.SelectLayout(1);
+    EXPECT_EQ(keys.LayoutChange()->group, 1u);
+    EXPECT_EQ(keys.Key(kQ, true)->text, "\xd0\xb9");
+    keys.SetModifiers(0, 0, 0, 0); // the compositor's group unchanged
+    EXPECT_EQ(keys.Key(kQ, true)->text, "\xd0\xb9");
+    keys.SelectLayout(7); // past the keymap's layouts: ignored
+    EXPECT_FALSE(keys.LayoutChange());
+
+    // The compositor switches itself: its group holds again.
+    keys.SetModifiers(0, 0, 0, 1);
+    keys.SetModifiers(0, 0, 0, 0);
+    EXPECT_EQ(keys.Key(kQ, true)->text, "q");
+    layout = keys.LayoutChange();
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->group, 0u);
+
+    // Caps Lock as a locked modifier (Lock is the keymap's second modifier).
+    keys.SetModifiers(0, 0, 2, 0);
+    layout = keys.LayoutChange();
+    ASSERT_TRUE(layout);
+    EXPECT_TRUE(layout->capsLock);
 }
 
 } // namespace

@@ -95,10 +95,23 @@ void SessionLockIntegration::OnMessage(Incoming &incoming)
         m_channel->Send(pong);
         return;
     }
+    case Kind::Keyboard:
+        m_layout = message;
+        if (m_layoutListener)
+            m_layoutListener();
+        return;
     case Kind::Frame: // the program's own messages: never from the front
     case Kind::Pong:
+    case Kind::SelectLayout:
         return;
     }
+}
+
+void SessionLockIntegration::SelectLayout(std::uint32_t group)
+{
+    protocol::display::Message select{Kind::SelectLayout};
+    select.group = group;
+    m_channel->Send(select);
 }
 
 bool SessionLockIntegration::hasCapability(Capability capability) const

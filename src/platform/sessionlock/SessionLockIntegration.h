@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace platform::sessionlock {
 
@@ -40,6 +41,12 @@ public:
     QPlatformTheme *createPlatformTheme(const QString &name) const override;
 
     SessionLockScreen *Screen() const { return m_screen; }
+    // The keyboard's layouts as the front reads the keys (its last Keyboard
+    // message), and a call each time they change; a layout chosen here goes
+    // to the front.
+    const std::optional<protocol::display::Message> &Layout() const { return m_layout; }
+    void SetLayoutListener(std::function<void()> listener) { m_layoutListener = std::move(listener); }
+    void SelectLayout(std::uint32_t group);
 
 private:
     void OnMessage(Incoming &incoming);
@@ -48,6 +55,8 @@ private:
     SessionLockScreen *m_screen = nullptr; // Qt's once added
     std::unique_ptr<InputRelay> m_input;
     std::unique_ptr<QPlatformFontDatabase> m_fonts;
+    std::optional<protocol::display::Message> m_layout;
+    std::function<void()> m_layoutListener;
 };
 
 } // namespace platform::sessionlock

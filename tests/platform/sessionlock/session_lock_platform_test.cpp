@@ -6,6 +6,7 @@
 #include "core/LockDisplayProtocol.h"
 #include "platform/sessionlock/DisplayChannel.h"
 #include "platform/sessionlock/PlatformName.h"
+#include "platform/sessionlock/SessionLockKeyboard.h"
 #include "platform/sessionlock/SessionLockShell.h"
 
 #include <QApplication>
@@ -121,7 +122,9 @@ public:
 
     // The next frame the program tells, reading nothing else; the event
     // loop runs meanwhile. Nothing when none came in time.
-    std::optional<Message> NextFrame(int waitMs = kWaitMs) const
+    std::optional<Message> NextFrame(int waitMs = kWaitMs) const { return NextOf(Kind::Frame, waitMs); }
+    // The same for any kind of the program's messages.
+    std::optional<Message> NextOf(Kind kind, int waitMs = kWaitMs) const
     {
         const QDeadlineTimer deadline(waitMs);
         do {
@@ -129,7 +132,7 @@ public:
             const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
             if (size > 0) {
                 std::optional<Message> m = protocol::display::Parse({packet, size_t(size)});
-                if (m && m->kind == Kind::Frame)
+                if (m && m->kind == kind)
                     return m;
                 continue;
             }
@@ -273,6 +276,33 @@ TEST(SessionLockPlatform, KeysTypeIntoTheFocusedBox)
     Type(36, 0xff0d, "\r");                              // Return
     EXPECT_TRUE(WaitUntil([&] { return returns == 1; })) << "Return did not reach the box";
     EXPECT_EQ(box.text(), QStringLiteral("aA"));
+}
+
+TEST(SessionLockPlatform, TheLayoutNotesFollowTheFrontsKeymap)
+{
+    const std::unique_ptr<platform::KeyboardState> keyboard = platform::sessionlock::CreateSessionLockKeyboard();
+    ASSERT_TRUE(keyboard);
+    int changes = 0;
+    QObject::connect(keyboard.get(), &platform::KeyboardState::Changed, [&] { ++changes; });
+    Message layout{Kind::Keyboard};
+    layout.layouts = {"English (US)", "Russian"};
+    layout.group = 1;
+    layout.capsLock = true;
+    g_front->Send(layout);
+    ASSERT_TRUE(WaitUntil([&] { return changes > 0; }));
+    const std::optional<platform::KeyboardLayout> current = keyboard->Current();
+    ASSERT_TRUE(current);
+    EXPECT_EQ(current->shortName, QStringLiteral("RUSSIAN"));
+    EXPECT_EQ(current->fullName, QStringLiteral("Russian"));
+    EXPECT_EQ(current->groups, 2);
+    EXPECT_TRUE(current->capsLock);
+    EXPECT_FALSE(current->altShiftSwitches) << "the lock's own switch is always on";
+
+    // The next layout, after the last the first, is the front's to read keys in.
+    keyboard->SelectNextLayout();
+    const std::optional<Message> select = g_front->NextOf(Kind::SelectLayout);
+    ASSERT_TRUE(select);
+    EXPECT_EQ(select->group, 0u);
 }
 
 TEST(SessionLockPlatform, ButtonsClickWhereThePointerIs)

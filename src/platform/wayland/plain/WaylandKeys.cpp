@@ -65,14 +65,64 @@ bool WaylandKeys::SetKeymap(int fd, std::uint32_t size)
     m_keymap = keymap;
     m_state = state;
     m_repeatCode = 0;
+    m_selectedGroup.reset();
+    ApplyMask();
     return true;
 }
 
 void WaylandKeys::SetModifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
                                std::uint32_t group)
 {
+    m_depressed = depressed;
+    m_latched = latched;
+    m_locked = locked;
+    // The compositor switched layouts itself: its choice holds from now on.
+    if (group != m_compositorGroup)
+        m_selectedGroup.reset();
+    m_compositorGroup = group;
+    ApplyMask();
+}
+
+void WaylandKeys::SelectLayout(std::uint32_t group)
+{
+    if (!m_keymap || group >= xkb_keymap_num_layouts(m_keymap))
+        return;
+    m_selectedGroup = group;
+    ApplyMask();
+}
+
+void WaylandKeys::ApplyMask()
+{
     if (m_state)
-        xkb_state_update_mask(m_state, depressed, latched, locked, 0, 0, group);
+        xkb_state_update_mask(m_state, m_depressed, m_latched, m_locked, 0, 0,
+                              m_selectedGroup.value_or(m_compositorGroup));
+}
+
+std::optional<display::Message> WaylandKeys::Layout() const
+{
+    if (!m_state)
+        return std::nullopt;
+    display::Message layout{display::Kind::Keyboard};
+    const xkb_layout_index_t count = std::min<xkb_layout_index_t>(xkb_keymap_num_layouts(m_keymap), display::kMostLayouts);
+    for (xkb_layout_index_t i = 0; i < count; ++i) {
+        const char *name = xkb_keymap_layout_get_name(m_keymap, i);
+        layout.layouts.emplace_back(name ? std::string_view(name).substr(0, display::kMostLayoutName) : "");
+    }
+    if (layout.layouts.empty())
+        return std::nullopt;
+    layout.group = std::min<std::uint32_t>(xkb_state_serialize_layout(m_state, XKB_STATE_LAYOUT_EFFECTIVE),
+                                           std::uint32_t(layout.layouts.size() - 1));
+    layout.capsLock = xkb_state_mod_name_is_active(m_state, XKB_MOD_NAME_CAPS, XKB_STATE_MODS_LOCKED) > 0;
+    return layout;
+}
+
+std::optional<display::Message> WaylandKeys::LayoutChange()
+{
+    std::optional<display::Message> now = Layout();
+    if (!now || now == m_reported)
+        return std::nullopt;
+    m_reported = now;
+    return now;
 }
 
 void WaylandKeys::SetRepeat(std::int32_t rate, std::int32_t delayMs)

@@ -74,6 +74,11 @@ struct WaylandSessionLock::Connection {
     void ArmRepeat(bool on);
     void SetCursor(std::uint32_t serial);
     bool RoundTrip(ProbeClock::time_point deadline);
+    void NoteLayout()
+    {
+        if (std::optional<display::Message> layout = keys.LayoutChange())
+            events.layout = std::move(layout);
+    }
 };
 
 struct Output {
@@ -169,6 +174,7 @@ void KeyboardKeymap(void *data, wl_keyboard *, std::uint32_t format, std::int32_
     }
     c.keys.SetKeymap(fd, size);
     c.ArmRepeat(false);
+    c.NoteLayout();
 }
 void KeyboardEnter(void *, wl_keyboard *, std::uint32_t, wl_surface *, wl_array *) {}
 void KeyboardLeave(void *data, wl_keyboard *, std::uint32_t, wl_surface *)
@@ -191,7 +197,9 @@ void KeyboardKey(void *data, wl_keyboard *, std::uint32_t, std::uint32_t, std::u
 void KeyboardModifiers(void *data, wl_keyboard *, std::uint32_t, std::uint32_t depressed, std::uint32_t latched,
                        std::uint32_t locked, std::uint32_t group)
 {
-    static_cast<Connection *>(data)->keys.SetModifiers(depressed, latched, locked, group);
+    auto &c = *static_cast<Connection *>(data);
+    c.keys.SetModifiers(depressed, latched, locked, group);
+    c.NoteLayout();
 }
 void KeyboardRepeatInfo(void *data, wl_keyboard *, std::int32_t rate, std::int32_t delay)
 {
@@ -666,6 +674,17 @@ void WaylandSessionLock::ShowBlack()
         return;
     primary->pixels.FillBlack();
     m->Commit(*primary, 0, 0, std::int32_t(primary->pixels.Width()), std::int32_t(primary->pixels.Height()));
+}
+
+std::optional<display::Message> WaylandSessionLock::Layout() const
+{
+    return m->keys.Layout();
+}
+
+void WaylandSessionLock::SelectLayout(std::uint32_t group)
+{
+    m->keys.SelectLayout(group);
+    m->NoteLayout();
 }
 
 void WaylandSessionLock::Unlock()

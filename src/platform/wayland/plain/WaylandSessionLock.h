@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,7 @@ public:
         bool primaryBuffer = false; // the first output has a new buffer (or the first one)
         std::vector<std::uint32_t> presented; // buffers whose last frame is on screen
         std::vector<protocol::display::Message> input; // keys and pointer, in order
+        std::optional<protocol::display::Message> layout; // the keyboard's layouts or Caps Lock changed
     };
     Events TakeEvents();
 
@@ -65,6 +67,11 @@ public:
     bool ShowFrame(const protocol::display::Message &frame);
     // Blacks out the first output's buffer (no program draws into it now).
     void ShowBlack();
+
+    // The keyboard's layouts as the lock reads keys now (a Keyboard
+    // message), nothing before a keymap; and the lock's own choice of one.
+    std::optional<protocol::display::Message> Layout() const;
+    void SelectLayout(std::uint32_t group);
 
     // Ends the lock (unlock_and_destroy), waits for the compositor to have
     // read it and disconnects. Only after the right password.
