@@ -32,9 +32,10 @@ packages=(
   python3
   # the fuzz targets of the readers (libFuzzer, sanitizers)
   clang libclang-rt-14-dev
-  # Wayland: the front's compositor probe and, later, the session lock
-  # (libwayland-client, the protocol files, wayland-scanner, xkbcommon)
-  libwayland-dev wayland-protocols libxkbcommon-dev
+  # Wayland: the front's compositor probe and the session lock
+  # (libwayland-client and -cursor, the protocol files, wayland-scanner,
+  # xkbcommon); Qt's Wayland platform for the screens on a desktop without X
+  libwayland-dev wayland-protocols libxkbcommon-dev qt6-wayland
   # the Wayland tests: a Debian 13 root with sway (scripts/wayland-testbed.sh);
   # weston, a compositor without the session lock, run headless, with its
   # Xwayland; wayland-info, which lists what a compositor offers

@@ -44,7 +44,15 @@ int main(int argc, char **argv)
     // A desktop's theme plugin (GTK's) would open a display connection of
     // its own: kept from Qt here, given back to what the program starts.
     const QByteArray platformTheme = qgetenv("QT_QPA_PLATFORMTHEME");
-    if (sessionLock) {
+    // The screens on a Wayland desktop without X run on Qt's Wayland
+    // platform; with an X display (Xwayland) they stay on X.
+    const bool waylandScreens = !sessionLock && !switches::IsLock(line.row) &&
+                                qEnvironmentVariableIsEmpty("DISPLAY") &&
+                                !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const QByteArray platformAsked = qgetenv("QT_QPA_PLATFORM");
+    if (waylandScreens) {
+        ::setenv("QT_QPA_PLATFORM", "wayland", 1);
+    } else if (sessionLock) {
         ::setenv("QT_QPA_PLATFORM", platform::sessionlock::kPlatformName, 1);
         ::unsetenv("QT_QPA_PLATFORMTHEME");
     } else if (switches::IsLock(line.row)) {
@@ -73,6 +81,11 @@ int main(int argc, char **argv)
         ::unsetenv("QT_QPA_PLATFORM");
         if (!platformTheme.isEmpty())
             ::setenv("QT_QPA_PLATFORMTHEME", platformTheme.constData(), 1);
+    } else if (waylandScreens) {
+        if (platformAsked.isNull())
+            ::unsetenv("QT_QPA_PLATFORM");
+        else
+            ::setenv("QT_QPA_PLATFORM", platformAsked.constData(), 1);
     }
     QApplication::setApplicationName("Gardlock 2001");
     QApplication::setOrganizationName("Corvane Technologies");
@@ -85,8 +98,11 @@ int main(int argc, char **argv)
     // at all; the layout notes follow the keymap the front reads keys with.
     const std::unique_ptr<platform::ShellLockdown> shell =
         sessionLock ? platform::sessionlock::CreateSessionLockShell() : platform::CreateX11ShellLockdown();
+    // Qt's Wayland platform tells no layout or Caps Lock: no notes there.
     const std::unique_ptr<platform::KeyboardState> keyboard =
-        sessionLock ? platform::sessionlock::CreateSessionLockKeyboard() : platform::CreateX11KeyboardState();
+        sessionLock      ? platform::sessionlock::CreateSessionLockKeyboard()
+        : waylandScreens ? nullptr
+                         : platform::CreateX11KeyboardState();
     platform::QtDialogs dialogs;
     platform::DesktopLauncher launcher;
     platform::ProcessSession session;

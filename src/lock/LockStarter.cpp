@@ -5,7 +5,9 @@
 #include "lock/frmNormalLock.h"
 #include "platform/Platform.h"
 #include "platform/autostart/RegStuff.h"
+#include "platform/supervision/FrontLock.h"
 #include "platform/supervision/LockSupervision.h"
+#include "ui/ProgramLifetime.h"
 #include "ui/WindowServices.h"
 
 #include <QTimer>
@@ -61,8 +63,35 @@ void RemoveRestartEntry(LockKind style)
                      qPrintable(StartupFolder()));
 }
 
+// On Qt's Wayland platform: the lock is the front's, a lock of its own. The
+// screens come back with its reason when it could not lock; the right
+// password ends this process too, as it ends a lock shown here.
+void StartThroughFront(LockKind style, Form &opener)
+{
+    (void)PlaceRestartEntry(startup_commands::RestartEntry(style));
+    // The program lives on while that lock is up, with no window shown.
+    ui::LockShownElsewhere(true);
+    opener.hide();
+    platform::StartFrontLock(style, [style, &opener](int status, const QString &reason) {
+        if (status == 0) {
+            platform::services().session->EndProgram(0);
+            return;
+        }
+        RemoveRestartEntry(style);
+        opener.show();
+        ui::LockShownElsewhere(false);
+        MsgBox(QStringLiteral("This desktop cannot be locked: ") +
+                   (reason.isEmpty() ? QStringLiteral("the lock ended with status %1.").arg(status) : reason),
+               platform::MsgButtons::OK, platform::MsgIcon::Critical, kAppTitle, &opener);
+    });
+}
+
 bool StartLockByHand(LockKind style, Form &opener)
 {
+    if (platform::LocksRunThroughFront()) {
+        StartThroughFront(style, opener);
+        return true;
+    }
     const QString refusal = LockRefusal();
     if (!refusal.isEmpty()) {
         // Nothing is placed: a restart entry would bring back a lock that cannot hold either.

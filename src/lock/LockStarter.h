@@ -33,7 +33,10 @@ bool PlaceRestartEntry(const QString &entry);
 void RemoveRestartEntry(LockKind style);
 
 // A lock started by hand from a screen: places the lock's restart entry
-// (PlaceRestartEntry), hides the screen and brings the lock up.
+// (PlaceRestartEntry), hides the screen and brings the lock up. On Qt's
+// Wayland platform the lock is a new front's, and the right password ends
+// this process as well; where that front cannot lock, the entry goes again
+// and the screen comes back with its reason.
 // When the display cannot be locked it says why in a message box over the
 // screen and does nothing else (false).
 bool StartLockByHand(LockKind style, Form &opener);

@@ -4,6 +4,8 @@
 #include "ui/modTrayIcon.h"
 
 #include <QApplication>
+
+#include <algorithm>
 #include <QEvent>
 #include <QThread>
 #include <QTimer>
@@ -34,6 +36,7 @@ protected:
 };
 
 bool g_secondLook = false;
+int g_locksElsewhere = 0;
 void Check();
 
 QTimer &CheckTimer()
@@ -78,7 +81,7 @@ void WatchLastWindow()
 
 bool ProgramShowsSomething()
 {
-    if (TrayIconCount() > 0)
+    if (TrayIconCount() > 0 || g_locksElsewhere > 0)
         return true;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         const Qt::WindowType type = w->windowType();
@@ -88,6 +91,13 @@ bool ProgramShowsSomething()
             return true;
     }
     return false;
+}
+
+void LockShownElsewhere(bool shown)
+{
+    g_locksElsewhere = std::max(0, g_locksElsewhere + (shown ? 1 : -1));
+    if (!shown)
+        EndIfNothingShown();
 }
 
 void EndIfNothingShown()

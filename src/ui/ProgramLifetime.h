@@ -8,8 +8,13 @@ namespace ui {
 // Starts watching windows hide (once; later calls do nothing).
 void WatchLastWindow();
 
-// Whether anything of the program is shown: a visible window or the tray icon.
+// Whether anything of the program is shown: a visible window, the tray icon
+// or a lock another process shows for it.
 bool ProgramShowsSomething();
+
+// A lock another process shows for this one (a front's, on Wayland) begins
+// or ends: the program lives while one is up, though none of its windows is.
+void LockShownElsewhere(bool shown);
 
 // Checks once the current event is handled (a screen that hides itself and
 // shows the next in the same handler keeps the program) and ends it with

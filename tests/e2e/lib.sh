@@ -40,6 +40,9 @@ PASSES=0
 e2e_cleanup() {
   local pid
   for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  # The accessibility bus's own daemon, which its launcher started and does
+  # not take along: it listens in this script's folder, and only it does.
+  for pid in $(pgrep -f -- "--address=unix:path=$E2E_TMP/"); do kill -9 "$pid" 2>/dev/null; done
   wait 2>/dev/null
   rm -rf "$E2E_TMP"
 }

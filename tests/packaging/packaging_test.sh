@@ -172,7 +172,7 @@ else
     field() { dpkg-deb -f "$deb" "$1"; }
     check "the package is named gardlock, version 2.0-1" \
       test "$(field Package) $(field Version)" = "gardlock 2.0-1"
-    for dep in xdg-utils systemd qt6-qpa-plugins libqt6widgets6 libc6 libxcb1 libxkbcommon-x11-0; do
+    for dep in xdg-utils systemd qt6-qpa-plugins qt6-wayland libqt6widgets6 libc6 libxcb1 libxkbcommon-x11-0 libwayland-client0; do
       check "Depends names $dep" bash -c '[[ ", $1," == *", $2"[\ ,]* ]]' _ "$(field Depends)" "$dep"
     done
     # Qt's private API holds only for the Qt the program was built with.
