@@ -7,7 +7,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/signalfd.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace supervision {
@@ -128,6 +130,37 @@ void RaiseAgain(int signal)
     ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
     ::raise(signal);
     ::_exit(128 + signal); // a signal whose default is to be ignored
+}
+
+std::vector<int> TakeSignals(int signalFd)
+{
+    std::vector<int> signals;
+    signalfd_siginfo info{};
+    while (::read(signalFd, &info, sizeof info) == sizeof info)
+        signals.push_back(int(info.ssi_signo));
+    return signals;
+}
+
+std::optional<ChildEnd> ReapChild(pid_t child)
+{
+    int raw = 0;
+    if (child <= 0 || ::waitpid(child, &raw, WNOHANG) != child)
+        return std::nullopt;
+    return ChildEnd{WIFSIGNALED(raw), WIFSIGNALED(raw) ? WTERMSIG(raw) : WEXITSTATUS(raw)};
+}
+
+void SayLockStartsAgain(const ChildEnd &end)
+{
+    if (end.bySignal)
+        std::fprintf(stderr, "gardlock: the lock process died of signal %d; the lock starts again.\n", end.value);
+    else
+        std::fprintf(stderr, "gardlock: the lock process ended with status %d; the lock starts again.\n", end.value);
+}
+
+void SayLockDidNotComeUp()
+{
+    std::fprintf(stderr, "gardlock: the lock did not come up within %d s; it starts again without pictures.\n",
+                 RelaunchPlan::kShowWithinMs / 1000);
 }
 
 } // namespace supervision

@@ -4,8 +4,10 @@
 // its ends of the socket pairs, and ending as it ended.
 
 #include "core/SupervisionProtocol.h"
+#include "front/SupervisorPolicy.h"
 
 #include <csignal>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -40,5 +42,16 @@ pid_t StartProgram(const std::string &program, const std::vector<std::string> &a
 
 // Ends this process with the signal that ended the child.
 [[noreturn]] void RaiseAgain(int signal);
+
+// The signals the signalfd holds now, in order.
+std::vector<int> TakeSignals(int signalFd);
+
+// How the child ended, once it has (reaped here); nothing while it runs.
+std::optional<ChildEnd> ReapChild(pid_t child);
+
+// The lines on stderr when a lock comes back: after its process ended,
+// and when it did not come up in time.
+void SayLockStartsAgain(const ChildEnd &end);
+void SayLockDidNotComeUp();
 
 } // namespace supervision

@@ -194,10 +194,7 @@ private:
         if (m_loadDeadline >= 0 && now >= m_loadDeadline) {
             m_loadDeadline = -1;
             if (m_state.phase == Phase::Starting && m_pid > 0) {
-                std::fprintf(stderr,
-                             "gardlock: the lock did not come up within %d s; it starts again without "
-                             "pictures.\n",
-                             RelaunchPlan::kShowWithinMs / 1000);
+                SayLockDidNotComeUp();
                 Cover();
                 ::kill(m_pid, SIGKILL); // reaped as a crash at load
             }
@@ -554,9 +551,7 @@ private:
 
     void ReadSignals()
     {
-        signalfd_siginfo info{};
-        while (::read(m_signalFd, &info, sizeof info) == sizeof info) {
-            const int signal = int(info.ssi_signo);
+        for (const int signal : TakeSignals(m_signalFd)) {
             if (signal == SIGCHLD)
                 Reap();
             else if (m_pid > 0 && PassesSignal(m_state, signal))
@@ -566,9 +561,10 @@ private:
 
     void Reap()
     {
-        int raw = 0;
-        if (m_pid <= 0 || ::waitpid(m_pid, &raw, WNOHANG) != m_pid)
+        const std::optional<ChildEnd> ended = ReapChild(m_pid);
+        if (!ended)
             return;
+        const ChildEnd end = *ended;
         m_pid = -1;
         // What it reported before it died counts: "ended" may be the last word.
         if (m_fd >= 0) {
@@ -579,7 +575,6 @@ private:
         }
         m_unread.clear();
         m_reportsClosed = false;
-        const ChildEnd end{WIFSIGNALED(raw), WIFSIGNALED(raw) ? WTERMSIG(raw) : WEXITSTATUS(raw)};
         const bool displayGone = m_state.phase != Phase::None && m_cover.DisplayGone();
         switch (Judge(m_state, end, displayGone)) {
         case Verdict::PassOn:
@@ -631,12 +626,7 @@ private:
         m_relaunchAt = MonotonicNanoseconds() + std::int64_t(step.delayMs) * kMs;
         // Until the new lock reports, it is loading.
         m_state.phase = Phase::Starting;
-        if (end.bySignal)
-            std::fprintf(stderr, "gardlock: the lock process died of signal %d; the lock starts again.\n",
-                         end.value);
-        else
-            std::fprintf(stderr, "gardlock: the lock process ended with status %d; the lock starts again.\n",
-                         end.value);
+        SayLockStartsAgain(end);
     }
 
     void TryGrabs()

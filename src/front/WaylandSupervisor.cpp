@@ -124,10 +124,7 @@ private:
         if (m_loadDeadline >= 0 && now >= m_loadDeadline) {
             m_loadDeadline = -1;
             if (m_state.phase == Phase::Starting && m_pid > 0) {
-                std::fprintf(stderr,
-                             "gardlock: the lock did not come up within %d s; it starts again without "
-                             "pictures.\n",
-                             RelaunchPlan::kShowWithinMs / 1000);
+                SayLockDidNotComeUp();
                 ::kill(m_pid, SIGKILL); // reaped as a crash at load
             }
         }
@@ -332,9 +329,7 @@ private:
 
     void ReadSignals()
     {
-        signalfd_siginfo info{};
-        while (::read(m_signalFd, &info, sizeof info) == sizeof info) {
-            const int signal = int(info.ssi_signo);
+        for (const int signal : TakeSignals(m_signalFd)) {
             if (signal == SIGCHLD)
                 Reap();
             else if (m_pid > 0 && PassesSignal(m_state, signal))
@@ -344,9 +339,10 @@ private:
 
     void Reap()
     {
-        int raw = 0;
-        if (m_pid <= 0 || ::waitpid(m_pid, &raw, WNOHANG) != m_pid)
+        const std::optional<ChildEnd> ended = ReapChild(m_pid);
+        if (!ended)
             return;
+        const ChildEnd end = *ended;
         m_pid = -1;
         // What it reported before it died counts: "ended" may be the last word.
         if (m_fd >= 0) {
@@ -356,7 +352,6 @@ private:
             m_fd = -1;
         }
         CloseDisplay();
-        const ChildEnd end{WIFSIGNALED(raw), WIFSIGNALED(raw) ? WTERMSIG(raw) : WEXITSTATUS(raw)};
         switch (Judge(m_state, end, false)) {
         case Verdict::PassOn:
             // No lock is up (ended by its password, or it never came up):
@@ -388,12 +383,7 @@ private:
         m_loadDeadline = -1;
         m_relaunchAt = MonotonicNanoseconds() + std::int64_t(step.delayMs) * kOneMs;
         m_state.phase = Phase::Starting;
-        if (end.bySignal)
-            std::fprintf(stderr, "gardlock: the lock process died of signal %d; the lock starts again.\n",
-                         end.value);
-        else
-            std::fprintf(stderr, "gardlock: the lock process ended with status %d; the lock starts again.\n",
-                         end.value);
+        SayLockStartsAgain(end);
     }
 
     void Relaunch()
