@@ -49,6 +49,10 @@ enum class Kind {
     SelectLayout, // program: read the keys in layout `group` from now on (the lock's own switch)
 };
 
+// The longest message either end sends (the keyboard's with four layout
+// names of the longest); a packet longer than that is no message.
+inline constexpr std::size_t kMostMessage = 1024;
+
 // The most layouts a keymap has (XKB's limit), and the longest name of one kept.
 inline constexpr std::size_t kMostLayouts = 4;
 inline constexpr std::size_t kMostLayoutName = 64;

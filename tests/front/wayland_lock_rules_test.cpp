@@ -48,6 +48,10 @@ TEST(LockDisplayMessages, EveryKindSurvivesItsText)
     keyboard.capsLock = true;
     display::Message select{display::Kind::SelectLayout};
     select.group = 3;
+    // The longest message there is still fits the program's packet room.
+    display::Message longest{display::Kind::Keyboard};
+    longest.layouts.assign(display::kMostLayouts, std::string(display::kMostLayoutName, 'x'));
+    EXPECT_LE(display::Encode(longest).size(), display::kMostMessage);
     for (const display::Message &message :
          {surface, key, frame, axis, button, display::Message{display::Kind::Done, 7},
           display::Message{display::Kind::Pointer, 0, -5, 600}, display::Message{display::Kind::Ping},

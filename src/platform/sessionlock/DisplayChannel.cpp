@@ -22,9 +22,9 @@ namespace {
 using protocol::display::Kind;
 using protocol::display::Message;
 
-// Far above the longest message (a key with its text in hexadecimal): a
-// packet that fills it is no message of ours.
-constexpr size_t kPacketRoom = 512;
+// Room for the longest message and a byte more: a packet that fills it is no
+// message of ours.
+constexpr size_t kPacketRoom = protocol::display::kMostMessage + 1;
 // Room for a few descriptors, so that a packet with too many is seen as such
 // and all of them closed.
 constexpr int kMostDescriptors = 4;
