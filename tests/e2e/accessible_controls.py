@@ -40,7 +40,8 @@ def writing(obj):
         return "-"
 
 
-def main(title):
+def windows(title):
+    """Gardlock's windows of that title on the bus."""
     desktop = pyatspi.Registry.getDesktop(0)
     for i in range(desktop.childCount):
         app = desktop.getChildAtIndex(i)
@@ -48,15 +49,19 @@ def main(title):
             continue
         for j in range(app.childCount):
             win = app.getChildAtIndex(j)
-            if win is None or name_of(win) != title:
-                continue
-            for obj in walk(win):
-                showing = obj.getState().contains(pyatspi.STATE_SHOWING)
-                box = obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-                print("\t".join([obj.getRoleName(), name_of(obj), " ".join((obj.description or "").split()),
-                                 "showing" if showing else "hidden",
-                                 "%d,%d,%d,%d" % (box.x, box.y, box.width, box.height), writing(obj)]))
-            return 0
+            if win is not None and name_of(win) == title:
+                yield win
+
+
+def main(title):
+    for win in windows(title):
+        for obj in walk(win):
+            showing = obj.getState().contains(pyatspi.STATE_SHOWING)
+            box = obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            print("\t".join([obj.getRoleName(), name_of(obj), " ".join((obj.description or "").split()),
+                             "showing" if showing else "hidden",
+                             "%d,%d,%d,%d" % (box.x, box.y, box.width, box.height), writing(obj)]))
+        return 0
     return 1
 
 
