@@ -22,6 +22,8 @@ packages=(
   xdotool dex wmctrl x11-utils x11-xserver-utils imagemagick xauth xclip
   # the accessibility walk: a private session bus, the AT-SPI buses and their Python client
   dbus at-spi2-core python3-pyatspi
+  # the tray host of the Wayland tray test (GLib's D-Bus from Python)
+  python3-gi
   # pgrep: the process that shows a lock is a child of the one started
   procps
   # the idle-locker end-to-end test drives the lock as xautolock's locker

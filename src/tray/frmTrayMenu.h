@@ -14,6 +14,7 @@ public:
 
     // The shell's callback: the mouse event's message number.
     void onMouseMove(quint32 number) override;
+    QMenu *trayMenu() override { return mnuPopup; }
     void onNormalLockClick();
     void onNtLockClick();
     void onMainClick();

@@ -3,9 +3,12 @@
 #include "ui/Pages.h"
 #include "ui/ProgramLifetime.h"
 
+#include "platform/statusnotifier/StatusNotifierHost.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -73,40 +76,56 @@ quint32 MessageNumber(const QEvent *event)
     }
 }
 
+// The menu the tray's owner opens on a right-button release.
+QMenu *OwnersMenu(quint32 hWnd)
+{
+    Form *window = pages::IfLoaded(Page::TrayMenu);
+    auto *owner = dynamic_cast<TrayIconOwner *>(window);
+    return owner && WindowHandle(window) == hWnd ? owner->trayMenu() : nullptr;
+}
+
+// Without X there is no XEmbed tray: only a StatusNotifierItem host shows
+// the icon, and it draws the menu itself (a Wayland client cannot open a
+// popup of its own without a window to hang it on).
+bool OnlyStatusNotifierTrays()
+{
+    return QGuiApplication::platformName() != QLatin1String("xcb");
+}
+
 // One icon in the notification area. On an XEmbed tray Qt's own icon window
 // is watched directly, so every mouse event (a right-button release among
 // them) comes through with its number; on a tray that reports only clicks,
-// those are translated.
+// those are translated. Where only a StatusNotifierItem host could show it,
+// the icon is made once such a host is up (Qt would otherwise settle for no
+// tray for good), and the host is handed the menu.
 class ShellIcon : public QObject {
 public:
     ShellIcon(const NotifyIconData &data, const QIcon &icon)
-        : m_hWnd(data.hWnd), m_uid(data.uID), m_callback(data.uCallbackMessage)
+        : m_hWnd(data.hWnd), m_uid(data.uID), m_callback(data.uCallbackMessage), m_image(icon)
     {
         const QByteArray tip(data.szTip, static_cast<int>(strnlen(data.szTip, sizeof data.szTip)));
-        m_icon.setIcon(icon);
-        m_icon.setToolTip(QString::fromLatin1(tip));
-        const QWidgetList before = QApplication::topLevelWidgets();
-        m_icon.show();
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (!before.contains(w) && w->objectName() == QLatin1String("QSystemTrayIconSys")) {
-                m_window = w;
-                w->installEventFilter(this);
-            }
+        m_tip = QString::fromLatin1(tip);
+        if (!OnlyStatusNotifierTrays() || platform::StatusNotifierHostUp()) {
+            makeIcon();
+            return;
         }
-        QObject::connect(&m_icon, &QSystemTrayIcon::activated, this,
-                         [this](QSystemTrayIcon::ActivationReason reason) { onActivated(reason); });
+        m_hostWatch = std::make_unique<platform::StatusNotifierHostWatch>();
+        QObject::connect(m_hostWatch.get(), &platform::StatusNotifierHostWatch::hostAppeared, this,
+                         [this] { makeIcon(); });
     }
 
     ~ShellIcon() override
     {
-        m_icon.hide();
+        if (!m_icon)
+            return;
+        m_icon->hide();
         // The program may end right after a delete: let the tray see it first.
         QGuiApplication::sync();
     }
 
     quint32 hWnd() const { return m_hWnd; }
     quint32 uid() const { return m_uid; }
-    QString tip() const { return m_icon.toolTip(); }
+    QString tip() const { return m_tip; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -120,13 +139,39 @@ protected:
     }
 
 private:
+    void makeIcon()
+    {
+        if (m_icon)
+            return; // a host that comes back finds the icon again by itself
+        m_hostWatch.reset();
+        m_icon = std::make_unique<QSystemTrayIcon>();
+        m_icon->setIcon(m_image);
+        m_icon->setToolTip(m_tip);
+        if (OnlyStatusNotifierTrays()) {
+            m_menu = OwnersMenu(m_hWnd);
+            if (m_menu)
+                m_icon->setContextMenu(m_menu);
+        }
+        const QWidgetList before = QApplication::topLevelWidgets();
+        m_icon->show();
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (!before.contains(w) && w->objectName() == QLatin1String("QSystemTrayIconSys")) {
+                m_window = w;
+                w->installEventFilter(this);
+            }
+        }
+        QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, this,
+                         [this](QSystemTrayIcon::ActivationReason reason) { onActivated(reason); });
+    }
+
     void onActivated(QSystemTrayIcon::ActivationReason reason)
     {
         if (m_window || !m_callback)
             return; // the window's own events already came through
         switch (reason) {
         case QSystemTrayIcon::Context:
-            Notify(m_hWnd, WM_RBUTTONUP);
+            if (!m_menu) // else the host has opened the menu already
+                Notify(m_hWnd, WM_RBUTTONUP);
             break;
         case QSystemTrayIcon::Trigger:
             Notify(m_hWnd, 0x202);
@@ -142,11 +187,15 @@ private:
         }
     }
 
-    QSystemTrayIcon m_icon;
+    std::unique_ptr<QSystemTrayIcon> m_icon;
+    std::unique_ptr<platform::StatusNotifierHostWatch> m_hostWatch;
     QPointer<QWidget> m_window;
+    QPointer<QMenu> m_menu;
     quint32 m_hWnd;
     quint32 m_uid;
     quint32 m_callback;
+    QIcon m_image;
+    QString m_tip;
 };
 
 std::vector<std::unique_ptr<ShellIcon>> &Icons()

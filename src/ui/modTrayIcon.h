@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+class QMenu;
 class QWidget;
 
 struct NotifyIconData {
@@ -32,6 +33,8 @@ class TrayIconOwner {
 public:
     virtual ~TrayIconOwner() = default;
     virtual void onMouseMove(quint32 number) = 0;
+    // The popup menu, for trays that draw the menu themselves.
+    virtual QMenu *trayMenu() = 0;
 };
 
 // The program-wide record: all zero at start, keeps the last values written.

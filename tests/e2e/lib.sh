@@ -74,20 +74,30 @@ start_desktop() {
   exit 1
 }
 
-# A session bus of the test's own and the accessibility bus behind it, with
-# Qt's accessibility on for the program; sets PY (the Python that has
-# pyatspi) and A11Y_LAUNCHER. Skips the test (status 77) where the
-# accessibility packages are missing.
-start_accessibility_bus() {
+# A session bus of the test's own; sets PY (the system's Python, which has
+# GLib's D-Bus bindings). Skips the test (status 77) without dbus or them.
+start_session_bus() {
   PY=/usr/bin/python3
-  local launcher=/usr/libexec/at-spi-bus-launcher
-  if ! "$PY" -c 'import pyatspi' 2>/dev/null || [ ! -x "$launcher" ] || ! command -v dbus-daemon >/dev/null; then
-    echo "SKIPPED: needs python3-pyatspi, at-spi2-core and dbus (scripts/install-deps.sh)"
+  if ! "$PY" -c 'from gi.repository import Gio' 2>/dev/null || ! command -v dbus-daemon >/dev/null; then
+    echo "SKIPPED: needs dbus and python3-gi (scripts/install-deps.sh)"
     exit 77
   fi
   dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$E2E_TMP/bus.address" 4>"$E2E_TMP/bus.pid"
   E2E_PIDS+=("$(cat "$E2E_TMP/bus.pid")")
   export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$E2E_TMP/bus.address")
+}
+
+# That session bus and the accessibility bus behind it, with Qt's
+# accessibility on for the program; sets PY (the Python that has pyatspi)
+# and A11Y_LAUNCHER. Skips the test (status 77) where the accessibility
+# packages are missing.
+start_accessibility_bus() {
+  local launcher=/usr/libexec/at-spi-bus-launcher
+  if ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || [ ! -x "$launcher" ]; then
+    echo "SKIPPED: needs python3-pyatspi, at-spi2-core and dbus (scripts/install-deps.sh)"
+    exit 77
+  fi
+  start_session_bus
   unset AT_SPI_BUS_ADDRESS
   "$launcher" --launch-immediately >"$E2E_TMP/a11y-bus.log" 2>&1 &
   A11Y_LAUNCHER=$!
