@@ -54,15 +54,16 @@ def windows(title):
 
 
 def main(title):
+    found = 1
     for win in windows(title):
+        found = 0
         for obj in walk(win):
             showing = obj.getState().contains(pyatspi.STATE_SHOWING)
             box = obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
             print("\t".join([obj.getRoleName(), name_of(obj), " ".join((obj.description or "").split()),
                              "showing" if showing else "hidden",
                              "%d,%d,%d,%d" % (box.x, box.y, box.width, box.height), writing(obj)]))
-        return 0
-    return 1
+    return found
 
 
 if __name__ == "__main__":
