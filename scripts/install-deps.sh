@@ -8,6 +8,8 @@ packages=(
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-randr0-dev
   libgtest-dev libgmock-dev libcups2-dev
   libxcb-xtest0-dev libxcb-xkb-dev
+  # the lock rests while the screen saver blanks the screen or the monitors are off
+  libxcb-screensaver0-dev libxcb-dpms0-dev
   # the keys the front passes on, read with the server's keymap and handed to Qt's private API
   libxkbcommon-x11-dev qt6-base-private-dev
   # the keymaps of the key translation's unit tests

@@ -18,6 +18,7 @@
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
 #include "startup/ProgramPages.h"
+#include "ui/CaretRest.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowServices.h"
 
@@ -50,6 +51,7 @@ int main(int argc, char **argv)
                                 qEnvironmentVariableIsEmpty("DISPLAY") &&
                                 !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     const QByteArray platformAsked = qgetenv("QT_QPA_PLATFORM");
+    const bool sharedMemoryOffAsked = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
     if (waylandScreens) {
         ::setenv("QT_QPA_PLATFORM", "wayland", 1);
     } else if (sessionLock) {
@@ -64,6 +66,11 @@ int main(int argc, char **argv)
             return exit_status::kCannotRunHere;
         }
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        // A lock repaints a clock or a box now and then: sent over the
+        // socket, each repaint is one wake-up; through shared memory Qt
+        // first waits for the server to be done with the last one (a round
+        // trip: three wake-ups, once a second).
+        ::setenv("QT_XCB_NO_MITSHM", "1", 1);
     }
 
     // Qt sees only the program's path: options such as -nograb in the argument
@@ -81,6 +88,8 @@ int main(int argc, char **argv)
         ::unsetenv("QT_QPA_PLATFORM");
         if (!platformTheme.isEmpty())
             ::setenv("QT_QPA_PLATFORMTHEME", platformTheme.constData(), 1);
+    } else if (switches::IsLock(line.row) && !sharedMemoryOffAsked) {
+        ::unsetenv("QT_XCB_NO_MITSHM");
     } else if (waylandScreens) {
         if (platformAsked.isNull())
             ::unsetenv("QT_QPA_PLATFORM");
@@ -128,6 +137,8 @@ int main(int argc, char **argv)
                        .supervision = supervisor.fd >= 0 ? &supervisorLink : nullptr,
                        .keyboard = keyboard.get()});
 
+    // The caret of every text box rests after a while without typing.
+    const CaretRest caretRest;
     RegisterProgramPages();
     const int refused = CommandLineCode::Main(line.row, CommandLineCode::ProgramTargets());
     if (refused != exit_status::kOk)

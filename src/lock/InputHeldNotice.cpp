@@ -21,6 +21,9 @@ InputHeldNotice::InputHeldNotice(QWidget *lockWindow) : QLabel(lockWindow)
     setAlignment(Qt::AlignCenter);
     setWordWrap(true);
     hide();
+    m_recheck = new QTimer(this);
+    m_recheck->setSingleShot(true);
+    connect(m_recheck, &QTimer::timeout, this, &InputHeldNotice::Check);
 }
 
 void InputHeldNotice::Check()
@@ -30,6 +33,10 @@ void InputHeldNotice::Check()
     if (held || !m_sinceHeld.isValid())
         m_sinceHeld.start(); // the grace period runs from the first tick, and again from each loss
     const bool notHeld = !held && m_sinceHeld.elapsed() >= kGraceMs;
+    if (held || !parentWidget()->isVisible())
+        m_recheck->stop();
+    else if (!m_recheck->isActive())
+        m_recheck->start(notHeld ? kRecheckMs : int(kGraceMs - m_sinceHeld.elapsed()));
     // Keys that break grabs bound while the lock is up: it stays up, and says
     // that a press of them would loosen it.
     const bool breakable = shell.GrabBreakingKeysBound();

@@ -8,15 +8,20 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTimer>
 
 class InputHeldNotice : public QLabel {
     Q_OBJECT
 public:
     // How long a lock may go without the grab before it says so.
     static constexpr int kGraceMs = 1000;
+    // How often it looks again while the grab is not held.
+    static constexpr int kRecheckMs = 100;
 
     explicit InputHeldNotice(QWidget *lockWindow);
-    // Call on every shell tick while the lock is up.
+    // Call on every shell tick while the lock is up. While the grab is not
+    // held it checks again by itself (the server says nothing when another
+    // program lets the keyboard go).
     void Check();
     // Set when the lock being started has no restart entry; every lock's
     // notice says so from its next tick.
@@ -24,4 +29,5 @@ public:
 
 private:
     QElapsedTimer m_sinceHeld;
+    QTimer *m_recheck;
 };

@@ -22,7 +22,7 @@ frmBackground::frmBackground() : Form(kLockWindowFlags)
     picBackground = new PictureBox(this);
     picBackground->setObjectName("picBackground");
 
-    tmrShell = NewTimer(this, 3, true, [this] { onShellTimer(); });
+    tmrShell = NewTimer(this, 3, true, [this] { onShellTimer(); }, TimerPace::DisplayChanges);
     m_notHeld = new InputHeldNotice(this);
 }
 

@@ -72,8 +72,8 @@ frmLock::frmLock() : Form(kLockWindowFlags)
     lblLine2->setText(Shown(builtIn.line2));
     lblLine3->setText(Shown(builtIn.line3));
 
-    tmrHop = NewTimer(this, 4000, true, [this] { onHopTimer(); });
-    tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); });
+    tmrHop = NewTimer(this, 4000, true, [this] { onHopTimer(); }, TimerPace::IntervalAwake);
+    tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); }, TimerPace::DisplayChanges);
 }
 
 void frmLock::onLoad()

@@ -148,9 +148,9 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
     connect(txtPassword, &QLineEdit::returnPressed, cmdVerify, &QPushButton::click);
     connect(cmdVerify, &QPushButton::clicked, this, &frmNormalLock::onVerifyClicked);
 
-    tmrClock = NewTimer(this, 3, true, [this] { onClockTimer(); });
-    tmrShell = NewTimer(this, 3, true, [this] { onShellTimer(); });
-    tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); });
+    tmrClock = NewTimer(this, 3, true, [this] { onClockTimer(); }, TimerPace::Seconds);
+    tmrShell = NewTimer(this, 3, true, [this] { onShellTimer(); }, TimerPace::DisplayChanges);
+    tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); }, TimerPace::DisplayChanges);
     tmrNotice1 = NewTimer(this, 10, false, [this] { onNoticeTimer1(); });
     tmrNotice2 = NewTimer(this, 1, false, [this] { onNoticeTimer2(); });
     m_notHeld = new InputHeldNotice(this);

@@ -62,7 +62,7 @@ frmVery::frmVery() : Form(kLockWindowFlags)
 
     // The box's layer timer, given to the prompt too: in the prompt state
     // nothing else would keep it above other windows.
-    tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); });
+    tmrLayer = NewTimer(this, 1, true, [this] { onLayerTimer(); }, TimerPace::DisplayChanges);
 }
 
 void frmVery::onLoad()

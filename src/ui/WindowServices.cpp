@@ -1,6 +1,8 @@
 #include "ui/WindowServices.h"
 #include "platform/ProcessFacts.h"
 
+#include "platform/DisplayActivity.h"
+
 #include "formats/Cp1252.h"
 #include "formats/RichText.h"
 #include "platform/storage/FileIO.h"
@@ -9,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -46,20 +49,36 @@ int FiringInterval(int intervalMs)
     return std::max(intervalMs, kTimerResolutionMs);
 }
 
+// How long until just after the next second of the wall clock.
+int UntilNextSecond()
+{
+    constexpr int kPastTheSecondMs = 5;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    return int(1000 - now % 1000) + kPastTheSecondMs;
+}
+
 // Holds a timer back while the widget it belongs to is hidden. Holding back
 // (rather than stopping) keeps the timer's enabled state the program's own:
 // a stop() or start() while hidden means what it says once shown again.
+// Paces its ticks as the timer was made to (see TimerPace).
 class TimerGate : public QObject {
 public:
-    TimerGate(QTimer *timer, QWidget *widget, int intervalMs, std::function<void()> onTick)
-        : QObject(timer), m_timer(timer), m_widget(widget), m_interval(intervalMs),
+    TimerGate(QTimer *timer, QWidget *widget, int intervalMs, TimerPace pace, std::function<void()> onTick)
+        : QObject(timer), m_timer(timer), m_widget(widget), m_interval(intervalMs), m_pace(pace),
           m_onTick(std::move(onTick))
     {
+        platform::DisplayActivity &display = platform::displayActivity();
+        if (m_pace == TimerPace::DisplayChanges)
+            connect(&display, &platform::DisplayActivity::Changed, this, [this] { TickIfDue(); });
+        if (RestsWhileDisplaySleeps())
+            connect(&display, &platform::DisplayActivity::Woke, this, [this] { Wake(); });
+        if (m_pace == TimerPace::Seconds)
+            m_timer->setTimerType(Qt::PreciseTimer); // early by a little would miss the second
         if (m_widget) {
             m_widget->installEventFilter(this);
-            if (!m_widget->isVisible())
-                HoldBack();
+            m_heldBack = !m_widget->isVisible();
         }
+        Arm();
     }
     ~TimerGate() override
     {
@@ -77,7 +96,14 @@ public:
             HoldBack();
             return;
         }
+        if (RestsWhileDisplaySleeps() && platform::displayActivity().SleepsNow()) {
+            m_resting = true;
+            Arm();
+            return;
+        }
         m_onTick();
+        if (m_pace == TimerPace::Seconds && m_timer->isActive())
+            Arm();
     }
 
 protected:
@@ -95,36 +121,60 @@ protected:
     }
 
 private:
+    bool RestsWhileDisplaySleeps() const
+    {
+        return m_pace == TimerPace::IntervalAwake || m_pace == TimerPace::Seconds;
+    }
+    // The interval the QTimer runs at: an active timer restarts with it.
+    void Arm()
+    {
+        int interval = FiringInterval(m_interval);
+        if (m_heldBack || m_resting || m_pace == TimerPace::DisplayChanges)
+            interval = kHeldBackMs;
+        else if (m_pace == TimerPace::Seconds)
+            interval = UntilNextSecond();
+        m_timer->setInterval(interval);
+    }
+    void TickIfDue()
+    {
+        if (m_timer->isActive() && !m_heldBack)
+            Tick();
+    }
     void HoldBack()
     {
         if (m_heldBack)
             return;
         m_heldBack = true;
-        m_timer->setInterval(kHeldBackMs); // an active timer restarts with it
+        Arm();
     }
     void Release()
     {
         if (!m_heldBack)
             return;
         m_heldBack = false;
-        m_timer->setInterval(FiringInterval(m_interval));
-        if (m_timer->isActive() && m_interval < kTimerResolutionMs) {
+        Arm();
+        if (m_timer->isActive() && (m_interval < kTimerResolutionMs || m_pace == TimerPace::DisplayChanges)) {
             // After the show has run, before the window is painted.
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (m_timer->isActive() && !m_heldBack)
-                        Tick();
-                },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [this] { TickIfDue(); }, Qt::QueuedConnection);
         }
+    }
+    // The display woke: bring what the timer keeps up to date at once.
+    void Wake()
+    {
+        if (!m_resting)
+            return;
+        m_resting = false;
+        Arm();
+        TickIfDue();
     }
 
     QTimer *m_timer;
     QPointer<QWidget> m_widget;
     int m_interval;
+    TimerPace m_pace;
     std::function<void()> m_onTick;
     bool m_heldBack = false;
+    bool m_resting = false;
 };
 
 const TimerGate *GateOf(const QTimer *timer)
@@ -137,13 +187,12 @@ const TimerGate *GateOf(const QTimer *timer)
 
 } // namespace
 
-QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<void()> onTick)
+QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<void()> onTick, TimerPace pace)
 {
     auto *timer = new QTimer(parent);
-    timer->setInterval(FiringInterval(intervalMs));
     // Coarse timers of one interval wake the process together.
     timer->setTimerType(Qt::CoarseTimer);
-    auto *gate = new TimerGate(timer, qobject_cast<QWidget *>(parent), intervalMs, std::move(onTick));
+    auto *gate = new TimerGate(timer, qobject_cast<QWidget *>(parent), intervalMs, pace, std::move(onTick));
     QObject::connect(timer, &QTimer::timeout, gate, &TimerGate::Tick);
     if (enabled)
         timer->start();

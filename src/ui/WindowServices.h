@@ -30,19 +30,37 @@ void Beep();
 // interval fires this often. Every tick is a wake-up of the whole process,
 // and the wake-ups are nearly all a locked desktop costs; the undoing of
 // other programs' changes does not wait for ticks (it follows the window
-// system's events), so ticks only catch up on what no event reports (a grab
-// another program held, the clock's second). Measured on an idle lock:
+// system's events), so the locks pace their short timers by those events
+// and by the clock's second instead (TimerPace). Measured on an idle lock:
 // 16 ms 0.5%, 50 ms 0.36%, 100 ms 0.17%, 250 ms 0.13% of a core (Normal lock).
 inline constexpr int kTimerResolutionMs = 100;
 
+// How a timer's ticks are paced.
+enum class TimerPace {
+    // Every interval, never more often than the resolution.
+    Interval,
+    // The same, resting while the display sleeps (the screen saver, the
+    // monitors powered down); one tick at once when it wakes.
+    IntervalAwake,
+    // Just after each second of the wall clock, resting like IntervalAwake:
+    // for a clock whose short interval was only there to catch the second.
+    Seconds,
+    // Whenever the display reports a change another program or the hardware
+    // made, and as the window shows: for checks whose short interval stood
+    // for "at once". No tick while nothing happens.
+    DisplayChanges,
+};
+
 // A timer on the user-interface thread. Intervals below the platform's
-// resolution fire as often as it allows (kTimerResolutionMs).
+// resolution fire as often as it allows (kTimerResolutionMs), unless the
+// pace says otherwise.
 // A timer whose parent is a widget does not tick while that widget is
 // hidden: it stays enabled (isActive(); start() and stop() work as ever) but
 // is held back until the widget is shown again, when a timer shorter than the
-// resolution also ticks once straight away, so that what it keeps in step is
-// right as the screen appears.
-QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<void()> onTick);
+// resolution (or paced by the display's changes) also ticks once straight
+// away, so that what it keeps in step is right as the screen appears.
+QTimer *NewTimer(QObject *parent, int intervalMs, bool enabled, std::function<void()> onTick,
+                 TimerPace pace = TimerPace::Interval);
 
 // The interval a timer was made with, whatever it fires at.
 int TimerInterval(const QTimer *timer);

@@ -1,10 +1,14 @@
-// The program's timers: the platform's resolution, and no ticks while the
-// widget a timer belongs to is hidden.
+// The program's timers: the platform's resolution, no ticks while the
+// widget a timer belongs to is hidden, and the paces of a lock's timers (the
+// display's changes, the clock's second, resting while the display sleeps).
 
+#include "platform/DisplayActivity.h"
 #include "support/Sandbox.h"
 #include "ui/WindowServices.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
 #include <QWidget>
@@ -117,6 +121,87 @@ TEST_F(TimersTest, ATimerStoppedBeforeTheShowIsRunGetsNoCatchUpTick)
     timer->stop(); // in the same handler as the show
     PostedOnly();
     EXPECT_EQ(ticks, 0);
+}
+
+TEST_F(TimersTest, ATimerPacedByTheDisplaysChangesTicksOnlyOnThemAndAtTheShow)
+{
+    QWidget screen;
+    int ticks = 0;
+    QTimer *timer = NewTimer(&screen, 1, true, [&] { ++ticks; }, TimerPace::DisplayChanges);
+    screen.show();
+    PostedOnly();
+    EXPECT_EQ(ticks, 1);
+    SeveralPeriods();
+    EXPECT_EQ(ticks, 1) << "ticked with nothing reported";
+
+    // Changes reported together make one tick, once the event loop turns.
+    platform::displayActivity().ReportChange();
+    platform::displayActivity().ReportChange();
+    EXPECT_EQ(ticks, 1);
+    PostedOnly();
+    EXPECT_EQ(ticks, 2);
+
+    // Hidden or stopped, a change ticks nothing.
+    screen.hide();
+    platform::displayActivity().ReportChange();
+    PostedOnly();
+    screen.show();
+    timer->stop();
+    platform::displayActivity().ReportChange();
+    PostedOnly();
+    EXPECT_EQ(ticks, 2);
+    EXPECT_EQ(TimerInterval(timer), 1);
+}
+
+TEST_F(TimersTest, AClockTimerFiresJustAfterEachSecond)
+{
+    QObject owner;
+    QTimer *clock = NewTimer(&owner, 3, true, [] {}, TimerPace::Seconds);
+    EXPECT_EQ(clock->timerType(), Qt::PreciseTimer);
+    EXPECT_GT(clock->interval(), 0);
+    EXPECT_LE(clock->interval(), 1005);
+    const qint64 due = QDateTime::currentMSecsSinceEpoch() + clock->remainingTime();
+    EXPECT_LT(due % 1000, 50) << "due at " << due % 1000 << " ms past a second";
+}
+
+// The screen saver, or the monitors' power asked at a due tick, puts the
+// paced timers to rest; they tick once as the display wakes.
+TEST_F(TimersTest, PacedTimersRestWhileTheDisplaySleepsAndCatchUpAsItWakes)
+{
+    platform::DisplayActivity &display = platform::displayActivity();
+    QObject owner;
+    int clockTicks = 0, hopTicks = 0, plainTicks = 0;
+    QTimer *clock = NewTimer(&owner, 3, true, [&] { ++clockTicks; }, TimerPace::Seconds);
+    QTimer *hop = NewTimer(&owner, 4000, true, [&] { ++hopTicks; }, TimerPace::IntervalAwake);
+    QTimer *plain = NewTimer(&owner, 4000, true, [&] { ++plainTicks; });
+    const auto fireAll = [&] {
+        for (QTimer *t : {clock, hop, plain})
+            QMetaObject::invokeMethod(t, "timeout", Qt::DirectConnection);
+    };
+
+    display.SetScreenSaverOn(true);
+    fireAll();
+    EXPECT_EQ(clockTicks + hopTicks, 0);
+    EXPECT_EQ(plainTicks, 1) << "a timer not paced by the display keeps ticking";
+    display.SetScreenSaverOn(false);
+    EXPECT_EQ(clockTicks, 1);
+    EXPECT_EQ(hopTicks, 1);
+    EXPECT_EQ(clock->interval() <= 1005 && hop->interval() == 4000, true) << "both run again";
+
+    // Monitors powered down: found at the due tick; the next key wakes them.
+    bool monitorsOff = true;
+    display.SetMonitorsProbe([&] { return monitorsOff; });
+    fireAll();
+    EXPECT_EQ(clockTicks + hopTicks, 2);
+    EXPECT_TRUE(display.Sleeping());
+    monitorsOff = false;
+    QWidget screen;
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(&screen, &key);
+    EXPECT_FALSE(display.Sleeping());
+    EXPECT_EQ(clockTicks, 2);
+    EXPECT_EQ(hopTicks, 2);
+    display.SetMonitorsProbe({});
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/sessionlock/SessionLockScreen.h"
 
+#include "platform/DisplayActivity.h"
+
 #include <qpa/qwindowsysteminterface.h>
 
 #include <QWindow>
@@ -75,6 +77,7 @@ void SessionLockScreen::Replace(std::unique_ptr<SharedBuffer> replacement)
     mScreenImage = buffer->Image();
     old.reset();
     ++m_generation;
+    platform::displayActivity().ReportChange(); // the lock follows the new size
     // A new buffer holds none of what was drawn: all of it again, at once.
     m_frameOutstanding = false;
     m_updateWanted = false;

@@ -1,6 +1,8 @@
 #include "platform/x11/X11ShellLockdown.h"
 
+#include "platform/DisplayActivity.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11DisplaySleep.h"
 #include "platform/x11/X11Grab.h"
 #include "platform/x11/X11LockCapability.h"
 #include "platform/x11/X11MonitorChoice.h"
@@ -13,6 +15,7 @@
 #include "platform/x11/plain/X11GrabBreak.h"
 
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -39,6 +42,12 @@ struct Desktop {
     std::optional<StackKeeper> keeper;
     std::optional<Grab> grab;
     std::optional<Monitors> monitors;
+    std::optional<DisplaySleep> sleep;
+    // Another program may hold the keyboard or pointer: the server says
+    // nothing when it lets go, so a grab that failed is tried again at this
+    // pace until it holds.
+    QTimer holdRetry;
+    static constexpr int kHoldRetryMs = 100;
     // Held with the grab: while it is, only the devices type into the program.
     SyntheticInputFilter syntheticInput;
     // Whether the keyboard map binds grab-breaking keys, asked again after
@@ -59,20 +68,41 @@ struct Desktop {
         grab.emplace(
             connection, [this] { return FocusWindow(); }, [this](QWindow *w) { keeper->Focus(w); });
         monitors.emplace(connection);
+        sleep.emplace(connection);
+        platform::displayActivity().SetMonitorsProbe([this] { return sleep->MonitorsOff(); });
+        holdRetry.setInterval(kHoldRetryMs);
+        QObject::connect(&holdRetry, &QTimer::timeout, [this] { HoldAgain(); });
         // What another client changes is undone as soon as its events are
-        // read; the lock's ticks only catch what no event reports.
-        connection.SetReaction([this] { Undo(); });
+        // read; then the lock's own checks run, on the same events.
+        connection.SetReaction([this] {
+            Undo();
+            platform::displayActivity().ReportChange();
+        });
         connection.Flush();
     }
-    ~Desktop() { connection.SetReaction({}); }
+    ~Desktop()
+    {
+        connection.SetReaction({});
+        platform::displayActivity().SetMonitorsProbe({});
+    }
+
+    // Takes whichever grab is not held, and keeps trying while one is not.
+    void HoldAgain()
+    {
+        if (grab->Wanted() && !grab->Held())
+            grab->Hold();
+        if (grab->Wanted() && !grab->Held())
+            holdRetry.start();
+        else
+            holdRetry.stop();
+    }
 
     // The parts of the hiding steps and the window layer that the events
     // showed undone, in the steps' order; each sends nothing when nothing
     // changed, and nothing at all unless a lock keeps it up.
     void Undo()
     {
-        if (grab->Wanted() && !grab->Held())
-            grab->Hold();
+        HoldAgain();
         keeper->Maintain();
         panels->Rehide();
     }
@@ -126,6 +156,7 @@ public:
         if (Desktop *d = Get()) {
             d->syntheticInput.Start();
             d->grab->Hold();
+            d->HoldAgain();
             // Between layer ticks (or once the layered window is gone and only
             // its owners remain) the hiding steps keep the windows on top too.
             d->keeper->Maintain();
@@ -136,6 +167,7 @@ public:
         if (Desktop *d = Get()) {
             d->keeper->Stop();
             d->grab->Release();
+            d->holdRetry.stop();
             d->syntheticInput.Stop();
         }
     }
