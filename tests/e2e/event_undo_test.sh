@@ -4,7 +4,9 @@
 # the hiding steps and the window layer ONCE and no timer at all: a window
 # raised above the lock is pushed under, a dock and icewm's task bar that map
 # themselves are hidden again, the focus taken is given back. Then the real
-# locks, /d and /n, under the same treatment (their ticks run, 100 ms apart).
+# locks, /d and /n, under the same treatment (their checks follow the same
+# events), and again while the screen saver blanks the screen, when the
+# locks rest.
 # No figure is asserted here beyond generous time-outs; the figures are
 # bench/lock_bench.sh's.
 source "$(dirname "$0")/lib.sh"
@@ -60,6 +62,11 @@ for lock in d n; do
   check "/$lock: the task bar is hidden" wait_for 20 taskbar_hidden
 
   undone_everything "/$lock"
+  # Blanked by the screen saver the lock rests, but still undoes it all.
+  xset s 3600 0; xset s activate
+  check "/$lock: the screen saver is on" test "$("$T/saverstate")" = on
+  undone_everything "/$lock, blanked"
+  xset s reset; xset s default
 
   # Unlock with the empty password.
   if [ $lock = n ]; then
