@@ -91,10 +91,14 @@ struct Desktop {
     {
         if (grab->Wanted() && !grab->Held())
             grab->Hold();
-        if (grab->Wanted() && !grab->Held())
-            holdRetry.start();
-        else
+        RetryUntilHeld();
+    }
+    void RetryUntilHeld()
+    {
+        if (!grab->Wanted() || grab->Held())
             holdRetry.stop();
+        else if (!holdRetry.isActive())
+            holdRetry.start();
     }
 
     // The parts of the hiding steps and the window layer that the events
@@ -156,7 +160,7 @@ public:
         if (Desktop *d = Get()) {
             d->syntheticInput.Start();
             d->grab->Hold();
-            d->HoldAgain();
+            d->RetryUntilHeld();
             // Between layer ticks (or once the layered window is gone and only
             // its owners remain) the hiding steps keep the windows on top too.
             d->keeper->Maintain();
