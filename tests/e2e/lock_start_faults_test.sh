@@ -4,7 +4,8 @@
 # lock that hangs while loading is killed and started again; with another
 # client holding the pointer, the sleep-lock descriptor stays open and the
 # cover stays up until the lock holds keyboard and pointer both; thousands of
-# keys typed while a crashed lock comes back do not keep it from taking over.
+# keys typed while a crashed lock comes back do not keep it from taking over,
+# and a password typed across the relaunch arrives whole and unlocks.
 # Each case ends with the right password and status 0.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
@@ -151,6 +152,30 @@ if is_pid "$SHOWN"; then
   end_with_password burst /d
 else
   check "burst: the lock runs in a child of the started process" false
+fi
+
+# --- e. the password typed while a crashed lock comes back ------------------------------
+# Whatever the front catches meanwhile reaches the new lock in its order, so
+# the password typed across the relaunch unlocks.
+SHIFT=$(keycode Shift_L)
+RIGHT=("+$SHIFT" "+$(keycode r)" "-$(keycode r)" "-$SHIFT")
+for k in i g h t Return; do RIGHT+=("+$(keycode "$k")" "-$(keycode "$k")"); done
+start_gardlock /d
+wait_for 20 shown_named "$NORMAL" >/dev/null
+wait_for 20 keyboard_grab_held >/dev/null
+SHOWN=$(wait_for 5 lock_process)
+if is_pid "$SHOWN"; then
+  BEFORE=$(records)
+  kill -9 "$SHOWN"
+  # From the moment the front holds the keyboard again, 10 ms a key event.
+  check "across: the front holds the keyboard" wait_for 2 keyboard_grab_held
+  check "across: the password goes out while the lock comes back" "$GARDLOCK_TOOLS/xtestkeys" 10000 "${RIGHT[@]}"
+  await_end across-relaunch
+  check "across: it ends the program with status 0 (got $STATUS)" test "$STATUS" = 0
+  check "across: nothing was recorded" records_are "$BEFORE"
+  check "across: keyboard and pointer are free" wait_for 20 grabs_free
+else
+  check "across: the lock runs in a child of the started process" false
 fi
 
 finish
