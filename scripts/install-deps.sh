@@ -10,6 +10,8 @@ packages=(
   libxcb-xtest0-dev libxcb-xkb-dev
   # the lock rests while the screen saver blanks the screen or the monitors are off
   libxcb-screensaver0-dev libxcb-dpms0-dev
+  # the hopping box of the NT-style lock lets the pointer through (an empty input shape)
+  libxcb-shape0-dev
   # the keys the front passes on, read with the server's keymap and handed to Qt's private API
   libxkbcommon-x11-dev qt6-base-private-dev
   # the keymaps of the key translation's unit tests

@@ -131,7 +131,7 @@ void frmLock::onHopTimer()
     const int y = int(r1 * area.height() / 2);
     const double r2 = RandomSource()();
     const int x = int(r2 * area.width() / 2);
-    move(area.x() + x, area.y() + y);
+    HopLockBox(this, QPoint(area.x() + x, area.y() + y));
 }
 
 void frmLock::onLayerTimer()

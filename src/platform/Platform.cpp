@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 
 #include <cstdlib>
 
@@ -17,6 +18,11 @@ QRect ShellLockdown::DesktopArea()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? screen->virtualGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void ShellLockdown::HopLockBox(QWidget *window, QPoint topLeft)
+{
+    window->move(topLeft);
 }
 
 QRect ShellLockdown::PrimaryArea()

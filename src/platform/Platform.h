@@ -5,6 +5,7 @@
 // installed here, all at once. main() installs the real ones; the test
 // support installs recorders and fakes (testing_support::ResetRecorders).
 
+#include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -47,6 +48,10 @@ public:
     // calls it; false (topmost, in the original interface) is never used and
     // implementations may treat it alike.
     virtual void SetWindowLayer(QWidget *window, bool flag) = 0;
+    // Moves a shown lock box that hops for as long as the lock is up, at the
+    // least cost the window system allows. Such a box takes no clicks: the
+    // pointer may pass through it to the lock's window below.
+    virtual void HopLockBox(QWidget *window, QPoint topLeft);
     // Asks that one of the program's own windows get no task-bar button.
     virtual void SkipTaskBar(QWidget *window) = 0;
     // Why a lock could not really hold this display (no X11 display, an X

@@ -52,6 +52,10 @@ void SetWindowLayer(QWidget *window, bool flag)
 {
     services().shell->SetWindowLayer(window, flag);
 }
+void HopLockBox(QWidget *window, QPoint topLeft)
+{
+    services().shell->HopLockBox(window, topLeft);
+}
 QRect DesktopArea()
 {
     return services().shell->DesktopArea();

@@ -2,6 +2,7 @@
 // The shell helpers under the names the screens use (the fixed sequences
 // the locks run over them are rules/ShellSequences.h).
 
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -20,6 +21,7 @@ void DisableSystemKeys();
 void EnableSystemKeys();
 void SetScreenSaverRunning(bool running);
 void SetWindowLayer(QWidget *window, bool flag);
+void HopLockBox(QWidget *window, QPoint topLeft);
 // The root window, the primary monitor, and a counter of their changes.
 QRect DesktopArea();
 QRect PrimaryArea();

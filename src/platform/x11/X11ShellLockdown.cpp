@@ -7,6 +7,7 @@
 #include "platform/x11/X11LockCapability.h"
 #include "platform/x11/X11MonitorChoice.h"
 #include "platform/x11/X11Monitors.h"
+#include "platform/x11/X11OwnMoves.h"
 #include "platform/x11/X11Panels.h"
 #include "platform/x11/X11RootWatch.h"
 #include "platform/x11/X11StackKeeper.h"
@@ -50,6 +51,7 @@ struct Desktop {
     static constexpr int kHoldRetryMs = 100;
     // Held with the grab: while it is, only the devices type into the program.
     SyntheticInputFilter syntheticInput;
+    OwnMoves ownMoves;
     // Whether the keyboard map binds grab-breaking keys, asked again after
     // every change of the map (the server tells every client of one).
     std::optional<bool> grabBreakingKeys;
@@ -186,6 +188,14 @@ public:
     {
         if (Desktop *d = Get())
             d->keeper->Keep(window);
+    }
+
+    void HopLockBox(QWidget *window, QPoint topLeft) override
+    {
+        if (Desktop *d = Get())
+            d->ownMoves.Move(window, topLeft);
+        else
+            ShellLockdown::HopLockBox(window, topLeft);
     }
 
     void SkipTaskBar(QWidget *window) override { x11::SkipTaskBar(window); }
