@@ -21,6 +21,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <utility>
+
 namespace {
 
 // The panel's built-in picture: a grey bevel that frames the password controls.
@@ -81,8 +83,15 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
         clock->setFont(ClockFont(small, clock->width()));
         clock->setTextFormat(Qt::PlainText);
     }
-    lblClockBlack->setStyleSheet("color: black; background: transparent;");
-    lblClockWhite->setStyleSheet("color: white; background: transparent;");
+    // Colours through the palette, not a style sheet: the clock is drawn
+    // again every second for as long as the lock is up, and a style sheet
+    // makes each of those redraws (and each new text's size) go through its rules.
+    for (auto [clock, colour] : {std::pair{lblClockBlack, Qt::black}, std::pair{lblClockWhite, Qt::white}}) {
+        QPalette palette = clock->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        clock->setPalette(palette);
+        clock->setAutoFillBackground(false);
+    }
     lblClockBlack->move(0, Twips(45));
     lblClockWhite->move(0, Twips(30));
 
