@@ -5,6 +5,7 @@
 // before it shows the log again; the locked state lives in the settings
 // store ("ViewLog", "Status") and so outlives the program.
 
+#include "rules/WrongPasswordCount.h"
 #include "ui/Form.h"
 #include "ui/WindowServices.h"
 
@@ -52,6 +53,7 @@ public:
     QPushButton *cmdExitAtOnce; // the same place, underneath: ends the program at once
     LinkLabel *imgInformation;
     QLabel *lblExplanation;
+    WrongPasswordCount m_wrongPasswords; // at the viewer's own lock
 
 protected:
     void onLoad() override;

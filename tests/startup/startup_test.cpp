@@ -40,6 +40,7 @@ public:
     void ShowTrayIcon() override { Note("TrayIcon"); }
     void ShowUninstall() override { Note("Uninstall"); }
     void ShowMainScreen() override { Note("MainScreen"); }
+    void ShowLogViewer() override { Note("LogViewer"); }
 };
 
 struct SwitchCase {
