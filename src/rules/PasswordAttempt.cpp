@@ -18,10 +18,12 @@ VerifyOutcome TryPassword(const QString &typed, const QString &heading, WrongPas
     }
     if (wrong)
         wrong();
-    // One moment for the record and the command.
+    // One moment for the record and the command. Counted first: a lock's
+    // supervisor knows of it before the record shows.
     const QDateTime moment = QDateTime::currentDateTime();
+    const int attempt = count.Next(moment);
     const bool recorded = AppendIntruderRecord(heading, typed, moment);
-    StartIntruderCommand(count.Next(moment), moment, recorded);
+    StartIntruderCommand(attempt, moment, recorded);
     return recorded ? VerifyOutcome::Recorded : VerifyOutcome::NotRecorded;
 }
 

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The intruder command of the settings file ([Options] IntruderCommand): a
 # script that records what it gets runs once per wrong password at a lock
-# and at the uninstall guard (there while the guard's message box is still
+# (numbered on across a relaunch of the lock's program) and at the
+# uninstall guard (there while the guard's message box is still
 # up, before the record), detached from the lock and never seeing the typed
 # text; a settings file others can write runs none; a command that sleeps on
 # neither delays the unlock nor lets another start, and past 60 s SIGTERM
@@ -56,11 +57,20 @@ check "a wrong password is recorded" wait_for 20 records_are 1
 check "... and runs the command once" wait_for 20 runs_done_are 1
 xdotool type --delay 40 Wrongsecond; xdotool key Return
 check "a second one runs it again" wait_for 20 runs_done_are 2
+# The lock counts on across a relaunch of its program.
+PROGRAM=$(pgrep -P "$GARDLOCK_PID" -x gardlock-ui)
+kill -9 $PROGRAM
+program_replaced() { local p; p=$(pgrep -P "$GARDLOCK_PID" -x gardlock-ui) && [ "$p" != "$PROGRAM" ]; }
+check "the lock's program killed, a new one brings it back" wait_for 20 program_replaced
+check "... and shows it" wait_for 20 shown_named "$TITLE"
+xdotool type --delay 40 Wrongsecond; xdotool key Return
+check "a wrong password there runs it a third time" wait_for 20 runs_done_are 3
 xdotool type --delay 40 Right; xdotool key Return
 await_end lock
 check "the right password ends the lock with 0 (got $STATUS)" test "$STATUS" = 0
-check "one run per wrong password" runs_done_are 2
-check "they are attempts 1 and 2" test -n "$(run_file 1 env)" -a -n "$(run_file 2 env)"
+check "one run per wrong password" runs_done_are 3
+check "they are attempts 1, 2 and, after the relaunch, 3" \
+  test -n "$(run_file 1 env)" -a -n "$(run_file 2 env)" -a -n "$(run_file 3 env)"
 check "each knows the time as the log writes it" \
   grep -qE '^GARDLOCK_TIME=[0-9]+/[0-9]+/[0-9]{4} [0-9]+:[0-9]{2}:[0-9]{2} [AP]M$' "$(run_file 2 env)"
 check "... and that its record was written" grep -qx GARDLOCK_RECORDED=1 "$(run_file 1 env)"
@@ -86,7 +96,7 @@ check "the uninstall guard comes up" wait_for 20 shown_named "Gardlock 2001 Unin
 check "... holding the keyboard" wait_for 20 keyboard_grab_held
 xdotool type --delay 40 Guardwrong; xdotool key Return
 check "its wrong password says \"Access Denied!\"" wait_for 20 shown_named "Access Denied!"
-check "... and the command has run while the box is up" wait_for 20 runs_done_are 3
+check "... and the command has run while the box is up" wait_for 20 runs_done_are 4
 check "... numbered 1 at this prompt" test -n "$(run_file 1 env)" -a "$(ls "$RUNS"/1.*.env | wc -l)" = 2
 check "... before the record" bash -c "! grep -q '^$HEADING' '$DRIVE_C/intruder.log'"
 xdotool key Return
@@ -104,12 +114,12 @@ start_gardlock /d
 check "the lock comes up again" wait_for 20 shown_named "$TITLE"
 check "... holding the keyboard" wait_for 20 keyboard_grab_held
 xdotool type --delay 40 Wrongfirst; xdotool key Return
-check "a wrong password is recorded" wait_for 20 records_are 3
+check "a wrong password is recorded" wait_for 20 records_are 4
 check "one line says why no command runs" wait_for 20 grep -q "the intruder command is not run: .*DW2001.conf can be written by every user" "$E2E_TMP/gardlock.out"
 xdotool type --delay 40 Right; xdotool key Return
 await_end untrusted
 check "unlocked with 0 (got $STATUS)" test "$STATUS" = 0
-check "no command ran" runs_done_are 3
+check "no command ran" runs_done_are 4
 
 # A command that runs on.
 chmod o-w "$XDG_CONFIG_HOME/DW2001.conf"
@@ -120,7 +130,7 @@ check "... holding the keyboard" wait_for 20 keyboard_grab_held
 xdotool type --delay 40 Wrongfirst; xdotool key Return
 check "a wrong password starts it" wait_for 20 test -s "$RUNS/slow.starts"
 xdotool type --delay 40 Wrongsecond; xdotool key Return
-check "the next wrong password is recorded as always" wait_for 20 records_are 5
+check "the next wrong password is recorded as always" wait_for 20 records_are 6
 xdotool type --delay 40 Right; xdotool key Return
 await_end slow
 check "the right password ends the lock at once with 0 (got $STATUS)" test "$STATUS" = 0

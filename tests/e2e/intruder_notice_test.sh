@@ -2,8 +2,9 @@
 # The notice after an unlock, through a real notification service (dunst)
 # on the test's own display and session bus: two wrong passwords then the
 # right one give exactly one Notify with the count and none of the typed
-# text; its action opens the Log Viewer; a lock without wrong passwords
-# sends none; ActionInvoked sent by another peer of the bus opens nothing.
+# text; its action opens the Log Viewer; a lock whose program is killed
+# keeps its count; a lock without wrong passwords sends none; ActionInvoked
+# sent by another peer of the bus opens nothing.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
 
@@ -76,11 +77,35 @@ screenshot notice-02-log-viewer
 for pid in $(show_log_pids); do E2E_PIDS+=("$pid"); kill -TERM "$pid"; done
 check "the Log Viewer's program ends with its front" wait_for 20 gone_named "$VIEWER"
 
+# A lock brought back after its program was killed keeps its wrong passwords.
+start_gardlock /d
+check "crash: the Normal lock comes up" wait_for 20 shown_named "$TITLE"
+check "crash: it holds the keyboard" wait_for 20 keyboard_grab_held
+xdotool type --delay 40 Wrongfour; xdotool key Return
+check "crash: a wrong password is recorded" wait_for 20 records_are 3
+PROGRAM=$(pgrep -P "$GARDLOCK_PID" -x gardlock-ui)
+kill -9 $PROGRAM
+program_replaced() { local p; p=$(pgrep -P "$GARDLOCK_PID" -x gardlock-ui) && [ "$p" != "$PROGRAM" ]; }
+check "crash: a new program brings the lock back" wait_for 20 program_replaced
+check "crash: ... and shows it" wait_for 20 shown_named "$TITLE"
+xdotool type --delay 40 Wrongfive; xdotool key Return
+check "crash: its wrong password is recorded" wait_for 20 records_are 4
+xdotool type --delay 40 Right; xdotool key Return
+await_end crash
+check "crash: the right password ends the lock with 0 (got $STATUS)" test "$STATUS" = 0
+check "crash: one more Notify" wait_for 20 notifies_are 2
+check "... counting the wrong passwords before and after the crash" \
+  test "$(grep -cF 'string "2 wrong passwords while the desktop was locked"' "$E2E_TMP/notify.log")" = 2
+check "... never the typed text" bash -c "! grep -e Wrongfour -e Wrongfive '$E2E_TMP/notify.log'"
+check "crash: its notice waits" wait_for 20 notice_runs
+dunstctl close-all
+check "crash: closed, the notice ends" wait_for 20 no_notice_runs
+
 unlock_after no-wrong
 unlock_after one-wrong Wrongthree
 # Each notice was sent before the next lock began: the lock without wrong
 # passwords sent none.
-check "two Notify in all: none for the lock without wrong passwords" wait_for 20 notifies_are 2
+check "three Notify in all: none for the lock without wrong passwords" wait_for 20 notifies_are 3
 check "the second gives one wrong password" \
   grep -F 'string "1 wrong password while the desktop was locked"' "$E2E_TMP/notify.log"
 check "its notice waits" wait_for 20 notice_runs
