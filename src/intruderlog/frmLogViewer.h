@@ -53,13 +53,14 @@ public:
     QPushButton *cmdExitAtOnce; // the same place, underneath: ends the program at once
     LinkLabel *imgInformation;
     QLabel *lblExplanation;
-    WrongPasswordCount m_wrongPasswords; // at the viewer's own lock
 
 protected:
     void onLoad() override;
     void onUnload() override;
 
 private:
+    WrongPasswordCount m_wrongPasswords; // at the viewer's own lock
+
     // Hands the whole log file to the log view. False when it cannot be read
     // (no log file); the view keeps its text then.
     bool LoadLogFile();

@@ -2,8 +2,8 @@
 # The notice after an unlock, through a real notification service (dunst)
 # on the test's own display and session bus: two wrong passwords then the
 # right one give exactly one Notify with the count and none of the typed
-# text; its action opens the Log Viewer; a lock whose program is killed
-# keeps its count; a lock without wrong passwords sends none; ActionInvoked
+# text; its action opens the Log Viewer, or moves the main screen already
+# up there; a lock whose program is killed keeps its count; a lock without wrong passwords sends none; ActionInvoked
 # sent by another peer of the bus opens nothing.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lock_common.sh"
@@ -74,6 +74,8 @@ check "its action opens the Log Viewer" test -n "$VIEWER_WINDOW"
 check "... through gardlock --show-log" test -n "$(show_log_pids)"
 check "the notice ends with its action" wait_for 20 no_notice_runs
 screenshot notice-02-log-viewer
+# dunst keeps a notification shown after its action: gone, so that the next is the first.
+dunstctl close-all
 for pid in $(show_log_pids); do E2E_PIDS+=("$pid"); kill -TERM "$pid"; done
 check "the Log Viewer's program ends with its front" wait_for 20 gone_named "$VIEWER"
 
@@ -98,8 +100,23 @@ check "... counting the wrong passwords before and after the crash" \
   test "$(grep -cF 'string "2 wrong passwords while the desktop was locked"' "$E2E_TMP/notify.log")" = 2
 check "... never the typed text" bash -c "! grep -e Wrongfour -e Wrongfive '$E2E_TMP/notify.log'"
 check "crash: its notice waits" wait_for 20 notice_runs
-dunstctl close-all
-check "crash: closed, the notice ends" wait_for 20 no_notice_runs
+
+# With the main screen up, the action moves that copy to its Log Viewer
+# (the one-copy guard): the copy the action started ends.
+"$GARDLOCK_BIN" >"$E2E_TMP/main.out" 2>&1 &
+MAIN_PID=$!
+E2E_PIDS+=($MAIN_PID)
+check "the main screen comes up" wait_for 20 shown_named "Gardlock 2001"
+dunstctl action 0
+VIEWER_WINDOW=$(wait_for 20 visible_named "$VIEWER")
+check "the action shows the Log Viewer" test -n "$VIEWER_WINDOW"
+check "... in the main screen's program" test "$(xdotool getwindowpid "$VIEWER_WINDOW")" = "$(pgrep -P "$MAIN_PID" -x gardlock-ui)"
+check "... which moved there from its main screen" wait_for 20 gone_named "Gardlock 2001"
+no_show_log_runs() { [ -z "$(show_log_pids)" ]; }
+check "... and the copy the action started ended" wait_for 20 no_show_log_runs
+check "the notice ends with its action" wait_for 20 no_notice_runs
+kill -TERM "$MAIN_PID"
+check "the main screen's program ends with its front" wait_for 20 gone_named "$VIEWER"
 
 unlock_after no-wrong
 unlock_after one-wrong Wrongthree
