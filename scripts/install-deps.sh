@@ -28,6 +28,9 @@ packages=(
   dbus at-spi2-core python3-pyatspi
   # the tray host of the Wayland tray test (GLib's D-Bus from Python)
   python3-gi
+  # the notice after an unlock: a real notification service on the test's own
+  # session bus (dunstctl invokes its action); it takes no lock
+  dunst
   # pgrep: the process that shows a lock is a child of the one started
   procps
   # the idle-locker end-to-end test drives the lock as xautolock's locker

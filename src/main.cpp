@@ -17,6 +17,7 @@
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11ShellLockdown.h"
 #include "startup/CommandLineCode.h"
+#include "startup/IntruderNoticeMain.h"
 #include "startup/ProgramPages.h"
 #include "ui/CaretRest.h"
 #include "ui/ProgramIcon.h"
@@ -41,6 +42,9 @@ int main(int argc, char **argv)
     const bool sessionLock = platform::sessionlock::TakeDisplaySocket() >= 0;
 
     const CommandLine line = ReadCommandLine(argc, argv);
+    // The notice after an unlock, which the front starts detached: no display, no screens.
+    if (line.request == Request::IntruderNotice)
+        return IntruderNoticeMain(argc, argv);
 
     // A desktop's theme plugin (GTK's) would open a display connection of
     // its own: kept from Qt here, given back to what the program starts.
@@ -140,7 +144,7 @@ int main(int argc, char **argv)
     // The caret of every text box rests after a while without typing.
     const CaretRest caretRest;
     RegisterProgramPages();
-    const int refused = CommandLineCode::Main(line.row, CommandLineCode::ProgramTargets());
+    const int refused = CommandLineCode::Main(line, CommandLineCode::ProgramTargets());
     if (refused != exit_status::kOk)
         return refused;
     return QApplication::exec();

@@ -9,6 +9,10 @@ CommandLine ReadCommandLine(int argc, const char *const *argv)
             line.request = Request::Help;
         else if (first == "--version")
             line.request = Request::Version;
+        else if (first == kShowLogOption)
+            line.request = Request::ShowLog;
+        else if (first == kIntruderNoticeOption)
+            line.request = Request::IntruderNotice;
     }
     for (int i = 1; i < argc; ++i) {
         if (i > 1)

@@ -24,6 +24,7 @@ constexpr Word kWords[] = {
     {Kind::Go, "go"},
     {Kind::TypeKeys, "type"},
     {Kind::Typed, "typed"},
+    {Kind::WrongPassword, "wrong"},
 };
 
 // The field some messages carry as a number after their word, left out
@@ -96,6 +97,8 @@ std::string Encode(const Message &message)
         std::string text(word.text);
         if (message.kind == Kind::Held)
             text += ' ' + std::to_string(message.nanoseconds);
+        if (message.kind == Kind::WrongPassword)
+            text += ' ' + std::to_string(message.seconds);
         if (const auto field = OptionalNumber(message.kind); field && message.*field != 0)
             text += ' ' + std::to_string(message.*field);
         return text;
@@ -108,15 +111,18 @@ std::optional<Message> Parse(std::string_view packet)
     if (packet.substr(0, 4) == "key ")
         return ParseKey(packet);
     for (const Word &word : kWords) {
-        if (word.kind == Kind::Held) {
-            if (packet.substr(0, word.text.size() + 1) != "held ")
+        // The two words whose number is a time and always there.
+        if (word.kind == Kind::Held || word.kind == Kind::WrongPassword) {
+            if (packet.substr(0, word.text.size() + 1) != std::string(word.text) + ' ')
                 continue;
             const std::string_view number = packet.substr(word.text.size() + 1);
-            std::int64_t ns = 0;
-            const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), ns);
-            if (error != std::errc() || end != number.data() + number.size() || ns < 0)
+            std::int64_t value = 0;
+            const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+            if (number.empty() || error != std::errc() || end != number.data() + number.size() || value < 0)
                 return std::nullopt;
-            return Message{Kind::Held, ns};
+            Message message{word.kind};
+            (word.kind == Kind::Held ? message.nanoseconds : message.seconds) = value;
+            return message;
         }
         if (packet == word.text)
             return Message{word.kind};

@@ -44,6 +44,7 @@ enum class Kind {
     Key,             // supervisor: a key its grab caught, sent before Go; the lock replays it
     TypeKeys,        // supervisor: type the keys sent before this into the lock now, then say Typed (`round`)
     Typed,           // child: the keys sent before TypeKeys `round` are in the lock
+    WrongPassword,   // child: a wrong password at the lock, typed at `seconds` (since the epoch)
 };
 
 // A key press or release as the X server reported it to the supervisor.
@@ -61,6 +62,7 @@ struct Message {
     std::uint32_t window = 0;     // Shown only: the X window that takes the lock's keys
     CaughtKey key{};              // Key only
     std::uint32_t round = 0;      // TypeKeys and Typed: Typed answers the TypeKeys of its number
+    std::int64_t seconds = 0;     // WrongPassword only
     bool operator==(const Message &) const = default;
 };
 

@@ -1,5 +1,6 @@
 #include "front/Front.h"
 
+#include "front/CommandWatchdog.h"
 #include "front/Daemon.h"
 #include "front/DisplayChoice.h"
 #include "front/EventTimes.h"
@@ -7,6 +8,7 @@
 #include "platform/x11/plain/LockCover.h"
 #include "core/ExitStatus.h"
 #include "core/TrustedFile.h"
+#include "core/WrongPasswordTally.h"
 #include "core/Version.h"
 #include "front/WaylandSupervisor.h"
 #include "platform/wayland/plain/OwnXwayland.h"
@@ -118,6 +120,7 @@ std::string UsageText()
 {
     std::string text = "Usage: gardlock [SWITCH]\n"
                        "       gardlock --daemonize LOCK-SWITCH\n"
+                       "       gardlock --show-log\n"
                        "       gardlock --help | -h | --version\n"
                        "\n"
                        "Gardlock 2001 locks the desktop (X11, or Wayland through the compositor's\n"
@@ -136,6 +139,8 @@ std::string UsageText()
             "--daemonize returns 0 as soon as the display is locked and leaves the lock\n"
             "up in the background, for lockers that wait for their command to return:\n"
             "  swayidle -w timeout 300 'gardlock --daemonize /d' before-sleep 'gardlock --daemonize /d'\n"
+            "--show-log opens the Log Viewer (where the main screen is up already, it\n"
+            "moves there); the notice after an unlock with wrong passwords offers it.\n"
             "\n"
             "Files ($XDG_DATA_HOME defaults to ~/.local/share, $XDG_CONFIG_HOME to ~/.config):\n"
             "  $XDG_DATA_HOME/gardlock/drive_c/cslckrt.sys     the password\n"
@@ -175,6 +180,9 @@ int TakeSleepLockFd()
 
 int Main(int argc, char **argv, platform::LockCover &cover)
 {
+    // The watchdog the program starts for each wrong password: no display, no lock.
+    if (argc == 3 && std::strcmp(argv[1], kIntruderCommandOption) == 0)
+        return WatchIntruderCommand(argv[2]);
     // The front's own option, read before the switch and never passed on.
     const bool daemonize = argc > 1 && std::strcmp(argv[1], kDaemonizeOption) == 0;
     if (daemonize) {
@@ -205,6 +213,9 @@ int Main(int argc, char **argv, platform::LockCover &cover)
     const bool lock = switches::IsLock(line.row);
     const bool resumed = Env(protocol::kResumeVariable) == "1";
     ::unsetenv(protocol::kResumeVariable);
+    // The wrong passwords of the lock a front that died supervised.
+    const std::optional<protocol::WrongPasswordTally> carried = protocol::ParseTally(Env(protocol::kTallyVariable));
+    ::unsetenv(protocol::kTallyVariable);
     int sleepLockFd = TakeSleepLockFd();
     const DisplayNames names{Env("DISPLAY"), Env("WAYLAND_DISPLAY")};
     bool reachable = false;
@@ -242,6 +253,8 @@ int Main(int argc, char **argv, platform::LockCover &cover)
         // The X server (the compositor's own Xwayland) holds nothing here.
         cover.Close();
         launch.resumed = resumed;
+        if (resumed && carried)
+            launch.carried = *carried;
         launch.sleepLockFd = sleepLockFd;
         return LockWaylandSession(launch, line.row->lock, names.wayland, refuse);
     }

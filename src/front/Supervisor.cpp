@@ -1,5 +1,6 @@
 #include "front/Supervisor.h"
 
+#include "front/LockWrongPasswords.h"
 #include "front/ProgramProcess.h"
 #include "front/SupervisorPolicy.h"
 #include "platform/x11/plain/LockCover.h"
@@ -299,6 +300,7 @@ private:
         if (message.kind == Kind::Refused && m_relaunched)
             return;
         const GroupStep group = KeyboardGroupStep(m_state, message);
+        const std::optional<protocol::WrongPasswordTally> notice = m_wrongPasswords.OnReport(m_state, message);
         m_state = After(m_state, message);
         if (group == GroupStep::Save)
             m_desktopGroup = m_cover.KeyboardGroup();
@@ -327,6 +329,9 @@ private:
             m_desktopGroup.reset();
             Uncover();
             m_cover.Close();
+            // Detached, after the desktop is back: nothing waits for it.
+            if (notice)
+                StartIntruderNotice(m_launch.program, *notice);
             return;
         case Kind::Refused:
             m_loadDeadline = -1;
@@ -337,6 +342,7 @@ private:
             m_typedRound = std::max(m_typedRound, message.round);
             return;
         case Kind::TypeKeys:
+        case Kind::WrongPassword:
             return;
         }
     }
@@ -672,6 +678,8 @@ private:
             set.emplace_back(protocol::kRelaunchVariable, handOver);
         else
             unset.push_back(protocol::kRelaunchVariable);
+        std::string tally;
+        PassTally(m_wrongPasswords.Tally(), set, unset, tally);
         const pid_t pid = StartProgram(m_launch.program, args, {{protocol::kSocketVariable, pair[1]}}, set, unset,
                                        m_childMask);
         if (pid < 0) {
@@ -697,6 +705,7 @@ private:
     bool m_relaunched = false;
 
     LockState m_state;
+    LockWrongPasswords m_wrongPasswords{m_launch.carried};
     RelaunchPlan m_plan;
     bool m_noPictures = false;
     bool m_covering = false;

@@ -8,6 +8,7 @@
 // It uses no Qt, reads no files and draws nothing but black.
 
 #include "core/SupervisionProtocol.h"
+#include "core/WrongPasswordTally.h"
 #include "core/Switches.h"
 
 #include <functional>
@@ -30,6 +31,8 @@ struct Launch {
     int sleepLockFd = -1; // closed once keyboard and pointer are held and the screen covered
     // The lock was up under a front that died: it comes back as after a crash.
     bool resumed = false;
+    // The wrong passwords typed at that lock so far.
+    protocol::WrongPasswordTally carried{};
     // Called each time the display is held for the lock (the first call
     // counts: a daemonized lock lets its caller go then).
     std::function<void()> locked;

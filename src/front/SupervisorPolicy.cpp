@@ -35,6 +35,7 @@ LockState After(LockState state, const Message &message)
     case Kind::Key:
     case Kind::TypeKeys:
     case Kind::Typed:
+    case Kind::WrongPassword:
         return state;
     }
     return state;

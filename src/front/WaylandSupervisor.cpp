@@ -2,6 +2,7 @@
 
 #include "core/LockDisplayProtocol.h"
 #include "front/EventTimes.h"
+#include "front/LockWrongPasswords.h"
 #include "front/ProgramProcess.h"
 #include "front/SupervisorPolicy.h"
 #include "platform/wayland/plain/SharedPixels.h"
@@ -293,6 +294,7 @@ private:
         // A lock brought back after a crash was up: it may not refuse now.
         if (message.kind == Kind::Refused && m_relaunched)
             return;
+        const std::optional<protocol::WrongPasswordTally> notice = m_wrongPasswords.OnReport(m_state, message);
         m_state = After(m_state, message);
         switch (message.kind) {
         case Kind::StartingNormal:
@@ -319,6 +321,9 @@ private:
             m_waitingKeys.clear();
             m_session.Unlock();
             m_unlocked = true;
+            // Detached, once the session is given back: nothing waits for it.
+            if (notice)
+                StartIntruderNotice(m_launch.program, *notice);
             return;
         default:
             return;
@@ -413,6 +418,8 @@ private:
             set.emplace_back(protocol::kRelaunchVariable, relaunch);
         else
             unset.push_back(protocol::kRelaunchVariable);
+        std::string tally;
+        PassTally(m_wrongPasswords.Tally(), set, unset, tally);
         const pid_t pid =
             StartProgram(m_launch.program, args,
                          {{protocol::kSocketVariable, reports[1]}, {display::kSocketVariable, pixels[1]}}, set,
@@ -447,6 +454,7 @@ private:
     bool m_lockShown = false; // the current program's lock window takes the keys now
     bool m_unlocked = false;
     LockState m_state;
+    LockWrongPasswords m_wrongPasswords{m_launch.carried};
     RelaunchPlan m_plan;
     std::deque<display::Message> m_waitingKeys;
     std::int64_t m_relaunchAt = -1;

@@ -208,7 +208,7 @@ void frmLogViewer::onLockScreenClick()
 
 void frmLogViewer::onUnlockScreenClick()
 {
-    switch (VerifyPasswordBox(txtPassword, headings::kViewLog)) {
+    switch (VerifyPasswordBox(txtPassword, headings::kViewLog, m_wrongPasswords)) {
     case VerifyOutcome::Match:
         break;
     case VerifyOutcome::NoChange:

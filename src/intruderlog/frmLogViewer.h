@@ -5,6 +5,7 @@
 // before it shows the log again; the locked state lives in the settings
 // store ("ViewLog", "Status") and so outlives the program.
 
+#include "rules/WrongPasswordCount.h"
 #include "ui/Form.h"
 #include "ui/WindowServices.h"
 
@@ -58,6 +59,8 @@ protected:
     void onUnload() override;
 
 private:
+    WrongPasswordCount m_wrongPasswords; // at the viewer's own lock
+
     // Hands the whole log file to the log view. False when it cannot be read
     // (no log file); the view keeps its text then.
     bool LoadLogFile();

@@ -189,7 +189,7 @@ void frmNormalLock::showEvent(QShowEvent *event)
 
 void frmNormalLock::onVerifyClicked()
 {
-    const std::optional<VerifyOutcome> outcome = VerifyPasswordBox(txtPassword, headings::kLock, *m_wait);
+    const std::optional<VerifyOutcome> outcome = VerifyPasswordBox(txtPassword, headings::kLock, m_wrongPasswords, *m_wait);
     if (!outcome)
         return; // too soon after wrong passwords: nothing checked, the box keeps its text
     // The notice is due whether or not the record could be written.

@@ -5,6 +5,7 @@
 // Only the right password ends it (and with it the program).
 
 #include "lock/LockWindow.h"
+#include "lock/LockWrongPasswordCount.h"
 #include "rules/SecondClock.h"
 #include "ui/Form.h"
 
@@ -55,6 +56,7 @@ private:
     QLabel *lblInvalid;
     QLabel *lblWait;
     GuessWait *m_wait;
+    LockWrongPasswordCount m_wrongPasswords;
     KeyboardNotes *m_keyboard;
 
     QTimer *tmrClock;

@@ -89,7 +89,7 @@ void frmVery::onVerifyClicked()
 {
     // The message boxes after a wrong password slow a typing program too, but
     // the count holds whether or not they are answered.
-    const std::optional<VerifyOutcome> outcome = VerifyPasswordBox(txtPassword, headings::kLock, *m_wait);
+    const std::optional<VerifyOutcome> outcome = VerifyPasswordBox(txtPassword, headings::kLock, m_wrongPasswords, *m_wait);
     if (!outcome)
         return; // too soon after wrong passwords: nothing checked, the box keeps its text
     switch (*outcome) {

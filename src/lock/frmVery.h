@@ -3,6 +3,7 @@
 // "&Cancel" (back to the box).
 
 #include "lock/LockWindow.h"
+#include "lock/LockWrongPasswordCount.h"
 #include "ui/Form.h"
 
 class GuessWait;
@@ -38,6 +39,7 @@ private:
     QPushButton *cmdCancel;
     QLabel *lblWait;
     GuessWait *m_wait;
+    LockWrongPasswordCount m_wrongPasswords;
     KeyboardNotes *m_keyboard;
     QTimer *tmrLayer;
     DesktopFollower m_desktop;

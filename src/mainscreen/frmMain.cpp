@@ -154,8 +154,15 @@ void frmMain::onLoad()
     case platform::InstanceState::First:
     case platform::InstanceState::Unavailable:
         setWindowTitle(app::Title());
+        // A later copy started for the Log Viewer moves this one there.
+        platform::OnShowLogRequest([] { MoveToNavPage(NavPage::ViewLog); });
         return;
     case platform::InstanceState::EarlierCopyRuns: {
+        if (s_loadedForLog) {
+            platform::ShowLogInEarlierCopy();
+            EndProgram();
+            return;
+        }
         const QString kept = app::Title();
         // Renamed first, so that the activation cannot pick this copy.
         app::SetTitle(QStringLiteral("#$#"));
@@ -165,6 +172,14 @@ void frmMain::onLoad()
         return;
     }
     }
+}
+
+void frmMain::OpenLogViewer()
+{
+    s_loadedForLog = true;
+    Forms::Get<frmMain>(); // its load runs the one-copy guard
+    s_loadedForLog = false;
+    ShowNavPage(NavPage::ViewLog);
 }
 
 void frmMain::onUnload()

@@ -16,6 +16,11 @@ class frmMain : public Form {
 public:
     frmMain();
 
+    // Shows the Log Viewer under the one-copy guard: where an earlier copy
+    // runs, that copy moves to its Log Viewer and this one ends; otherwise
+    // this copy shows its own, the main screen loaded behind it.
+    static void OpenLogViewer();
+
     // Events, in the order of the screen's table.
     void onMinimizeToTrayClick();
     void onAdvancedOptionsClick();
@@ -72,6 +77,8 @@ protected:
 private:
     enum class FirstRunCaller { Start, Next };
     void FirstRunCheck(FirstRunCaller caller);
+    // Loaded by OpenLogViewer: an earlier copy is asked for its Log Viewer.
+    static inline bool s_loadedForLog = false;
     void HideAndShow(NavPage page);
     QList<LinkLabel *> LeftLinks() const;
     QList<LinkLabel *> InformationLines() const;

@@ -108,10 +108,13 @@ void frmPassword::onApplyClick()
 
     const auto refuseOldPassword = [this] {
         Beep();
+        // The intruder command does not wait for the boxes before the record.
+        const QDateTime moment = QDateTime::currentDateTime();
+        WrongPasswordBeforeRecord(m_wrongPasswords, moment);
         ShowAccessDenied(this, QStringLiteral("Old Password is incorrect."),
                          QStringLiteral("Cannot change password settings!"),
                          QStringLiteral("This action has been logged."));
-        AppendIntruderRecord(headings::kPasswordChange, txtpass3->text());
+        AppendIntruderRecord(headings::kPasswordChange, txtpass3->text(), moment);
     };
     if (stored.ok() && txtpass3->text() != stored.text) {
         refuseOldPassword();

@@ -2,6 +2,7 @@
 // Password Settings: sets the first password, or changes it after checking
 // the old one; a wrong old password is logged.
 
+#include "rules/WrongPasswordCount.h"
 #include "ui/Form.h"
 #include "ui/WindowServices.h"
 
@@ -26,6 +27,7 @@ public:
     TextBox *txtpass1; // new
     TextBox *txtpass2; // confirmation
     KeyboardNotes *m_keyboard;
+    WrongPasswordCount m_wrongPasswords; // of the old password
     QLabel *lblOld;
     QFrame *linOld;
     QPushButton *cmdApply;

@@ -30,3 +30,9 @@ QByteArray IntruderRecord(const QString &heading, const QString &typed, const QD
 // written; the log is then exactly as it was and the caller skips the rest of
 // its reaction to the wrong password.
 bool AppendIntruderRecord(const QString &heading, const QString &typed);
+// The same, for a moment taken before (the one the intruder command was told).
+bool AppendIntruderRecord(const QString &heading, const QString &typed, const QDateTime &moment);
+
+// Whether a record could be appended now, for a prompt that tells the
+// intruder command before it writes the record (its message boxes come first).
+bool IntruderLogAppendable();

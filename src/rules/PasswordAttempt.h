@@ -1,7 +1,10 @@
 #pragma once
 // One try of a typed password, as every prompt makes it: the stored password
 // is read afresh and compared exactly, and a wrong one is appended to the
-// intruder log under the prompt's heading.
+// intruder log under the prompt's heading and starts the intruder command
+// (rules/IntruderCommand.h).
+
+#include "rules/WrongPasswordCount.h"
 
 #include <QString>
 
@@ -16,5 +19,12 @@ enum class VerifyOutcome {
 };
 
 // wrong: run on a wrong password before it is recorded (the prompt's bell
-// comes first, so that a slow disk never delays it).
-VerifyOutcome TryPassword(const QString &typed, const QString &heading, const std::function<void()> &wrong = {});
+// comes first, so that a slow disk never delays it). count numbers the
+// prompt's wrong passwords for the intruder command.
+VerifyOutcome TryPassword(const QString &typed, const QString &heading, WrongPasswordCount &count,
+                          const std::function<void()> &wrong = {});
+
+// For a prompt whose message boxes come before its record: the intruder
+// command for a wrong password typed at `moment`, started at once (it never
+// waits for the boxes), told whether the log can take the record.
+void WrongPasswordBeforeRecord(WrongPasswordCount &count, const QDateTime &moment);

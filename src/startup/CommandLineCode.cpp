@@ -69,4 +69,13 @@ int Main(const switches::Row *row, Targets &targets)
     return exit_status::kOk;
 }
 
+int Main(const CommandLine &line, Targets &targets)
+{
+    if (line.request == Request::ShowLog) {
+        targets.ShowLogViewer();
+        return exit_status::kOk;
+    }
+    return Main(line.row, targets);
+}
+
 } // namespace CommandLineCode

@@ -2,6 +2,7 @@
 // The start-up procedure: brings up the one screen, lock or tray icon that
 // the switch (read once by main from the switch table) asks for.
 
+#include "core/CommandLine.h"
 #include "core/Switches.h"
 
 #include <QString>
@@ -30,6 +31,7 @@ public:
     virtual void ShowTrayIcon() = 0; // AddTrayIcon, then frmMain loaded but hidden
     virtual void ShowUninstall() = 0;
     virtual void ShowMainScreen() = 0;
+    virtual void ShowLogViewer() = 0; // through the main screen's one-copy guard
 };
 
 // The program's own screens.
@@ -38,5 +40,7 @@ Targets &ProgramTargets();
 // Runs the dispatch. Returns exit_status::kOk, or kCannotRunHere when a lock
 // was asked for on a display it cannot hold (the reason is printed first).
 int Main(const switches::Row *row, Targets &targets);
+// The same for the whole command line: the program's own --show-log first.
+int Main(const CommandLine &line, Targets &targets);
 
 } // namespace CommandLineCode

@@ -23,6 +23,7 @@ public:
     }
     void ShowUninstall() override { Forms::Get<frmUninstall>().show(); }
     void ShowMainScreen() override { Forms::Get<frmMain>().show(); }
+    void ShowLogViewer() override { frmMain::OpenLogViewer(); }
 };
 
 } // namespace

@@ -14,6 +14,14 @@ void ShowNavPage(NavPage page)
         pages::Bring(page);
 }
 
+void MoveToNavPage(NavPage page)
+{
+    for (Page shown : {Page::Home, Page::PasswordSettings, Page::ViewLog, Page::ProtectDesktop, Page::Options})
+        if (Form *form = pages::IfLoaded(shown); form && shown != page && form->isVisible())
+            form->hide();
+    ShowNavPage(page);
+}
+
 NavigationBar *BuildNavigationPage(Form *page, const QString &caption, QSize size, NavPage current,
                                    const QString &heading)
 {

@@ -18,6 +18,8 @@ using NavPage = Page;
 
 // Makes a navigation page visible, creating it first if needed.
 void ShowNavPage(NavPage page);
+// Hides whichever navigation page is shown and shows this one.
+void MoveToNavPage(NavPage page);
 
 class NavigationBar;
 

@@ -8,9 +8,9 @@
 #include <QLineEdit>
 #include <QTimer>
 
-VerifyOutcome VerifyPasswordBox(QLineEdit *box, const QString &heading)
+VerifyOutcome VerifyPasswordBox(QLineEdit *box, const QString &heading, WrongPasswordCount &count)
 {
-    const VerifyOutcome outcome = TryPassword(box->text(), heading, [] { Beep(); });
+    const VerifyOutcome outcome = TryPassword(box->text(), heading, count, [] { Beep(); });
     if (outcome == VerifyOutcome::Recorded)
         box->clear();
     return outcome;
@@ -68,11 +68,12 @@ void GuessWait::Show()
     m_tick->start(int(left - (seconds - 1) * 1000));
 }
 
-std::optional<VerifyOutcome> VerifyPasswordBox(QLineEdit *box, const QString &heading, GuessWait &wait)
+std::optional<VerifyOutcome> VerifyPasswordBox(QLineEdit *box, const QString &heading, WrongPasswordCount &count,
+                                               GuessWait &wait)
 {
     if (!wait.MayCheck())
         return std::nullopt;
-    const VerifyOutcome outcome = VerifyPasswordBox(box, heading);
+    const VerifyOutcome outcome = VerifyPasswordBox(box, heading, count);
     if (outcome != VerifyOutcome::NoChange)
         wait.Counted(outcome == VerifyOutcome::Match);
     return outcome;

@@ -17,7 +17,7 @@ class QLineEdit;
 class QTimer;
 class QWidget;
 
-VerifyOutcome VerifyPasswordBox(QLineEdit *box, const QString &heading);
+VerifyOutcome VerifyPasswordBox(QLineEdit *box, const QString &heading, WrongPasswordCount &count);
 
 // The wait that the process's guess count (PasswordGuesses(), see
 // GuessThrottle.h) puts between wrong passwords, shown at one prompt: while
@@ -51,7 +51,8 @@ private:
 // VerifyPasswordBox held to the guess count: while a wait runs nothing
 // happens at all (no outcome); a wrong password counts, the right one clears
 // the count.
-std::optional<VerifyOutcome> VerifyPasswordBox(QLineEdit *box, const QString &heading, GuessWait &wait);
+std::optional<VerifyOutcome> VerifyPasswordBox(QLineEdit *box, const QString &heading, WrongPasswordCount &count,
+                                               GuessWait &wait);
 
 // The two message boxes that follow a recorded wrong password at most
 // prompts: a critical box, then "Gardlock 2001" saying it was logged.

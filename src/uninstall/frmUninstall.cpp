@@ -114,11 +114,14 @@ void frmUninstall::onUninstallClick()
         break;
     }
     m_wait->Counted(false);
-    // The messages come before the record here.
+    // The messages come before the record here; the intruder command does
+    // not wait for them.
     Beep();
+    const QDateTime moment = QDateTime::currentDateTime();
+    WrongPasswordBeforeRecord(m_wrongPasswords, moment);
     ShowAccessDenied(this, QStringLiteral("Password is incorrect."), QStringLiteral("Access Denied!"),
                      QStringLiteral("This unauthorized access has been logged."));
-    if (!AppendIntruderRecord(headings::kUninstall, typed))
+    if (!AppendIntruderRecord(headings::kUninstall, typed, moment))
         return; // the record is lost; the box keeps its text
     txtPassword->clear();
 }

@@ -4,6 +4,7 @@
 // learns the outcome from the exit status.
 
 #include "core/ExitStatus.h"
+#include "rules/WrongPasswordCount.h"
 #include "ui/Form.h"
 
 class GuessWait;
@@ -48,5 +49,6 @@ private:
     // window manager has mapped the window, as the locks' shell timer does.
     QTimer *tmrKeys;
     GuessWait *m_wait;
+    WrongPasswordCount m_wrongPasswords;
     KeyboardNotes *m_keyboard;
 };

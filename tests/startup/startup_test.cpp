@@ -40,6 +40,7 @@ public:
     void ShowTrayIcon() override { Note("TrayIcon"); }
     void ShowUninstall() override { Note("Uninstall"); }
     void ShowMainScreen() override { Note("MainScreen"); }
+    void ShowLogViewer() override { Note("LogViewer"); }
 };
 
 struct SwitchCase {
@@ -83,6 +84,21 @@ INSTANTIATE_TEST_SUITE_P(
                       SwitchCase{"/i /d", "TrayIcon", ""}));
 
 class StartupTest : public SandboxTest {};
+
+TEST_F(StartupTest, ShowLogIsTheProgramsOwnOptionAndCountsOnlyFirst)
+{
+    const auto shownFor = [](std::vector<const char *> args) {
+        args.insert(args.begin(), "gardlock-ui");
+        RecordingTargets targets;
+        EXPECT_EQ(CommandLineCode::Main(ReadCommandLine(int(args.size()), args.data()), targets), 0);
+        return targets.shown;
+    };
+    EXPECT_EQ(shownFor({"--show-log"}), QStringList{"LogViewer"});
+    // After a switch it is nothing of the kind: the two-character rule answers.
+    EXPECT_EQ(shownFor({"/a", "--show-log"}), QStringList{"About"});
+    EXPECT_EQ(shownFor({"--show-logs"}), QStringList{"MainScreen"});
+    EXPECT_TRUE(QDir(StartupFolder()).entryList(QDir::Files).isEmpty());
+}
 
 TEST_F(StartupTest, LockOnADisplayThatCannotBeHeldIsRefusedBeforeAnythingHappens)
 {

@@ -27,6 +27,7 @@ namespace platform {
 namespace {
 
 const QByteArray kActivate = QByteArrayLiteral("activate ");
+const QByteArray kShowLog = QByteArrayLiteral("show-log");
 // A request longer than this is not one of ours.
 constexpr qsizetype kMaxRequest = 4096;
 
@@ -97,6 +98,12 @@ QString PreparedFolder(QString &problem)
     return folder;
 }
 
+std::function<void()> &ShowLogHandler()
+{
+    static std::function<void()> show;
+    return show;
+}
+
 void ActivateWindowTitled(const QString &title)
 {
     for (QWidget *window : QApplication::topLevelWidgets()) {
@@ -149,6 +156,8 @@ private:
             m_pending.remove(0, end + 1);
             if (line.startsWith(kActivate))
                 ActivateWindowTitled(QString::fromUtf8(line.mid(kActivate.size())));
+            else if (line == kShowLog && ShowLogHandler())
+                ShowLogHandler()();
         }
     }
 
@@ -277,17 +286,19 @@ InstanceState ClaimInstance()
     return InstanceState::First;
 }
 
-bool ActivateEarlierCopy(const QString &title)
+namespace {
+
+// One request line to this user's earlier copy.
+bool SendToEarlierCopy(const QByteArray &request)
 {
     const int fd = ConnectTo(InstanceSocketPath());
     if (fd < 0)
         return false;
-    // The title goes to this user's copy only.
+    // Requests go to this user's copy only.
     if (!PeerIsThisUser(fd)) {
         ::close(fd);
         return false;
     }
-    const QByteArray request = kActivate + title.toUtf8() + '\n';
     qsizetype written = 0;
     while (written < request.size()) {
         const ssize_t count =
@@ -300,6 +311,23 @@ bool ActivateEarlierCopy(const QString &title)
     }
     ::close(fd);
     return written == request.size();
+}
+
+} // namespace
+
+bool ActivateEarlierCopy(const QString &title)
+{
+    return SendToEarlierCopy(kActivate + title.toUtf8() + '\n');
+}
+
+bool ShowLogInEarlierCopy()
+{
+    return SendToEarlierCopy(kShowLog + '\n');
+}
+
+void OnShowLogRequest(std::function<void()> show)
+{
+    ShowLogHandler() = std::move(show);
 }
 
 } // namespace platform

@@ -12,6 +12,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct ucred;
 
 namespace platform {
@@ -32,6 +34,12 @@ InstanceState ClaimInstance();
 // Asks the earlier copy to activate its visible window with this title.
 // False when the request could not be delivered.
 bool ActivateEarlierCopy(const QString &title);
+
+// Asks the earlier copy to show its Log Viewer, moving there from whatever
+// page it shows. False when the request could not be delivered.
+bool ShowLogInEarlierCopy();
+// What this copy does when a later one asks it to show its Log Viewer.
+void OnShowLogRequest(std::function<void()> show);
 
 // The socket's path: $XDG_RUNTIME_DIR/gardlock-<uid>.instance, or, without a
 // runtime folder, the same name in a private folder gardlock-<uid> of the

@@ -30,6 +30,9 @@ inline constexpr Setting ViewLogStatus{"ViewLog", "Status", "Unlocked"};
 // The URL of the folder holding "application.ver" and "news2.txt"; empty
 // means the maker's own download folder.
 inline constexpr Setting DownloadFolder{"Web", "DownloadFolder", ""};
+// A command run through /bin/sh -c for each wrong password at any prompt;
+// empty means none (rules/IntruderCommand.h).
+inline constexpr Setting IntruderCommand{"Options", "IntruderCommand", ""};
 
 // The file the settings live in, to name it to the user.
 QString FilePath();

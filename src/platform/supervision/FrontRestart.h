@@ -5,11 +5,12 @@
 // brings the lock back as after a crash.
 
 #include "core/Switches.h"
+#include "core/WrongPasswordTally.h"
 
 namespace platform {
 
-// Starts the front beside this program for a lock of that kind; false when
-// it could not be started.
-bool StartNewFront(LockKind lock);
+// Starts the front beside this program for a lock of that kind, with the
+// wrong passwords typed at it so far; false when it could not be started.
+bool StartNewFront(LockKind lock, const protocol::WrongPasswordTally &wrongPasswords);
 
 } // namespace platform

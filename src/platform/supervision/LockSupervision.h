@@ -10,6 +10,9 @@
 // supervisor shares.
 
 #include "core/Switches.h"
+#include "core/WrongPasswordTally.h"
+
+#include <cstdint>
 
 namespace platform {
 
@@ -33,6 +36,20 @@ public:
     // True in a lock brought back after its process died: it was up, so it
     // comes up again whatever a fresh lock would refuse for.
     virtual bool MustComeBack() const { return false; }
+    // A wrong password at the lock, typed at `seconds` since the epoch: the
+    // supervisor keeps it for the notice after the unlock. Returns its
+    // number among the lock's wrong passwords (1, 2, ...), counted across
+    // relaunches.
+    virtual int WrongPassword(std::int64_t seconds)
+    {
+        m_wrongPasswords.Add(seconds);
+        return m_wrongPasswords.count;
+    }
+
+protected:
+    // The lock's wrong passwords so far (a relaunched lock's start with
+    // those its supervisor handed over).
+    protocol::WrongPasswordTally m_wrongPasswords;
 };
 
 // The installed one (Services::supervision, platform/Platform.h); a

@@ -45,8 +45,11 @@ SupervisorEnvironment TakeSupervisorEnvironment()
         environment.afterCrash = std::strcmp(mode, protocol::kCoveredFirst) != 0;
         environment.noPictures = std::strcmp(mode, protocol::kNoPictures) == 0;
     }
+    if (const char *tally = std::getenv(protocol::kTallyVariable))
+        environment.wrongPasswords = protocol::ParseTally(tally).value_or(protocol::WrongPasswordTally{});
     ::unsetenv(protocol::kSocketVariable);
     ::unsetenv(protocol::kRelaunchVariable);
+    ::unsetenv(protocol::kTallyVariable);
     return environment;
 }
 
@@ -54,6 +57,7 @@ SupervisorLink::SupervisorLink(SupervisorEnvironment environment, int waitMs)
     : m_fd(environment.fd), m_relaunched(environment.relaunched), m_afterCrash(environment.afterCrash),
       m_noPictures(environment.noPictures), m_waitMs(waitMs)
 {
+    m_wrongPasswords = environment.wrongPasswords;
     if (m_fd < 0)
         return;
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
@@ -84,6 +88,14 @@ void SupervisorLink::LockStarting(LockKind lock)
     m_locked = true;
     m_lockKind = lock;
     Send({lock == LockKind::Normal ? Kind::StartingNormal : Kind::StartingNtStyle});
+}
+
+int SupervisorLink::WrongPassword(std::int64_t seconds)
+{
+    Message wrong{Kind::WrongPassword};
+    wrong.seconds = seconds;
+    Send(wrong);
+    return LockSupervision::WrongPassword(seconds);
 }
 
 void SupervisorLink::LockShown()
@@ -250,7 +262,7 @@ void SupervisorLink::OnClosed()
     }
     // A lock that cannot stand alone hands itself to a new front.
     if (m_frontLost) {
-        m_frontLost(m_lockKind);
+        m_frontLost(m_lockKind, m_wrongPasswords);
         services().session->EndProgram(0);
     }
 }

@@ -21,6 +21,7 @@ struct SupervisorEnvironment {
     bool relaunched = false; // the first lock waits for the supervisor to let go of the grabs
     bool noPictures = false;
     bool afterCrash = false; // brought back after the lock's process died
+    protocol::WrongPasswordTally wrongPasswords{}; // the lock's so far, when brought back
 };
 
 // Reads and clears what the supervisor set in the environment, so that
@@ -42,6 +43,7 @@ public:
     bool PicturesAllowed() const override { return !m_noPictures; }
     void LockRefused() override;
     bool MustComeBack() const override { return m_afterCrash; }
+    int WrongPassword(std::int64_t seconds) override;
 
     // What types again, into the lock, the keys the supervisor's grab caught
     // before handing it over (the X11 layer's ReplayKeys in the program);
@@ -55,8 +57,9 @@ public:
     // What brings a lock back when the supervisor dies while it is up and
     // the lock cannot hold the display alone (on Wayland the front holds the
     // session): given the lock's kind, it starts a new front for it. This
-    // process then ends; the new front starts a lock of its own.
-    using FrontLost = std::function<void(LockKind)>;
+    // process then ends; the new front starts a lock of its own, with the
+    // wrong passwords typed at this one.
+    using FrontLost = std::function<void(LockKind, const protocol::WrongPasswordTally &)>;
     void SetFrontLost(FrontLost lost) { m_frontLost = std::move(lost); }
 
 private:
