@@ -18,8 +18,6 @@ NT="Background"
 # A loose bound: the real figure is the benchmark's.
 EXPOSED_BOUND_MS=1000
 
-lock_process() { pgrep -P "$GARDLOCK_PID" | head -1 | grep .; }
-other_lock_process() { local p; p=$(lock_process) && [ "$p" != "$1" ] && echo "$p"; }
 # A shown window with this title that belongs to this process.
 window_of() { local w; w=$(visible_named "$1") && [ "$(xdotool getwindowpid "$w" 2>/dev/null)" = "$2" ]; }
 within_bound() { # "exposed MS free F"

@@ -18,8 +18,6 @@ for k in s e s a m e Return; do c=$(keycode "$k"); PASSWORD_KEYS+=("+$c" "-$c");
 setxkbmap -layout us,ru
 type_password() { "$GARDLOCK_TOOLS/xtestkeys" 20000 "${PASSWORD_KEYS[@]}" >/dev/null; }
 group_is() { [ "$("$GARDLOCK_TOOLS/xkbgroup")" = "$1" ]; }
-lock_process() { pgrep -P "$GARDLOCK_PID" | head -1 | grep .; }
-other_lock_process() { local p; p=$(lock_process) && [ "$p" != "$1" ] && echo "$p"; }
 window_of() { local w; w=$(visible_named "$1") && [ "$(xdotool getwindowpid "$w" 2>/dev/null)" = "$2" ]; }
 
 "$GARDLOCK_TOOLS/xkbgroup" 1

@@ -58,10 +58,9 @@ check "... and runs the command once" wait_for 20 runs_done_are 1
 xdotool type --delay 40 Wrongsecond; xdotool key Return
 check "a second one runs it again" wait_for 20 runs_done_are 2
 # The lock counts on across a relaunch of its program.
-PROGRAM=$(pgrep -P "$GARDLOCK_PID" -x gardlock-ui)
+PROGRAM=$(lock_process)
 kill -9 $PROGRAM
-program_replaced() { local p; p=$(pgrep -P "$GARDLOCK_PID" -x gardlock-ui) && [ "$p" != "$PROGRAM" ]; }
-check "the lock's program killed, a new one brings it back" wait_for 20 program_replaced
+check "the lock's program killed, a new one brings it back" wait_for 20 lock_process_replaced "$PROGRAM"
 check "... and shows it" wait_for 20 shown_named "$TITLE"
 xdotool type --delay 40 Wrongsecond; xdotool key Return
 check "a wrong password there runs it a third time" wait_for 20 runs_done_are 3

@@ -85,10 +85,9 @@ check "crash: the Normal lock comes up" wait_for 20 shown_named "$TITLE"
 check "crash: it holds the keyboard" wait_for 20 keyboard_grab_held
 xdotool type --delay 40 Wrongfour; xdotool key Return
 check "crash: a wrong password is recorded" wait_for 20 records_are 3
-PROGRAM=$(pgrep -P "$GARDLOCK_PID" -x gardlock-ui)
+PROGRAM=$(lock_process)
 kill -9 $PROGRAM
-program_replaced() { local p; p=$(pgrep -P "$GARDLOCK_PID" -x gardlock-ui) && [ "$p" != "$PROGRAM" ]; }
-check "crash: a new program brings the lock back" wait_for 20 program_replaced
+check "crash: a new program brings the lock back" wait_for 20 lock_process_replaced "$PROGRAM"
 check "crash: ... and shows it" wait_for 20 shown_named "$TITLE"
 xdotool type --delay 40 Wrongfive; xdotool key Return
 check "crash: its wrong password is recorded" wait_for 20 records_are 4

@@ -29,6 +29,10 @@ taskbar_hidden() { local f; f=$(taskbar_frame) || return 0; ! is_viewable "$f"; 
 taskbar_shown() { local f; f=$(taskbar_frame) && is_viewable "$f"; }
 
 gardlock_alive() { kill -0 "$GARDLOCK_PID" 2>/dev/null; }
+# The lock's program, a child of the started front; and a new one in place of $1.
+lock_process() { pgrep -P "$GARDLOCK_PID" | head -1 | grep .; }
+other_lock_process() { local p; p=$(lock_process) && [ "$p" != "$1" ] && echo "$p"; }
+lock_process_replaced() { other_lock_process "$1" >/dev/null; }
 visible_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
 shown_named() { visible_named "$1" >/dev/null; }
 gone_named() { ! visible_named "$1" >/dev/null; }

@@ -14,8 +14,6 @@ ulimit -c 0
 NORMAL="Desktop status: Locked"
 NT="Background"
 
-lock_process() { pgrep -P "$GARDLOCK_PID" | head -1 | grep .; }
-other_lock_process() { local p; p=$(lock_process) && [ "$p" != "$1" ] && echo "$p"; }
 window_of() { local w; w=$(visible_named "$1") && [ "$(xdotool getwindowpid "$w" 2>/dev/null)" = "$2" ]; }
 gone_process() { ! kill -0 "$1" 2>/dev/null; }
 # A real process id: kill 0 or kill "" would reach this script's own group.
