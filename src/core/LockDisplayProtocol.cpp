@@ -109,6 +109,8 @@ std::string Encode(const Message &m)
     }
     case Kind::SelectLayout:
         return "layout" + n(m.group);
+    case Kind::Wait:
+        return "wait" + n(m.buffer);
     }
     return {};
 }
@@ -124,8 +126,8 @@ std::optional<Message> Parse(std::string_view packet)
         if (Read(f[1], m.buffer) && Read(f[2], m.width) && Read(f[3], m.height) && Read(f[4], m.stride) &&
             Read(f[5], m.scale) && SaneSurface(m))
             return m;
-    } else if (word == "done" && f.size() == 2) {
-        Message m{Kind::Done};
+    } else if ((word == "done" || word == "wait") && f.size() == 2) {
+        Message m{word == "done" ? Kind::Done : Kind::Wait};
         if (Read(f[1], m.buffer))
             return m;
     } else if (word == "key" && f.size() == 7) {

@@ -47,7 +47,26 @@ enum class Kind {
     Pong,     // program: its event loop runs (the answer to Ping `code`)
     Keyboard, // front: the layouts of the compositor's keymap, the one keys are read in, Caps Lock
     SelectLayout, // program: read the keys in layout `group` from now on (the lock's own switch)
+    Wait,     // program: the frame drawn into `buffer` is not shown yet; send Done once it is
 };
+
+// Behind a surface's rows, in the same memfd, the front keeps the number of
+// the program's frames in that buffer the compositor has shown since the
+// surface was sent: one 32-bit word, written by the front alone. The program
+// reads it before it draws again, so a frame shown costs it no wake-up; only
+// when it finds its last frame still unshown does it send Wait and sleep
+// until Done. The front never reads the word: a program that writes it only
+// mistimes its own drawing.
+inline constexpr std::uint64_t kShownCountRoom = 64;
+constexpr std::uint64_t ShownCountOffset(std::uint64_t stride, std::uint64_t height)
+{
+    return (stride * height + kShownCountRoom - 1) / kShownCountRoom * kShownCountRoom;
+}
+// The whole memfd of a surface: its rows, then the shown count.
+constexpr std::uint64_t SurfaceMemorySize(std::uint64_t stride, std::uint64_t height)
+{
+    return ShownCountOffset(stride, height) + kShownCountRoom;
+}
 
 // The longest message either end sends (the keyboard's with four layout
 // names of the longest); a packet longer than that is no message.
@@ -59,7 +78,7 @@ inline constexpr std::size_t kMostLayoutName = 64;
 
 struct Message {
     Kind kind;
-    std::uint32_t buffer = 0; // Surface, Done, Frame: which buffer (numbered by the front, from 1)
+    std::uint32_t buffer = 0; // Surface, Done, Frame, Wait: which buffer (numbered by the front, from 1)
     // Surface: the buffer's size, row length in bytes and the output's scale.
     // Frame: the damaged rectangle. Pointer: x and y only.
     std::int32_t x = 0, y = 0;

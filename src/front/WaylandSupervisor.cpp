@@ -156,7 +156,12 @@ private:
                 continue;
             if (m_framesCommitted > 0 && m_framesShown++ == 0)
                 NoteTime("first-frame-shown");
-            SendToProgram({display::Kind::Done, buffer});
+            // The program learns of a frame shown from the buffer's count,
+            // at no wake-up; only one that waits for it is told.
+            if (m_programWaits && m_session.PrimaryFramesShown()) {
+                m_programWaits = false;
+                SendToProgram({display::Kind::Done, buffer});
+            }
         }
         for (display::Message &input : events.input)
             PassInput(std::move(input));
@@ -198,6 +203,9 @@ private:
         const platform::wayland::SharedPixels *pixels = m_session.PrimaryPixels();
         if (!pixels || m_displayFd < 0)
             return;
+        // The program counts its frames in this buffer from here.
+        m_session.RestartFrameCount();
+        m_programWaits = false;
         display::Message surface{display::Kind::Surface, m_session.PrimaryBuffer()};
         surface.width = pixels->Width();
         surface.height = pixels->Height();
@@ -247,6 +255,11 @@ private:
             if (message && message->kind == display::Kind::Frame && m_pid > 0) {
                 if (m_session.ShowFrame(*message) && m_framesCommitted++ == 0)
                     NoteTime("first-frame-committed");
+            }
+            else if (message && message->kind == display::Kind::Wait && message->buffer == m_session.PrimaryBuffer()) {
+                m_programWaits = !m_session.PrimaryFramesShown();
+                if (!m_programWaits)
+                    SendToProgram({display::Kind::Done, message->buffer});
             }
             else if (message && message->kind == display::Kind::Pong && message->code == m_pings)
                 m_pingDeadline = -1;
@@ -462,6 +475,7 @@ private:
     // The program's frames committed and shown since the lock began (for NoteTime).
     std::uint64_t m_framesCommitted = 0;
     std::uint64_t m_framesShown = 0;
+    bool m_programWaits = false; // for Done: its last frame was not shown when it looked
     std::uint32_t m_pings = 0;
     std::int64_t m_pingDeadline = -1;
     bool m_hung = false;

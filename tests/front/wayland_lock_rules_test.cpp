@@ -53,7 +53,7 @@ TEST(LockDisplayMessages, EveryKindSurvivesItsText)
     longest.layouts.assign(display::kMostLayouts, std::string(display::kMostLayoutName, 'x'));
     EXPECT_LE(display::Encode(longest).size(), display::kMostMessage);
     for (const display::Message &message :
-         {surface, key, frame, axis, button, display::Message{display::Kind::Done, 7},
+         {surface, key, frame, axis, button, display::Message{display::Kind::Done, 7}, display::Message{display::Kind::Wait, 9},
           display::Message{display::Kind::Pointer, 0, -5, 600}, display::Message{display::Kind::Ping},
           display::Message{display::Kind::Pong}, keyboard, select}) {
         const std::string text = display::Encode(message);

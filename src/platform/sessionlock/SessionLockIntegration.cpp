@@ -103,6 +103,7 @@ void SessionLockIntegration::OnMessage(Incoming &incoming)
     case Kind::Frame: // the program's own messages: never from the front
     case Kind::Pong:
     case Kind::SelectLayout:
+    case Kind::Wait:
         return;
     }
 }

@@ -79,16 +79,27 @@ void SessionLockScreen::Replace(std::unique_ptr<SharedBuffer> replacement)
     ++m_generation;
     platform::displayActivity().ReportChange(); // the lock follows the new size
     // A new buffer holds none of what was drawn: all of it again, at once.
-    m_frameOutstanding = false;
+    m_framesSent = 0;
+    m_waitSent = false;
     m_updateWanted = false;
     setDirty(mGeometry);
 }
 
+bool SessionLockScreen::FrameOutstanding() const
+{
+    // Once it has asked, the screen waits for the answer.
+    return buffer && (m_waitSent || buffer->ShownCount() != m_framesSent);
+}
+
 void SessionLockScreen::FrameShown(std::uint32_t number)
 {
-    if (!buffer || number != buffer->Number() || !m_frameOutstanding)
+    if (!buffer || number != buffer->Number() || !m_waitSent)
         return;
-    m_frameOutstanding = false;
+    m_waitSent = false;
+    // The front says all is shown, and nothing was drawn since the screen
+    // asked: a frame it refused (counted here, never there) must not hold
+    // the screen back for good.
+    m_framesSent = buffer->ShownCount();
     if (m_updateWanted) {
         m_updateWanted = false;
         scheduleUpdate();
@@ -97,9 +108,16 @@ void SessionLockScreen::FrameShown(std::uint32_t number)
 
 QRegion SessionLockScreen::doRedraw()
 {
-    // The compositor may still be reading the frame told last.
-    if (buffer && m_frameOutstanding) {
+    // The compositor may still be reading the frame told last: the front is
+    // asked to say when it is done, once.
+    if (FrameOutstanding()) {
         m_updateWanted = true;
+        if (!m_waitSent) {
+            m_waitSent = true;
+            Message wait{Kind::Wait};
+            wait.buffer = buffer->Number();
+            m_sendFrame(wait);
+        }
         return {};
     }
     const QRegion drawn = QFbScreen::doRedraw();
@@ -114,7 +132,7 @@ QRegion SessionLockScreen::doRedraw()
     frame.y = rect.y();
     frame.width = std::uint32_t(rect.width());
     frame.height = std::uint32_t(rect.height());
-    m_frameOutstanding = true;
+    ++m_framesSent;
     m_sendFrame(frame);
     return drawn;
 }

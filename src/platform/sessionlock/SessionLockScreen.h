@@ -1,9 +1,10 @@
 #pragma once
 // The one screen of a Wayland lock: Qt's framebuffer compositor drawing every
 // top-level window into the front's shared buffer, one frame at a time. A
-// frame is told to the front and nothing more is drawn until the front says
-// it is on screen, so the program draws at the compositor's pace and not at
-// all while nothing changes.
+// frame is told to the front and nothing more is drawn until it is on
+// screen (the buffer's shown count says so, or the front's Done when the
+// screen had to wait), so the program draws at the compositor's pace and not
+// at all while nothing changes.
 
 #include "core/LockDisplayProtocol.h"
 #include "platform/sessionlock/SharedBuffer.h"
@@ -24,6 +25,7 @@ struct MappedBufferHolder {
 
 class SessionLockScreen : private MappedBufferHolder, public QFbScreen {
 public:
+    // Sends the front a Frame or a Wait.
     using FrameSender = std::function<void(const protocol::display::Message &)>;
     // Without a buffer (the front sent none in time) it draws into memory of
     // its own, at a stand-in size, and tells no frames until one comes.
@@ -38,7 +40,8 @@ public:
     // A new surface's buffer: the screen takes its size and scale, and all
     // of it is drawn again.
     void Replace(std::unique_ptr<SharedBuffer> buffer);
-    // The front shows the frame drawn into that buffer: the next may be drawn.
+    // The front's Done: what was drawn into that buffer is shown, the next
+    // frame may be drawn.
     void FrameShown(std::uint32_t buffer);
     // Buffers taken since the start: moves when the size may have changed.
     unsigned long Generation() const { return m_generation; }
@@ -53,9 +56,11 @@ protected:
 private:
     int Scale() const { return buffer ? buffer->Scale() : 1; }
     void TakeBufferSize();
+    bool FrameOutstanding() const;
 
     FrameSender m_sendFrame;
-    bool m_frameOutstanding = false;
+    std::uint32_t m_framesSent = 0; // into the current buffer
+    bool m_waitSent = false;
     bool m_updateWanted = false;
     unsigned long m_generation = 0;
 };

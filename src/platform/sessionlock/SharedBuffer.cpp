@@ -1,5 +1,6 @@
 #include "platform/sessionlock/SharedBuffer.h"
 
+#include <atomic>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -14,8 +15,8 @@ std::unique_ptr<SharedBuffer> SharedBuffer::Map(const protocol::display::Message
     const int seals = fd.Get() < 0 ? -1 : ::fcntl(fd.Get(), F_GET_SEALS);
     if (seals < 0 || !(seals & F_SEAL_SHRINK) || ::fstat(fd.Get(), &facts) != 0 || !S_ISREG(facts.st_mode))
         return nullptr;
-    const std::uint64_t length = std::uint64_t(surface.stride) * surface.height;
-    if (length == 0 || std::uint64_t(facts.st_size) < length)
+    const std::uint64_t length = protocol::display::SurfaceMemorySize(surface.stride, surface.height);
+    if (surface.stride == 0 || surface.height == 0 || std::uint64_t(facts.st_size) < length)
         return nullptr;
     void *memory = ::mmap(nullptr, size_t(length), PROT_READ | PROT_WRITE, MAP_SHARED, fd.Get(), 0);
     if (memory == MAP_FAILED)
@@ -31,6 +32,13 @@ SharedBuffer::SharedBuffer(const protocol::display::Message &surface, void *memo
 SharedBuffer::~SharedBuffer()
 {
     ::munmap(m_memory, m_length);
+}
+
+std::uint32_t SharedBuffer::ShownCount() const
+{
+    auto *word = reinterpret_cast<std::uint32_t *>(static_cast<char *>(m_memory) +
+                                                   protocol::display::ShownCountOffset(m_surface.stride, m_surface.height));
+    return std::atomic_ref<std::uint32_t>(*word).load(std::memory_order_acquire);
 }
 
 QImage SharedBuffer::Image() const

@@ -15,7 +15,7 @@ namespace platform::sessionlock {
 class SharedBuffer {
 public:
     // The buffer of a surface message, or nothing when its descriptor is no
-    // memfd or is shorter than stride times height.
+    // memfd or is shorter than its rows and the shown count.
     static std::unique_ptr<SharedBuffer> Map(const protocol::display::Message &surface, OwnedFd fd);
     ~SharedBuffer();
     SharedBuffer(const SharedBuffer &) = delete;
@@ -24,6 +24,8 @@ public:
     // The memory as an image; valid as long as this buffer lives.
     QImage Image() const;
     std::uint32_t Number() const { return m_surface.buffer; }
+    // How many of the frames drawn into it since it came the front has seen shown.
+    std::uint32_t ShownCount() const;
     QSize Size() const { return QSize(int(m_surface.width), int(m_surface.height)); }
     int Scale() const { return int(m_surface.scale); }
 

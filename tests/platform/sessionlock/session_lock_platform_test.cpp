@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
+#include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
@@ -44,12 +45,13 @@ constexpr QRgb Rgb(int r, int g, int b)
     return qRgb(r, g, b) & 0xffffff;
 }
 
-// A buffer as the front makes one: a memfd of stride times height, sealed
-// against shrinking and growing.
+// A buffer as the front makes one: a memfd of its rows and the shown count,
+// sealed against shrinking and growing.
 struct FrontBuffer {
     std::uint32_t number = 0, width = 0, height = 0, scale = 1;
     int fd = -1;
     std::uint32_t *pixels = nullptr;
+    std::uint32_t *shown = nullptr;
 
     QRgb Pixel(int x, int y) const { return pixels[size_t(y) * width + size_t(x)] & 0xffffff; }
 };
@@ -58,10 +60,12 @@ FrontBuffer MakeBuffer(std::uint32_t number, std::uint32_t width, std::uint32_t 
 {
     FrontBuffer b{number, width, height, scale};
     b.fd = ::memfd_create("gardlock-test-buffer", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    const size_t length = size_t(width) * 4 * height;
+    const auto length = size_t(protocol::display::SurfaceMemorySize(std::uint64_t(width) * 4, height));
     if (b.fd < 0 || ::ftruncate(b.fd, off_t(length)) != 0 || ::fcntl(b.fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW) != 0)
         std::abort();
-    b.pixels = static_cast<std::uint32_t *>(::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, b.fd, 0));
+    auto *memory = static_cast<char *>(::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, b.fd, 0));
+    b.pixels = reinterpret_cast<std::uint32_t *>(memory);
+    b.shown = reinterpret_cast<std::uint32_t *>(memory + protocol::display::ShownCountOffset(std::uint64_t(width) * 4, height));
     return b;
 }
 
@@ -110,21 +114,30 @@ public:
     void Send(const Message &m, int fd = -1) const { SendRaw(protocol::display::Encode(m), fd); }
     void Show(const FrontBuffer &b)
     {
+        // As the front does: the count starts again with the buffer sent.
+        m_told = 0;
+        m_waiting = false;
+        std::atomic_ref<std::uint32_t>(*b.shown).store(0, std::memory_order_release);
         Send(SurfaceOf(b), b.fd);
         current = b;
     }
-    void Done(std::uint32_t buffer) const
+    // The compositor showed every frame told in the current buffer: its count
+    // says so, and a program that waits is told.
+    void Done(std::uint32_t buffer)
     {
-        Message done{Kind::Done};
-        done.buffer = buffer;
-        Send(done);
+        if (buffer != current.number)
+            return;
+        std::atomic_ref<std::uint32_t>(*current.shown).store(m_told, std::memory_order_release);
+        if (m_waiting)
+            AnswerWait();
     }
+    int WaitsSeen() const { return m_waitsSeen; }
 
     // The next frame the program tells, reading nothing else; the event
     // loop runs meanwhile. Nothing when none came in time.
-    std::optional<Message> NextFrame(int waitMs = kWaitMs) const { return NextOf(Kind::Frame, waitMs); }
     // The same for any kind of the program's messages.
-    std::optional<Message> NextOf(Kind kind, int waitMs = kWaitMs) const
+    // A Wait read on the way is answered as the front answers it.
+    std::optional<Message> NextOf(Kind kind, int waitMs = kWaitMs)
     {
         const QDeadlineTimer deadline(waitMs);
         do {
@@ -132,6 +145,14 @@ public:
             const ssize_t size = ::recv(m_fd, packet, sizeof packet, MSG_DONTWAIT);
             if (size > 0) {
                 std::optional<Message> m = protocol::display::Parse({packet, size_t(size)});
+                if (m && m->kind == Kind::Frame && m->buffer == current.number)
+                    ++m_told;
+                if (m && m->kind == Kind::Wait && m->buffer == current.number) {
+                    ++m_waitsSeen;
+                    m_waiting = true;
+                    if (std::atomic_ref<std::uint32_t>(*current.shown).load(std::memory_order_acquire) == m_told)
+                        AnswerWait();
+                }
                 if (m && m->kind == kind)
                     return m;
                 continue;
@@ -141,7 +162,7 @@ public:
         return std::nullopt;
     }
     // Frames are shown (acknowledged) until one leaves the buffer as wanted.
-    std::optional<Message> FrameWhere(const std::function<bool(const Message &)> &wanted) const
+    std::optional<Message> FrameWhere(const std::function<bool(const Message &)> &wanted)
     {
         const QDeadlineTimer deadline(kWaitMs);
         while (!deadline.hasExpired()) {
@@ -155,17 +176,36 @@ public:
         return std::nullopt;
     }
     // Shows every frame told so far.
-    void ShowAll() const
+    void ShowAll()
     {
         while (std::optional<Message> frame = NextFrame(0))
             Done(frame->buffer);
+        Done(current.number);
     }
+    // Reads whatever the program has sent, running its event loop meanwhile.
+    void ReadAll()
+    {
+        for (int i = 0; i < 8; ++i)
+            NextOf(Kind::Pong, 0);
+    }
+    std::optional<Message> NextFrame(int waitMs = kWaitMs) { return NextOf(Kind::Frame, waitMs); }
 
     FrontBuffer current;
 
 private:
+    void AnswerWait()
+    {
+        m_waiting = false;
+        Message done{Kind::Done};
+        done.buffer = current.number;
+        Send(done);
+    }
+
     int m_fd = -1;
     int m_program = -1;
+    std::uint32_t m_told = 0; // frames the program told in the current buffer
+    bool m_waiting = false;
+    int m_waitsSeen = 0;
 };
 
 StandInFront *g_front = nullptr;
@@ -241,20 +281,38 @@ TEST(SessionLockPlatform, DrawsIntoTheSharedBufferOneFrameAtATime)
     EXPECT_TRUE(protocol::display::FrameFits(*frame, front.current.width, front.current.height));
     EXPECT_TRUE(QRect(frame->x, frame->y, int(frame->width), int(frame->height)).contains(place));
 
-    // While that frame is not shown, a change draws nothing and tells nothing.
-    QPalette blue = window->palette();
-    blue.setColor(QPalette::Window, QColor(0, 0, 200));
-    window->setPalette(blue);
-    window->update();
-    RunPosted();
+    // While that frame is not shown, a change draws nothing and asks, once,
+    // to be told when it is.
+    const auto recolour = [&](QColor colour) {
+        QPalette p = window->palette();
+        p.setColor(QPalette::Window, colour);
+        window->setPalette(p);
+        window->update();
+        RunPosted();
+    };
+    const int waitsBefore = front.WaitsSeen();
+    recolour(QColor(0, 0, 200));
+    recolour(QColor(0, 0, 210));
     EXPECT_FALSE(front.NextFrame(0)) << "a second frame before the first was shown";
+    front.ReadAll();
+    EXPECT_EQ(front.WaitsSeen(), waitsBefore + 1);
     EXPECT_EQ(front.current.Pixel(60, 70), Rgb(200, 0, 0));
 
     front.Done(frame->buffer);
     const std::optional<Message> next = front.NextFrame();
     ASSERT_TRUE(next) << "the change waiting for the frame was never drawn";
-    EXPECT_EQ(front.current.Pixel(60, 70), Rgb(0, 0, 200));
+    EXPECT_EQ(front.current.Pixel(60, 70), Rgb(0, 0, 210));
+
+    // A frame the buffer's count says is shown: the next is drawn at once,
+    // with no word from the front and no question from the program.
     front.Done(next->buffer);
+    const int waitsShown = front.WaitsSeen();
+    recolour(QColor(0, 200, 0));
+    const std::optional<Message> third = front.NextFrame();
+    ASSERT_TRUE(third) << "a frame the count showed held the next one back";
+    EXPECT_EQ(front.current.Pixel(60, 70), Rgb(0, 200, 0));
+    EXPECT_EQ(front.WaitsSeen(), waitsShown) << "the program waited for a frame already shown";
+    front.Done(third->buffer);
 }
 
 TEST(SessionLockPlatform, KeysTypeIntoTheFocusedBox)
@@ -400,13 +458,13 @@ TEST(SessionLockPlatform, HostilePacketsAreIgnored)
         lie.width = lie.height = 1000;
         lie.stride = 4000;
         front.Send(lie, small.fd);
-        ::munmap(small.pixels, 8 * 8 * 4);
+        ::munmap(small.pixels, size_t(protocol::display::SurfaceMemorySize(8 * 4, 8)));
         ::close(small.fd);
     }
     // No buffer at all; a file that is no memfd; one unsealed.
     const FrontBuffer unsent = MakeBuffer(good.number + 11, 64, 64);
     const Message surface = SurfaceOf(unsent);
-    ::munmap(unsent.pixels, 64 * 64 * 4);
+    ::munmap(unsent.pixels, size_t(protocol::display::SurfaceMemorySize(64 * 4, 64)));
     ::close(unsent.fd);
     front.Send(surface);
     {
@@ -425,7 +483,7 @@ TEST(SessionLockPlatform, HostilePacketsAreIgnored)
         const FrontBuffer stray = MakeBuffer(good.number + 12, 4, 4);
         Message pointer{Kind::Pointer};
         front.Send(pointer, stray.fd);
-        ::munmap(stray.pixels, 4 * 4 * 4);
+        ::munmap(stray.pixels, size_t(protocol::display::SurfaceMemorySize(4 * 4, 4)));
         ::close(stray.fd);
     }
     for (const std::string &garbage : {std::string("frobnicate"), std::string("surface 9 1 1"),

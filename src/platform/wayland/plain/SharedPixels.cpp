@@ -1,5 +1,8 @@
 #include "platform/wayland/plain/SharedPixels.h"
 
+#include "core/LockDisplayProtocol.h"
+
+#include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -34,7 +37,7 @@ SharedPixels::~SharedPixels()
 void SharedPixels::Release()
 {
     if (m_data)
-        ::munmap(m_data, Size());
+        ::munmap(m_data, MemorySize());
     if (m_fd >= 0)
         ::close(m_fd);
     m_data = nullptr;
@@ -50,7 +53,7 @@ bool SharedPixels::Create(std::uint32_t width, std::uint32_t height)
     const int fd = ::memfd_create("gardlock-lock-surface", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     if (fd < 0)
         return false;
-    const std::size_t size = std::size_t(width) * 4 * height;
+    const auto size = std::size_t(protocol::display::SurfaceMemorySize(std::uint64_t(width) * 4, height));
     // Sealed before it is mapped or given to anyone: from here its size is fixed.
     if (::ftruncate(fd, off_t(size)) != 0 ||
         ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) != 0) {
@@ -67,6 +70,20 @@ bool SharedPixels::Create(std::uint32_t width, std::uint32_t height)
     m_width = width;
     m_height = height;
     return true;
+}
+
+std::size_t SharedPixels::MemorySize() const
+{
+    return std::size_t(protocol::display::SurfaceMemorySize(Stride(), m_height));
+}
+
+void SharedPixels::SetShownCount(std::uint32_t frames)
+{
+    if (!m_data)
+        return;
+    auto *word = reinterpret_cast<std::uint32_t *>(static_cast<char *>(m_data) +
+                                                   protocol::display::ShownCountOffset(Stride(), m_height));
+    std::atomic_ref<std::uint32_t>(*word).store(frames, std::memory_order_release);
 }
 
 void SharedPixels::FillBlack()

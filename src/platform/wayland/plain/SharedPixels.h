@@ -1,7 +1,8 @@
 #pragma once
 // One output's pixels in shared memory: a memfd made and sealed here, so that
 // the program drawing into it can neither shrink it under the compositor's
-// and the front's mappings (a SIGBUS here) nor grow it. XRGB8888 rows.
+// and the front's mappings (a SIGBUS here) nor grow it. XRGB8888 rows, then
+// the count of frames shown (core/LockDisplayProtocol.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -22,12 +23,17 @@ public:
     bool Valid() const { return m_data != nullptr; }
 
     void FillBlack();
+    // Tells the program how many of its frames in these pixels are shown.
+    void SetShownCount(std::uint32_t frames);
 
     int Fd() const { return m_fd; }
     std::uint32_t Width() const { return m_width; }
     std::uint32_t Height() const { return m_height; }
     std::uint32_t Stride() const { return m_width * 4; }
+    // The rows alone: what the compositor is given.
     std::size_t Size() const { return std::size_t(Stride()) * m_height; }
+    // The rows and the shown count: the memfd's size.
+    std::size_t MemorySize() const;
 
 private:
     void Release();

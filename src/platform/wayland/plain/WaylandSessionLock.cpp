@@ -94,6 +94,9 @@ struct Output {
     wl_buffer *buffer = nullptr;
     std::uint32_t bufferNumber = 0;
     wl_callback *frame = nullptr;
+    // The program's frames in this buffer committed, and those of them shown,
+    // since the program was last sent the buffer.
+    std::uint32_t programFrames = 0, programFramesShown = 0;
 };
 
 namespace {
@@ -158,8 +161,11 @@ void FrameDone(void *data, wl_callback *callback, std::uint32_t)
     auto &output = *static_cast<Output *>(data);
     wl_callback_destroy(callback);
     output.frame = nullptr;
-    if (output.name == output.owner->primaryName)
+    if (output.name == output.owner->primaryName) {
+        output.programFramesShown = output.programFrames;
+        output.pixels.SetShownCount(output.programFramesShown);
         output.owner->events.presented.push_back(output.bufferNumber);
+    }
 }
 const wl_callback_listener kFrameListener = {FrameDone};
 
@@ -664,7 +670,23 @@ bool WaylandSessionLock::ShowFrame(const display::Message &frame)
         !display::FrameFits(frame, primary->pixels.Width(), primary->pixels.Height()))
         return false;
     m->Commit(*primary, frame.x, frame.y, std::int32_t(frame.width), std::int32_t(frame.height));
+    ++primary->programFrames;
     return true;
+}
+
+bool WaylandSessionLock::PrimaryFramesShown() const
+{
+    const Output *primary = m->display ? m->Primary() : nullptr;
+    return !primary || primary->programFramesShown == primary->programFrames;
+}
+
+void WaylandSessionLock::RestartFrameCount()
+{
+    Output *primary = m->display ? m->Primary() : nullptr;
+    if (!primary)
+        return;
+    primary->programFrames = primary->programFramesShown = 0;
+    primary->pixels.SetShownCount(0);
 }
 
 void WaylandSessionLock::ShowBlack()

@@ -65,6 +65,12 @@ public:
     // when that is the first output's current buffer and the rectangle lies
     // inside it; false (nothing done) otherwise.
     bool ShowFrame(const protocol::display::Message &frame);
+    // Whether the compositor has shown every frame ShowFrame() committed
+    // since RestartFrameCount(), which the front calls as it sends the
+    // program the first output's buffer. The count shown is also kept in the
+    // buffer itself, for the program.
+    bool PrimaryFramesShown() const;
+    void RestartFrameCount();
     // Blacks out the first output's buffer (no program draws into it now).
     void ShowBlack();
 
