@@ -33,6 +33,15 @@ press_ctrl_shift_alt() {
   xdotool keyup Alt_L; xdotool keyup Shift_L; xdotool keyup Control_L
 }
 click_in() { xdotool mousemove --window "$1" $2 $3 click 1; }
+# Nothing but the box shows on the black: where it hopped from is black again.
+only_box_on_black() {
+  local geometry pos size
+  geometry=$(xdotool getwindowgeometry "$1" 2>/dev/null) || return 1
+  pos=$(awk '/Position:/{print $2}' <<<"$geometry"); size=$(awk '/Geometry:/{print $2}' <<<"$geometry")
+  import -window root "$E2E_TMP/hop.png" 2>/dev/null || return 1
+  [ "$(convert "$E2E_TMP/hop.png" -fill black -draw "rectangle ${pos%,*},${pos#*,} \
+    $((${pos%,*} + ${size%x*} - 1)),$((${pos#*,} + ${size#*x} - 1))" -format '%[fx:maxima]' info:)" = 0 ]
+}
 
 start_desktop
 set_password "Open Sesame"
@@ -54,6 +63,7 @@ check "a framed window raised above the box is pushed back" pushed_back
 check "an override-redirect window raised above it is pushed back" pushed_back --override
 sleep 0.5; screenshot 01-nt-box
 check "the box hops into the upper-left quarter" wait_for 30 hopped_into_quarter "$BOX" "$CENTRED"
+check "... leaving only black where it was" wait_for 5 only_box_on_black "$BOX"
 
 xdotool key ctrl+alt+a
 sleep 1

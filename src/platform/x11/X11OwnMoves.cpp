@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QScreen>
 #include <QWidget>
+#include <qpa/qplatformwindow.h>
 #include <qpa/qwindowsysteminterface.h>
 
 #include <xcb/shape.h>
@@ -33,7 +34,32 @@ void LetPointerThrough(xcb_window_t window)
                          nullptr);
 }
 
+// The server keeps what the window shows where the box covers it, and puts
+// it back itself when the box hops away: no Expose, so the program paints
+// nothing for a hop.
+void KeepContents(xcb_window_t window)
+{
+    xcb_connection_t *conn = QtConnection();
+    if (!conn)
+        return;
+    const std::uint32_t keep[] = {XCB_BACKING_STORE_WHEN_MAPPED};
+    xcb_change_window_attributes(conn, window, XCB_CW_BACKING_STORE, keep);
+}
+
+bool PlaceOnServer(xcb_window_t window, QRect device)
+{
+    xcb_connection_t *conn = QtConnection();
+    if (!conn)
+        return false;
+    const std::uint32_t place[] = {std::uint32_t(device.x()), std::uint32_t(device.y())};
+    xcb_configure_window(conn, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+    xcb_flush(conn);
+    return true;
+}
+
 } // namespace
+
+OwnMoves::OwnMoves(Placer placer) : m_placer(placer ? std::move(placer) : Placer(PlaceOnServer)) {}
 
 OwnMoves::~OwnMoves()
 {
@@ -42,7 +68,7 @@ OwnMoves::~OwnMoves()
             application->removeNativeEventFilter(this);
 }
 
-void OwnMoves::Move(QWidget *window, QPoint topLeft)
+bool OwnMoves::Move(QWidget *window, QPoint topLeft)
 {
     const QRect target(topLeft, window->size());
     QWindow *handle = window->windowHandle();
@@ -58,12 +84,26 @@ void OwnMoves::Move(QWidget *window, QPoint topLeft)
         const auto xid = static_cast<xcb_window_t>(handle->winId());
         if (m_passThrough.insert(xid).second)
             LetPointerThrough(xid);
+        // The windows it hops over: those that own it.
+        for (QWidget *owner = window->parentWidget(); owner; owner = owner->parentWidget())
+            if (owner->isWindow() && owner->windowHandle())
+                if (const auto ownerId = static_cast<xcb_window_t>(owner->winId()); m_kept.insert(ownerId).second)
+                    KeepContents(ownerId);
         const qreal ratio = window->devicePixelRatioF();
-        m_awaited[xid] = {
-            handle, QRect(qRound(target.x() * ratio), qRound(target.y() * ratio), qRound(target.width() * ratio),
-                          qRound(target.height() * ratio))};
+        const QRect device(qRound(target.x() * ratio), qRound(target.y() * ratio), qRound(target.width() * ratio),
+                           qRound(target.height() * ratio));
+        // Qt's own move also rewrites the size hints, a property the server
+        // reports back, which an override-redirect window has no use for:
+        // the box is moved here and Qt told where it now is.
+        if (m_placer(xid, device)) {
+            m_awaited[xid] = {handle, device};
+            handle->handle()->QPlatformWindow::setGeometry(device);
+            QWindowSystemInterface::handleGeometryChange<QWindowSystemInterface::SynchronousDelivery>(handle, device);
+            return true;
+        }
     }
     window->move(topLeft);
+    return false;
 }
 
 bool OwnMoves::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
@@ -89,10 +129,8 @@ bool OwnMoves::TakeOwnReport(const xcb_generic_event_t *event)
     const Awaited awaited = it->second;
     // One report per move: whatever comes after it is someone else's doing.
     m_awaited.erase(it);
-    if (!awaited.window || !IsReportOfPlacement(configure, configure.window, awaited.device))
-        return false;
-    QWindowSystemInterface::handleGeometryChange(awaited.window, awaited.device);
-    return true;
+    // Qt already knows the place it reports.
+    return awaited.window && IsReportOfPlacement(configure, configure.window, awaited.device);
 }
 
 } // namespace platform::x11

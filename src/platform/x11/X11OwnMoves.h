@@ -4,9 +4,13 @@
 // where a top-level window really is each time the server reports it moved,
 // and then asks for its frame: five round trips, each waking two threads,
 // for a window whose place the program has just chosen. An override-redirect
-// window has no frame and sits where it was put, so the one report that puts
-// it exactly where the program asked is handed to Qt as it stands; every
-// other report (another client's move, a reparenting) takes Qt's usual way.
+// window has no frame and sits where it was put, so the box is moved here on
+// Qt's connection (without the size hints Qt would write and the server
+// report back) and Qt is told its new place at once; the one report that
+// puts it exactly there is then dropped, and every other report (another
+// client's move, a reparenting) takes Qt's usual way. The windows that own
+// the box keep their pixels in the server (backing store), so a hop exposes
+// nothing the program would have to paint again.
 // The box also lets the pointer through (an empty input shape): hopping under
 // a resting pointer, it would otherwise bring crossing events each time, and
 // Qt answers those with pointer-device queries. It takes no clicks anyway,
@@ -19,6 +23,7 @@
 
 #include <xcb/xcb.h>
 
+#include <functional>
 #include <map>
 #include <set>
 
@@ -28,10 +33,16 @@ namespace platform::x11 {
 
 class OwnMoves : public QAbstractNativeEventFilter {
 public:
+    // Puts the window at `device` (device pixels) on the server; false when
+    // it cannot. The default sends the move on Qt's own connection.
+    using Placer = std::function<bool(xcb_window_t window, QRect device)>;
+    explicit OwnMoves(Placer placer = {});
     ~OwnMoves() override;
 
-    // Moves a shown top-level widget to topLeft (Qt's logical pixels).
-    void Move(QWidget *window, QPoint topLeft);
+    // Moves a shown top-level widget to topLeft (Qt's logical pixels). True
+    // when it was moved this way (the widget's Move event then comes as the
+    // window system's, spontaneous), false when Qt moved it.
+    bool Move(QWidget *window, QPoint topLeft);
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
@@ -42,8 +53,10 @@ private:
     };
     bool TakeOwnReport(const xcb_generic_event_t *event);
 
+    Placer m_placer;
     std::map<xcb_window_t, Awaited> m_awaited;
     std::set<xcb_window_t> m_passThrough;
+    std::set<xcb_window_t> m_kept; // owners whose pixels the server keeps
     bool m_installed = false;
 };
 

@@ -192,9 +192,10 @@ public:
 
     void HopLockBox(QWidget *window, QPoint topLeft) override
     {
-        if (Desktop *d = Get())
-            d->ownMoves.Move(window, topLeft);
-        else
+        if (Desktop *d = Get()) {
+            if (d->ownMoves.Move(window, topLeft) && d->keeper)
+                d->keeper->Placed(window);
+        } else
             ShellLockdown::HopLockBox(window, topLeft);
     }
 

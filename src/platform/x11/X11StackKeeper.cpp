@@ -101,6 +101,13 @@ void StackKeeper::Keep(QWidget *window)
     Maintain();
 }
 
+void StackKeeper::Placed(QWidget *window)
+{
+    for (auto &[xid, guard] : m_guards)
+        if (guard.widget == window)
+            guard.expected = DeviceGeometry(window);
+}
+
 void StackKeeper::Stop()
 {
     m_focusRetry.stop();

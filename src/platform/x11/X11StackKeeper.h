@@ -29,6 +29,10 @@ public:
     void Keep(QWidget *window);
     // Undoes whatever other clients did to the kept windows since the last call.
     void Maintain();
+    // The program placed the window itself, past Qt (its Move event is not
+    // the program's): it belongs there now. The server's report of the move
+    // finds it in place.
+    void Placed(QWidget *window);
     // Stops keeping anything (the shell is being restored).
     void Stop();
 

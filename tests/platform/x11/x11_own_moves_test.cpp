@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 using platform::x11::IsReportOfPlacement;
 using platform::x11::OwnMoves;
@@ -63,10 +64,16 @@ TEST(OwnMoves, OneReportPerMoveIsTakenThroughQtsDispatch)
         return dispatcher->filterNativeEvent("xcb_generic_event_t", &event, &result);
     };
 
-    OwnMoves moves;
-    moves.Move(&window, QPoint(40, 30));
-    EXPECT_EQ(window.pos(), QPoint(40, 30));
+    std::vector<QRect> placed;
+    OwnMoves moves([&](xcb_window_t placedWindow, QRect device) {
+        EXPECT_EQ(placedWindow, xid);
+        placed.push_back(device);
+        return true;
+    });
+    EXPECT_TRUE(moves.Move(&window, QPoint(40, 30)));
     const QRect asked(40, 30, 316, 138);
+    EXPECT_EQ(placed, std::vector<QRect>{asked});
+    EXPECT_EQ(window.pos(), QPoint(40, 30)) << "Qt was not told where the box now is";
     xcb_configure_notify_event_t sent = Report(xid, asked);
     sent.response_type |= 0x80;
     EXPECT_FALSE(taken(sent)) << "a sent report ends the wait and goes to Qt";
@@ -78,7 +85,8 @@ TEST(OwnMoves, OneReportPerMoveIsTakenThroughQtsDispatch)
     EXPECT_FALSE(taken(Report(xid, QRect(60, 10, 316, 138)))) << "a second report is someone else's doing";
 
     // A box that would leave its monitor takes Qt's way, which follows it.
-    moves.Move(&window, QPoint(-500, 10));
+    EXPECT_FALSE(moves.Move(&window, QPoint(-500, 10)));
+    EXPECT_EQ(placed.size(), 2u);
     EXPECT_FALSE(taken(Report(xid, QRect(-500, 10, 316, 138))));
 }
 
