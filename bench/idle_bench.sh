@@ -2,7 +2,9 @@
 # What a lock costs while nobody uses the machine: the Normal lock
 # (gardlock /d), the NT-style lock (gardlock /n) and i3lock (where installed;
 # this script installs nothing) one after the other on one private Xvfb with
-# icewm, each RUNS times (3); the table has the median of the runs.
+# icewm, each RUNS times (3); the table has the median of the runs. Beside
+# them, as the floor of a clock that shows seconds, tests/tools/secondtick:
+# one small clear a second and nothing else (it locks nothing).
 #   shown        from SETTLE_SECONDS (12) after the lock came up (the
 #                keyboard grab held): wake-ups a second over WAKE_SECONDS
 #                (20) and idle CPU over IDLE_SECONDS (60), both windows
@@ -39,7 +41,7 @@ source "$HERE/../tests/e2e/lib.sh"
 set -euo pipefail
 trap 'set +e; end_everything; e2e_cleanup' EXIT
 T="$GARDLOCK_TOOLS"
-for tool in "$GARDLOCK_BIN" "$BUILD/src/gardlock-ui" "$T/grabprobe"; do
+for tool in "$GARDLOCK_BIN" "$BUILD/src/gardlock-ui" "$T/grabprobe" "$T/secondtick"; do
   [ -x "$tool" ] || { echo "missing $tool: scripts/build.sh"; exit 1; }
 done
 
@@ -52,6 +54,9 @@ SAVER_SETTLE=2
 
 LOCKERS=(d n)
 if command -v i3lock >/dev/null; then LOCKERS+=(i3lock); else echo "i3lock: not installed" >&2; fi
+# The floor for a clock that shows seconds: a client that clears a corner of
+# its window once a second and does nothing else (no lock).
+LOCKERS+=(secondtick)
 
 start_desktop "$SCREEN" || exit 1
 XVFB_PID=${E2E_PIDS[0]}
@@ -148,12 +153,14 @@ start_lock() {
   case $1 in
     d | n) "$GARDLOCK_BIN" "/$1" >>"$E2E_TMP/lock-$1.log" 2>&1 & ;;
     i3lock) i3lock -n -c 000000 >>"$E2E_TMP/lock-i3lock.log" 2>&1 & ;;
+    secondtick) "$T/secondtick" >>"$E2E_TMP/lock-secondtick.log" 2>&1 & ;;
   esac
   LOCK_PID=$!
   E2E_PIDS+=("$LOCK_PID")
 }
 # Up: the keyboard held and, for ours, the lock's window shown.
 lock_up() {
+  [ "$1" = secondtick ] && { sleep 1; return 0; }
   wait_for 20 grab_held >/dev/null || return 1
   case $1 in
     d) wait_for 20 visible_window "Desktop status: Locked" >/dev/null ;;
@@ -170,7 +177,7 @@ end_lock() {
     n) xdotool keydown ctrl keydown shift keydown alt key a keyup alt keyup shift keyup ctrl
        wait_for 5 visible_window "Start Logon" >/dev/null || true; sleep 0.3
        xdotool key --clearmodifiers Return ;;
-    i3lock) kill "$LOCK_PID" 2>/dev/null || true ;;
+    i3lock | secondtick) kill "$LOCK_PID" 2>/dev/null || true ;;
   esac
   if ! wait_for 10 lock_gone >/dev/null; then
     echo "  $1 did not end: killed" >&2
@@ -267,7 +274,7 @@ done
 median() { grep . | sort -n | awk '{v[NR] = $1} END {if (!NR) print "-"; else if (NR % 2) print v[(NR + 1) / 2];
   else print (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 fig() { printf '%s' "${FIG[$1:$2]:-}" | median; }
-label() { case $1 in d | n) echo "gardlock /$1" ;; *) echo "$1 -n" ;; esac; }
+label() { case $1 in d | n) echo "gardlock /$1" ;; secondtick) echo "1 clear a second" ;; *) echo "$1 -n" ;; esac; }
 
 echo
 echo "Idle cost of a lock: one Xvfb (${SCREEN}) with icewm, $(nproc) cores, median of $RUNS runs;"
