@@ -525,9 +525,13 @@ private:
         m_work.cost += text.size() * (kCostPerGlyph + kCostSmoothed * glyph * glyph);
         if (!Charge(QPolygonF(metrics.boundingRect(text).translated(x, y + metrics.ascent())), false, 0))
             return false;
-        m_painter->setPen(m_state.textColour);
+        // As outlines filled under the file's transform: with some flipped,
+        // stretched transforms a file can set (its window extents), Qt's
+        // glyph cache reads past the end of a glyph's bitmap.
+        QPainterPath outlines;
+        outlines.addText(QPointF(x, y + metrics.ascent()), font, text);
         m_painter->setRenderHint(QPainter::Antialiasing);
-        m_painter->drawText(QPointF(x, y + metrics.ascent()), text);
+        m_painter->fillPath(outlines, m_state.textColour);
         return true;
     }
 

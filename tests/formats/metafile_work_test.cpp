@@ -300,3 +300,45 @@ TEST(MetafileWork, ObjectsAndSavedStatesWithinTheBoundsArePainted)
 }
 
 } // namespace
+
+namespace {
+
+// "Hello" in Arial of that height at (10, y), black on the picture's background.
+QByteArray HelloText(int height, int y)
+{
+    std::vector<int> font{height, 0, 0, 0, 400, 0, 0, 0, 0};
+    for (const char *pair : {"Ar", "ia", "l\0"})
+        font.push_back(quint8(pair[0]) | quint8(pair[1]) << 8);
+    std::vector<int> text{5};
+    for (const char *pair : {"He", "ll", "o\0"})
+        text.push_back(quint8(pair[0]) | quint8(pair[1]) << 8);
+    text.push_back(y);
+    text.push_back(10);
+    return Record(0x02FB, font) + Select(0) + Record(0x0521, text);
+}
+
+int PixelsUnlikeTheCorner(const QImage &image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) != image.pixel(0, 0);
+    return count;
+}
+
+TEST(MetafileWork, TextIsPaintedUnderFlippedAndStretchedWindows)
+{
+    // The window a file set when Qt's glyph cache read past a glyph: 99
+    // units wide, 1180 high and upside down.
+    struct Case {
+        int height, width, fontHeight, y;
+    };
+    for (const Case &c : {Case{100, 100, 20, 10}, Case{-1180, 99, 200, -600}}) {
+        const QImage image =
+            formats::RenderWmf(Metafile(Record(0x020C, {c.height, c.width}) + HelloText(c.fontHeight, c.y)));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_GT(PixelsUnlikeTheCorner(image), 0) << "no text with the window " << c.width << " x " << c.height;
+    }
+}
+
+} // namespace
