@@ -9,6 +9,7 @@
 // Sizes and positions are in buffer pixels: the output's configured size
 // times its integer scale.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -66,6 +67,12 @@ constexpr std::uint64_t ShownCountOffset(std::uint64_t stride, std::uint64_t hei
 constexpr std::uint64_t SurfaceMemorySize(std::uint64_t stride, std::uint64_t height)
 {
     return ShownCountOffset(stride, height) + kShownCountRoom;
+}
+// The shown count in a surface's memfd as mapped at `memory`.
+inline std::atomic_ref<std::uint32_t> ShownCountIn(void *memory, std::uint64_t stride, std::uint64_t height)
+{
+    return std::atomic_ref<std::uint32_t>(
+        *reinterpret_cast<std::uint32_t *>(static_cast<char *>(memory) + ShownCountOffset(stride, height)));
 }
 
 // The longest message either end sends (the keyboard's with four layout

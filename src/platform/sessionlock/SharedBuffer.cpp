@@ -1,6 +1,5 @@
 #include "platform/sessionlock/SharedBuffer.h"
 
-#include <atomic>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -36,9 +35,8 @@ SharedBuffer::~SharedBuffer()
 
 std::uint32_t SharedBuffer::ShownCount() const
 {
-    auto *word = reinterpret_cast<std::uint32_t *>(static_cast<char *>(m_memory) +
-                                                   protocol::display::ShownCountOffset(m_surface.stride, m_surface.height));
-    return std::atomic_ref<std::uint32_t>(*word).load(std::memory_order_acquire);
+    return protocol::display::ShownCountIn(m_memory, m_surface.stride, m_surface.height)
+        .load(std::memory_order_acquire);
 }
 
 QImage SharedBuffer::Image() const

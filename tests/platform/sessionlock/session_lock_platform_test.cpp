@@ -51,9 +51,12 @@ struct FrontBuffer {
     std::uint32_t number = 0, width = 0, height = 0, scale = 1;
     int fd = -1;
     std::uint32_t *pixels = nullptr;
-    std::uint32_t *shown = nullptr;
 
     QRgb Pixel(int x, int y) const { return pixels[size_t(y) * width + size_t(x)] & 0xffffff; }
+    std::atomic_ref<std::uint32_t> Shown() const
+    {
+        return protocol::display::ShownCountIn(pixels, std::uint64_t(width) * 4, height);
+    }
 };
 
 FrontBuffer MakeBuffer(std::uint32_t number, std::uint32_t width, std::uint32_t height, std::uint32_t scale = 1)
@@ -63,9 +66,7 @@ FrontBuffer MakeBuffer(std::uint32_t number, std::uint32_t width, std::uint32_t 
     const auto length = size_t(protocol::display::SurfaceMemorySize(std::uint64_t(width) * 4, height));
     if (b.fd < 0 || ::ftruncate(b.fd, off_t(length)) != 0 || ::fcntl(b.fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW) != 0)
         std::abort();
-    auto *memory = static_cast<char *>(::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, b.fd, 0));
-    b.pixels = reinterpret_cast<std::uint32_t *>(memory);
-    b.shown = reinterpret_cast<std::uint32_t *>(memory + protocol::display::ShownCountOffset(std::uint64_t(width) * 4, height));
+    b.pixels = static_cast<std::uint32_t *>(::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, b.fd, 0));
     return b;
 }
 
@@ -117,7 +118,7 @@ public:
         // As the front does: the count starts again with the buffer sent.
         m_told = 0;
         m_waiting = false;
-        std::atomic_ref<std::uint32_t>(*b.shown).store(0, std::memory_order_release);
+        b.Shown().store(0, std::memory_order_release);
         Send(SurfaceOf(b), b.fd);
         current = b;
     }
@@ -127,7 +128,7 @@ public:
     {
         if (buffer != current.number)
             return;
-        std::atomic_ref<std::uint32_t>(*current.shown).store(m_told, std::memory_order_release);
+        current.Shown().store(m_told, std::memory_order_release);
         if (m_waiting)
             AnswerWait();
     }
@@ -150,7 +151,7 @@ public:
                 if (m && m->kind == Kind::Wait && m->buffer == current.number) {
                     ++m_waitsSeen;
                     m_waiting = true;
-                    if (std::atomic_ref<std::uint32_t>(*current.shown).load(std::memory_order_acquire) == m_told)
+                    if (current.Shown().load(std::memory_order_acquire) == m_told)
                         AnswerWait();
                 }
                 if (m && m->kind == kind)

@@ -2,7 +2,6 @@
 
 #include "core/LockDisplayProtocol.h"
 
-#include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -81,9 +80,7 @@ void SharedPixels::SetShownCount(std::uint32_t frames)
 {
     if (!m_data)
         return;
-    auto *word = reinterpret_cast<std::uint32_t *>(static_cast<char *>(m_data) +
-                                                   protocol::display::ShownCountOffset(Stride(), m_height));
-    std::atomic_ref<std::uint32_t>(*word).store(frames, std::memory_order_release);
+    protocol::display::ShownCountIn(m_data, Stride(), m_height).store(frames, std::memory_order_release);
 }
 
 void SharedPixels::FillBlack()
