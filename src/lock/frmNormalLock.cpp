@@ -1,6 +1,7 @@
 #include "lock/frmNormalLock.h"
 
 #include "rules/GeneralDate.h"
+#include "ui/ClockLabel.h"
 #include "lock/InputHeldNotice.h"
 #include "rules/IntruderLog.h"
 #include "rules/LockGuard.h"
@@ -74,23 +75,20 @@ frmNormalLock::frmNormalLock() : Form(kLockWindowFlags)
     QFont small = font();
     small.setPixelSize(10);
 
-    lblClockBlack = new QLabel(QStringLiteral("02/09/2001"), this);
-    lblClockWhite = new QLabel(QStringLiteral("02/09/2001"), this);
+    // Drawn again every second for as long as the lock is up: labels that
+    // draw their glyphs with no text layout, and only the ones that changed.
+    lblClockBlack = new ClockLabel(QStringLiteral("02/09/2001"), this);
+    lblClockWhite = new ClockLabel(QStringLiteral("02/09/2001"), this);
     lblClockBlack->setObjectName("lblClockBlack");
     lblClockWhite->setObjectName("lblClockWhite");
-    for (QLabel *clock : {lblClockBlack, lblClockWhite}) {
+    // Colours through the palette, not a style sheet, whose rules each
+    // redraw would go through.
+    for (auto [clock, colour] : {std::pair{lblClockBlack, Qt::black}, std::pair{lblClockWhite, Qt::white}}) {
         clock->resize(Twips(1935), Twips(180));
         clock->setFont(ClockFont(small, clock->width()));
-        clock->setTextFormat(Qt::PlainText);
-    }
-    // Colours through the palette, not a style sheet: the clock is drawn
-    // again every second for as long as the lock is up, and a style sheet
-    // makes each of those redraws (and each new text's size) go through its rules.
-    for (auto [clock, colour] : {std::pair{lblClockBlack, Qt::black}, std::pair{lblClockWhite, Qt::white}}) {
         QPalette palette = clock->palette();
         palette.setColor(QPalette::WindowText, colour);
         clock->setPalette(palette);
-        clock->setAutoFillBackground(false);
     }
     lblClockBlack->move(0, Twips(45));
     lblClockWhite->move(0, Twips(30));
@@ -214,8 +212,12 @@ void frmNormalLock::onClockTimer()
     // The text changes once a second; other ticks cost a clock read.
     if (!m_clock.Tick())
         return;
-    lblClockBlack->setText(m_clock.Text());
-    lblClockWhite->setText(lblClockBlack->text());
+    // Both labels first, then painted straight away: one paint and one
+    // flush for the two, and no request posted to the event loop.
+    const QString &text = m_clock.Text();
+    const QRect black = lblClockBlack->SetTextUnpainted(text).translated(lblClockBlack->pos());
+    const QRect white = lblClockWhite->SetTextUnpainted(text).translated(lblClockWhite->pos());
+    repaint(black | white);
 }
 
 void frmNormalLock::onShellTimer()

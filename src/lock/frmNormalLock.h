@@ -18,6 +18,7 @@ class LayoutSwitchChord;
 class LockSignalGuard;
 class PictureBox;
 class QFrame;
+class ClockLabel;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -46,8 +47,8 @@ private:
     void FollowDesktop();
 
     PictureBox *picBackground;
-    QLabel *lblClockBlack;
-    QLabel *lblClockWhite;
+    ClockLabel *lblClockBlack;
+    ClockLabel *lblClockWhite;
     QFrame *fraPanel;
     QLabel *imgPanel;
     QLabel *lblPwrd;

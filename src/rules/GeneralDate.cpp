@@ -12,8 +12,11 @@ bool UsesUsFormat(const QLocale &locale)
 
 QString GeneralDate(const QDateTime &moment, const QLocale &locale)
 {
-    const QDate date = moment.date();
-    const QTime time = moment.time();
+    return GeneralDate(moment.date(), moment.time(), locale);
+}
+
+QString GeneralDate(QDate date, QTime time, const QLocale &locale)
+{
     const bool midnight = time.hour() == 0 && time.minute() == 0 && time.second() == 0;
 
     QString datePart;

@@ -8,3 +8,4 @@
 #include <QString>
 
 QString GeneralDate(const QDateTime &moment, const QLocale &locale = QLocale::system());
+QString GeneralDate(QDate date, QTime time, const QLocale &locale = QLocale::system());

@@ -24,6 +24,9 @@ public:
     bool Tick();
     const QString &Text() const { return m_text; }
 
+    // The general date of a second in the local time.
+    static Render LocalGeneralDate();
+
 private:
     Now m_now;
     Render m_render;

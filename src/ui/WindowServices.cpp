@@ -401,7 +401,10 @@ QRect PictureBox::PictureRect() const
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
-    QLabel::paintEvent(event);
+    // An empty box behind a lock's clock would otherwise start a painter
+    // every second for nothing.
+    if (frameShape() != QFrame::NoFrame || !text().isEmpty() || !pixmap().isNull())
+        QLabel::paintEvent(event);
     if (m_image.isNull())
         return;
     QPainter painter(this);

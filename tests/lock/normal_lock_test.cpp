@@ -6,6 +6,7 @@
 #include "platform/autostart/RegStuff.h"
 #include "platform/storage/Settings.h"
 #include "support/Sandbox.h"
+#include "ui/ClockLabel.h"
 #include "ui/WindowServices.h"
 
 #include <QDir>
@@ -52,8 +53,8 @@ TEST_F(NormalLockTest, LoadHidesTheShellAndLaysOutTheScreen)
     EXPECT_EQ(shown.findChild<QWidget *>("picBackground")->geometry(), QRect(QPoint(), screen.size()));
     const QFrame *panel = shown.findChild<QFrame *>("fraPanel");
     EXPECT_EQ(panel->geometry(), QRect(int((screen.width() - 134) / 1.01), 19, 134, 32));
-    const QLabel *white = shown.findChild<QLabel *>("lblClockWhite");
-    const QLabel *black = shown.findChild<QLabel *>("lblClockBlack");
+    const ClockLabel *white = shown.findChild<ClockLabel *>("lblClockWhite");
+    const ClockLabel *black = shown.findChild<ClockLabel *>("lblClockBlack");
     EXPECT_EQ(white->geometry(), QRect(screen.width() - 129, 2, 129, 12));
     EXPECT_EQ(black->geometry(), QRect(screen.width() - 129, 3, 129, 12));
     EXPECT_EQ(white->text(), "02/09/2001");
@@ -66,10 +67,10 @@ TEST_F(NormalLockTest, TimersKeepTheShellHiddenTheLockOnTopAndTheClockCurrent)
     shell().calls.clear();
     QTRY_VERIFY_WITH_TIMEOUT(shell().calls.count("HideStartButton") >= 3, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(shell().calls.contains("SetWindowLayer"), 20000);
-    const QLabel *white = lock().findChild<QLabel *>("lblClockWhite");
+    const ClockLabel *white = lock().findChild<ClockLabel *>("lblClockWhite");
     QTRY_VERIFY_WITH_TIMEOUT(white->text() != "02/09/2001", 20000);
     EXPECT_TRUE(white->text().contains(QString::number(QDate::currentDate().year())));
-    EXPECT_EQ(lock().findChild<QLabel *>("lblClockBlack")->text().left(8), white->text().left(8));
+    EXPECT_EQ(lock().findChild<ClockLabel *>("lblClockBlack")->text().left(8), white->text().left(8));
 }
 
 TEST_F(NormalLockTest, TheBoxTakesFifteenCharactersShownAsL)

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -64,6 +65,34 @@ TEST(SecondClock, TheDefaultShowsTheGeneralDateOfTheLocalTime)
     const QDateTime after = QDateTime::currentDateTime();
     const QString text = clock.Text();
     EXPECT_TRUE(text == GeneralDate(before) || text == GeneralDate(after)) << text.toStdString();
+}
+
+// The local time worked out by the C library agrees with Qt's across a
+// change to summer time, and follows a zone changed while it runs by the
+// next minute.
+TEST(SecondClock, TheLocalTimeFollowsSummerTimeAndAChangedZone)
+{
+    const QByteArray zone = qgetenv("TZ");
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    // Zone rules written out, so that no time-zone database is needed.
+    qputenv("TZ", "EST5EDT,M3.2.0,M11.1.0");
+    const SecondClock::Render render = SecondClock::LocalGeneralDate();
+    // 2026-03-08 2:00 EST is 3:00 EDT: 07:00 UTC.
+    const std::int64_t change = QDateTime(QDate(2026, 3, 8), QTime(7, 0), Qt::UTC).toSecsSinceEpoch();
+    for (const std::int64_t second : {change - 61, change - 1, change, change + 59, change + 3600}) {
+        EXPECT_EQ(render(second), GeneralDate(QDateTime::fromSecsSinceEpoch(second))) << second;
+    }
+    EXPECT_EQ(render(change - 1), GeneralDate(QDate(2026, 3, 8), QTime(1, 59, 59)));
+    EXPECT_EQ(render(change), GeneralDate(QDate(2026, 3, 8), QTime(3, 0, 0)));
+
+    qputenv("TZ", "JST-9");
+    EXPECT_EQ(render(change + 3660), GeneralDate(QDate(2026, 3, 8), QTime(17, 1, 0)));
+
+    if (hadZone)
+        qputenv("TZ", zone);
+    else
+        qunsetenv("TZ");
+    ::tzset();
 }
 
 } // namespace
