@@ -15,7 +15,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <chrono>
 #include <list>
+#include <optional>
 #include <poll.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -68,7 +70,10 @@ struct WaylandSessionLock::Connection {
     Output *Primary();
     void CreateLockSurface(Output &output);
     void Draw(Output &output);
-    void Commit(Output &output, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+    // Asks the compositor to answer when the frame is shown unless it is
+    // already asked, or told not to.
+    void Commit(Output &output, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                bool askShown = true);
     void ChoosePrimary();
     void RemoveOutput(std::uint32_t name);
     void ArmRepeat(bool on);
@@ -94,6 +99,8 @@ struct Output {
     wl_buffer *buffer = nullptr;
     std::uint32_t bufferNumber = 0;
     wl_callback *frame = nullptr;
+    // When the compositor last answered for a frame of this output.
+    std::optional<ProbeClock::time_point> frameAnswered;
     // The program's frames in this buffer committed, and those of them shown,
     // since the program was last sent the buffer.
     std::uint32_t programFrames = 0, programFramesShown = 0;
@@ -102,6 +109,10 @@ struct Output {
 namespace {
 
 using Connection = WaylandSessionLock::Connection;
+
+// How long the compositor's answer for a frame shown vouches for the frames
+// after it: the clock rests this long at most after an output goes off.
+constexpr std::chrono::seconds kAnswerTrusted{10};
 
 // --- outputs -----------------------------------------------------------------
 
@@ -161,6 +172,7 @@ void FrameDone(void *data, wl_callback *callback, std::uint32_t)
     auto &output = *static_cast<Output *>(data);
     wl_callback_destroy(callback);
     output.frame = nullptr;
+    output.frameAnswered = ProbeClock::now();
     if (output.name == output.owner->primaryName) {
         output.programFramesShown = output.programFrames;
         output.pixels.SetShownCount(output.programFramesShown);
@@ -440,7 +452,8 @@ void Connection::Draw(Output &output)
     Commit(output, 0, 0, std::int32_t(size->width), std::int32_t(size->height));
 }
 
-void Connection::Commit(Output &output, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
+void Connection::Commit(Output &output, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                        bool askShown)
 {
     wl_surface_attach(output.surface, output.buffer, 0, 0);
     wl_surface_set_buffer_scale(output.surface, output.scale);
@@ -448,7 +461,7 @@ void Connection::Commit(Output &output, std::int32_t x, std::int32_t y, std::int
         wl_surface_damage_buffer(output.surface, x, y, width, height);
     else
         wl_surface_damage(output.surface, 0, 0, INT32_MAX, INT32_MAX);
-    if (!output.frame) {
+    if (askShown && !output.frame) {
         output.frame = wl_surface_frame(output.surface);
         wl_callback_add_listener(output.frame, &kFrameListener, &output);
     }
@@ -669,8 +682,19 @@ bool WaylandSessionLock::ShowFrame(const display::Message &frame)
     if (!primary || !primary->buffer || frame.kind != display::Kind::Frame || frame.buffer != primary->bufferNumber ||
         !display::FrameFits(frame, primary->pixels.Width(), primary->pixels.Height()))
         return false;
-    m->Commit(*primary, frame.x, frame.y, std::int32_t(frame.width), std::int32_t(frame.height));
+    // A compositor that answered for a frame lately is showing the output:
+    // a frame is then counted shown as it is committed, and its answer
+    // would only wake the front. The buffer's first frame, and the first
+    // after a quiet spell, ask again; an output that is off answers
+    // nothing, the frame stays unshown and the program waits.
+    const bool answeredLately = primary->frameAnswered && ProbeClock::now() - *primary->frameAnswered < kAnswerTrusted;
+    const bool shownAtCommit = !primary->frame && primary->programFrames > 0 && answeredLately;
+    m->Commit(*primary, frame.x, frame.y, std::int32_t(frame.width), std::int32_t(frame.height), !shownAtCommit);
     ++primary->programFrames;
+    if (shownAtCommit) {
+        primary->programFramesShown = primary->programFrames;
+        primary->pixels.SetShownCount(primary->programFramesShown);
+    }
     return true;
 }
 

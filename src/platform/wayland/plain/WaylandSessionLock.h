@@ -68,7 +68,8 @@ public:
     // Whether the compositor has shown every frame ShowFrame() committed
     // since RestartFrameCount(), which the front calls as it sends the
     // program the first output's buffer. The count shown is also kept in the
-    // buffer itself, for the program.
+    // buffer itself, for the program. A frame committed within a while of
+    // the compositor's last answer for one counts as shown at once.
     bool PrimaryFramesShown() const;
     void RestartFrameCount();
     // Blacks out the first output's buffer (no program draws into it now).
