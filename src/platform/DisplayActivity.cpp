@@ -42,6 +42,13 @@ void DisplayActivity::SetScreenSaverOn(bool on)
     Update(was);
 }
 
+void DisplayActivity::SetFramesHeld(bool held)
+{
+    const bool was = Sleeping();
+    m_framesHeld = held;
+    Update(was);
+}
+
 void DisplayActivity::SetMonitorsOff(bool off)
 {
     const bool was = Sleeping();

@@ -5,7 +5,8 @@
 # on the first output; a wrong password typed through wtype is logged as on
 # X11 and the lock stays; the right one ends the front with status 0 and
 # gives the desktop back. A second lock asked for while one is up ends with
-# 0 at once and leaves the first as it was; an output added under the lock
+# 0 at once and leaves the first as it was; with the outputs off the lock
+# sleeps and, back on, runs again; an output added under the lock
 # is covered too (black, as every output but the first). Nothing is left
 # running or mounted.
 source "$(dirname "$0")/lib.sh"
@@ -71,6 +72,23 @@ check_showing "a second lock while one is up ends with status 0 at once (got $SE
 check "... the first lock runs on" gardlock_alive
 check_showing "... still drawn, no desktop" "describe normal-second" shot_is normal-second lock_drawn
 check "... nothing was logged" records_are "$RECORDS"
+
+# With sway's outputs off the lock sleeps, front and program; back on, the clock runs again.
+wakeups() {
+  cat /proc/"$GARDLOCK_PID"/task/*/status /proc/"$(lock_program)"/task/*/status 2>/dev/null |
+    awk '/ctxt_switches:/ {n += $2} END {print n + 0}'
+}
+sway_run swaymsg output '*' power off >/dev/null
+pause 15 # the front trusts sway's last answer for a frame 10 s, the program waits 2 s for one
+W0=$(wakeups)
+pause 10
+W1=$(wakeups)
+check "the lock sleeps while the outputs are off: $((W1 - W0)) wake-ups in 10 s" test $((W1 - W0)) -le 3
+sway_run swaymsg output '*' power on >/dev/null
+AWAKE=$(shot normal-awake)
+differs() { ! cmp -s "$1" "$AWAKE"; }
+check "... back on, the clock moves on without a key" wait_for 5 shot_is normal-awake-later differs
+check_showing "... and the lock is drawn" "describe normal-awake-later" lock_drawn "$E2E_OUT/normal-awake-later.png"
 
 sway_run swaymsg create_output >/dev/null
 two_outputs() { [ "$(outputs | wc -l)" = 2 ]; }

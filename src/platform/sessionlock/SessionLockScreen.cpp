@@ -12,6 +12,9 @@ namespace platform::sessionlock {
 
 namespace {
 
+// A compositor showing its output answers for a frame within a frame or so.
+constexpr int kWaitLastsMs = 2000;
+
 using protocol::display::Kind;
 using protocol::display::Message;
 
@@ -25,6 +28,16 @@ constexpr double kBaseDpi = 96;
 SessionLockScreen::SessionLockScreen(std::unique_ptr<SharedBuffer> mapped, FrameSender sendFrame)
     : MappedBufferHolder{std::move(mapped)}, m_sendFrame(std::move(sendFrame))
 {
+    m_waitLasts.setSingleShot(true);
+    m_waitLasts.setInterval(kWaitLastsMs);
+    QObject::connect(&m_waitLasts, &QTimer::timeout, [] { platform::displayActivity().SetFramesHeld(true); });
+}
+
+void SessionLockScreen::StopWaiting()
+{
+    m_waitSent = false;
+    m_waitLasts.stop();
+    platform::displayActivity().SetFramesHeld(false);
 }
 
 void SessionLockScreen::TakeBufferSize()
@@ -80,7 +93,7 @@ void SessionLockScreen::Replace(std::unique_ptr<SharedBuffer> replacement)
     platform::displayActivity().ReportChange(); // the lock follows the new size
     // A new buffer holds none of what was drawn: all of it again, at once.
     m_framesSent = 0;
-    m_waitSent = false;
+    StopWaiting();
     m_updateWanted = false;
     setDirty(mGeometry);
 }
@@ -95,7 +108,7 @@ void SessionLockScreen::FrameShown(std::uint32_t number)
 {
     if (!buffer || number != buffer->Number() || !m_waitSent)
         return;
-    m_waitSent = false;
+    StopWaiting();
     // The front says all is shown, and nothing was drawn since the screen
     // asked: a frame it refused (counted here, never there) must not hold
     // the screen back for good.
@@ -117,6 +130,7 @@ QRegion SessionLockScreen::doRedraw()
             Message wait{Kind::Wait};
             wait.buffer = buffer->Number();
             m_sendFrame(wait);
+            m_waitLasts.start();
         }
         return {};
     }

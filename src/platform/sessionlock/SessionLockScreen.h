@@ -4,12 +4,15 @@
 // frame is told to the front and nothing more is drawn until it is on
 // screen (the buffer's shown count says so, or the front's Done when the
 // screen had to wait), so the program draws at the compositor's pace and not
-// at all while nothing changes.
+// at all while nothing changes. A wait that lasts (the compositor shows
+// nothing: its output is off) is the display asleep to the lock's timers.
 
 #include "core/LockDisplayProtocol.h"
 #include "platform/sessionlock/SharedBuffer.h"
 
 #include "platform/sessionlock/QtFramebuffer.h"
+
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -57,11 +60,13 @@ private:
     int Scale() const { return buffer ? buffer->Scale() : 1; }
     void TakeBufferSize();
     bool FrameOutstanding() const;
+    void StopWaiting();
 
     FrameSender m_sendFrame;
     std::uint32_t m_framesSent = 0; // into the current buffer
     bool m_waitSent = false;
     bool m_updateWanted = false;
+    QTimer m_waitLasts; // single-shot, from the Wait sent
     unsigned long m_generation = 0;
 };
 
