@@ -1,7 +1,7 @@
 #include "lock/frmNormalLock.h"
 
-#include "rules/GeneralDate.h"
 #include "ui/ClockLabel.h"
+#include "rules/GeneralDate.h"
 #include "lock/InputHeldNotice.h"
 #include "rules/IntruderLog.h"
 #include "rules/LockGuard.h"

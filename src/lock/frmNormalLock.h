@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class ClockLabel;
 class GuessWait;
 class InputHeldNotice;
 class KeyboardNotes;
@@ -18,7 +19,6 @@ class LayoutSwitchChord;
 class LockSignalGuard;
 class PictureBox;
 class QFrame;
-class ClockLabel;
 class QLabel;
 class QPushButton;
 class QTimer;

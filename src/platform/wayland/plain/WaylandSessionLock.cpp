@@ -13,9 +13,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <chrono>
 #include <list>
 #include <optional>
 #include <poll.h>
@@ -111,7 +111,8 @@ namespace {
 using Connection = WaylandSessionLock::Connection;
 
 // How long the compositor's answer for a frame shown vouches for the frames
-// after it: the clock rests this long at most after an output goes off.
+// after it: a lock whose output went off draws on this long at most before
+// it waits.
 constexpr std::chrono::seconds kAnswerTrusted{10};
 
 // --- outputs -----------------------------------------------------------------
