@@ -22,7 +22,8 @@ SecondClock::SecondClock(Now now, Render render) : m_now(std::move(now)), m_rend
 SecondClock::Render SecondClock::LocalGeneralDate()
 {
     return [zoneMinute = std::numeric_limits<std::int64_t>::min()](std::int64_t second) mutable {
-        const std::int64_t minute = second >= 0 ? second / 60 : -((-second + 59) / 60);
+        // Only a change of minute matters here, not its rounding.
+        const std::int64_t minute = second / 60;
         if (minute != zoneMinute) {
             ::tzset();
             zoneMinute = minute;
