@@ -3,6 +3,7 @@
 #include "lock/frmNormalLock.h"
 #include "platform/DisplayActivity.h"
 #include "platform/autostart/RegStuff.h"
+#include "support/Eventually.h"
 #include "support/Sandbox.h"
 #include "support/ScreenEvents.h"
 #include "ui/Information.h"
@@ -44,7 +45,7 @@ TEST_F(InputHeldNoticeTest, BothLocksSayWhenAnotherProgramKeepsTheInput)
         EXPECT_EQ(notice->width(), notice->parentWidget()->width());
 
         shell().holdsInput = true;
-        QTRY_VERIFY_WITH_TIMEOUT(!notice->isVisible(), 5000); // at the next tick
+        ASSERT_EVENTUALLY(!notice->isVisible(), 5000); // at the next tick
         // The grab lost again, which the display server reports.
         shell().holdsInput = false;
         platform::displayActivity().ReportChange();
@@ -74,7 +75,7 @@ TEST_F(InputHeldNoticeTest, ALockWithoutItsRestartEntrySaysSoOnItsScreen)
         shown = true;
         QLabel *notice = lock.findChild<QLabel *>("lblNotHeld");
         ASSERT_NE(notice, nullptr);
-        QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 2000);
+        ASSERT_EVENTUALLY(notice->isVisible(), 2000);
         said = notice->text();
         EXPECT_GE(notice->height(), notice->heightForWidth(notice->width()));
     });
@@ -89,7 +90,7 @@ TEST_F(InputHeldNoticeTest, ALockWithoutItsRestartEntrySaysSoOnItsScreen)
     shell().holdsInput = false;
     QLabel *notice = NoticeOf<frmBackground>();
     ASSERT_NE(notice, nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains("NOT locked"), 5000);
+    ASSERT_EVENTUALLY(notice->text().contains("NOT locked"), 5000);
     EXPECT_TRUE(notice->text().contains("will not come back after a restart"));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the lock tests: the expected step sequences and small probes.
 
+#include "platform/DisplayActivity.h"
 #include "support/Recorders.h"
 
 #include <QApplication>
@@ -34,6 +35,15 @@ inline int LiveWindowsNamed(const QString &name)
         if (widget->objectName() == name)
             ++count;
     return count;
+}
+
+// The display reports a change another program made (a window over the
+// lock, a panel mapped again): the locks' shell and layer timers tick on it,
+// and on nothing else. True, to be asked again and again while waiting.
+inline bool DisplayChanges()
+{
+    platform::displayActivity().ReportChange();
+    return true;
 }
 
 } // namespace locktest

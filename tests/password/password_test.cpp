@@ -8,6 +8,7 @@
 #include "password/frmPasswordCancelled.h"
 #include "mainscreen/frmMain.h"
 #include "protection/frmProtection.h"
+#include "support/Eventually.h"
 #include "support/Sandbox.h"
 #include "ui/Information.h"
 #include "ui/NavigationBar.h"
@@ -128,7 +129,7 @@ TEST_F(PasswordSettingsTest, HiddenItsTimerHoldsBackAndApplyIsRightWheneverItSho
     form.show();
     EXPECT_TRUE(TimerTicking(form.tmrOkenabler));
     Type(form, "", "pw", "pw");
-    QTRY_VERIFY_WITH_TIMEOUT(form.cmdApply->isEnabled(), 5000);
+    ASSERT_EVENTUALLY(form.cmdApply->isEnabled(), 5000);
 
     // Hiding empties the boxes: Apply goes with them, not a tick later.
     form.hide();

@@ -3,6 +3,7 @@
 // and how the environment is read.
 
 #include "platform/supervision/SupervisorLink.h"
+#include "support/Eventually.h"
 #include "support/Sandbox.h"
 
 #include <QElapsedTimer>
@@ -145,7 +146,7 @@ TEST_F(SupervisorLinkTest, AGrabFoundNotTakenIsTakenAgainWhenOffered)
     Received();
     // The supervisor found the grab not taken and let go again.
     Answer({Kind::Go});
-    QTRY_COMPARE_WITH_TIMEOUT(shell().calls.size(), 2, 2000);
+    ASSERT_EVENTUALLY((shell().calls.size()) == (2), 2000);
     EXPECT_EQ(Kinds(Received()), std::vector<Kind>{Kind::Held});
     // Other packets change nothing, and without a lock neither does Go.
     Answer({Kind::Shown});
@@ -178,7 +179,7 @@ TEST_F(SupervisorLinkTest, HeldIsSaidOnlyOnceKeyboardAndPointerAreBothHeld)
     EXPECT_EQ(Kinds(Received()), (std::vector<Kind>{Kind::StartingNormal, Kind::Shown}));
     EXPECT_GE(shell().calls.count("DisableSystemKeys"), 2) << "tries again while it waits";
     shell().holdsInput = true;
-    QTRY_COMPARE_WITH_TIMEOUT(Kinds(Received()), std::vector<Kind>{Kind::Held}, 2000);
+    ASSERT_EVENTUALLY((Kinds(Received())) == (std::vector<Kind>{Kind::Held}), 2000);
 }
 
 TEST_F(SupervisorLinkTest, KeysToTypeAreInTheLockBeforeItSaysSoAndBeforeItGrabs)
@@ -232,9 +233,9 @@ TEST_F(SupervisorLinkTest, KeysToTypeAreInTheLockBeforeItSaysSoAndBeforeItGrabs)
     again.round = 6;
     for (const std::string &packet : protocol::EncodeBatch({key(13), again}))
         ASSERT_EQ(::send(m_pair[0], packet.data(), packet.size(), 0), ssize_t(packet.size()));
-    QTRY_COMPARE_WITH_TIMEOUT(replays.size(), size_t(3), 2000);
+    ASSERT_EVENTUALLY((replays.size()) == (size_t(3)), 2000);
     EXPECT_EQ(replays[2].codes, std::vector<std::uint8_t>{13});
-    QTRY_COMPARE_WITH_TIMEOUT(Kinds(heard = Received()), std::vector<Kind>{Kind::Typed}, 2000);
+    ASSERT_EVENTUALLY((Kinds(heard = Received())) == (std::vector<Kind>{Kind::Typed}), 2000);
     EXPECT_EQ(heard[0].round, 6u);
 }
 

@@ -1,6 +1,7 @@
 // The caret stops blinking after a while without typing, and blinks again
 // at the next key: seen as the text box's repaints, which the blink makes.
 
+#include "support/Eventually.h"
 #include "support/Sandbox.h"
 #include "ui/CaretRest.h"
 
@@ -51,8 +52,9 @@ TEST_F(CaretRestTest, TheCaretRestsAfterTenSecondsWithoutAKeyAndBlinksAtTheNext)
         ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
         EXPECT_GE(PaintsOver(box), 2) << "no blink to begin with";
 
-        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::styleHints()->cursorFlashTime(), 0, CaretRest::kRestAfterMs);
-        EXPECT_EQ(PaintsOver(box), 0) << "still blinking at rest";
+        ASSERT_EVENTUALLY(QGuiApplication::styleHints()->cursorFlashTime() == 0, CaretRest::kRestAfterMs + 2000);
+        // At rest the caret is drawn once, to stay shown.
+        EXPECT_LE(PaintsOver(box), 1) << "still blinking at rest";
         QTest::keyClick(&box, Qt::Key_A);
         EXPECT_GE(PaintsOver(box), 2) << "no blink after a key";
         EXPECT_EQ(box.text(), "a");

@@ -3,6 +3,7 @@
 
 #include "platform/http/QtHttp.h"
 #include "platform/storage/Settings.h"
+#include "support/Eventually.h"
 #include "support/FakeHttp.h"
 #include "support/Sandbox.h"
 #include "ui/MakerContacts.h"
@@ -142,7 +143,7 @@ TEST_F(OnlineUpdateTest, ProgressTimerStopsAtSeventyFiveOnItsOwn)
     frmOnlineUpdate &form = Open();
     form.tmrCheck->stop();
     form.tmrProgress->setInterval(1);
-    QTRY_COMPARE_WITH_TIMEOUT(form.prgDownload->value(), 75, 10000);
+    ASSERT_EVENTUALLY((form.prgDownload->value()) == (75), 10000);
     QTest::qWait(50);
     EXPECT_EQ(form.prgDownload->value(), 75);
     EXPECT_FALSE(form.tmrProgress->isActive());
@@ -185,13 +186,13 @@ TEST_F(OnlineUpdateTest, TheCheckRunsOnceAndShowsTheHourglassWhileItFetches)
         progressRunning = form.tmrProgress->isActive();
         form.onCheckTimer(); // a tick during the fetch starts nothing
     };
-    QTRY_COMPARE(http().requested.size(), 1); // the timer's first tick
+    ASSERT_EVENTUALLY((http().requested.size()) == (1), 5000); // the timer's first tick
     EXPECT_TRUE(hourglass);
     EXPECT_TRUE(progressRunning);
     EXPECT_EQ(http().maxBytes, std::vector<qint64>{4}); // "2.0" and one byte more
     form.onCheckTimer();
     form.tmrCheck->start(); // even a timer started again by hand
-    QTRY_VERIFY_WITH_TIMEOUT(!form.tmrCheck->isActive(), 5000);
+    ASSERT_EVENTUALLY(!form.tmrCheck->isActive(), 5000);
     EXPECT_EQ(http().requested.size(), 1);
     EXPECT_EQ(form.lblStatus->text(), "Download Complete.");
 }
@@ -306,7 +307,7 @@ TEST_F(OnlineUpdateTest, AnErrorPageFromTheRealHostIsAFailureNotAnUpdate)
         body = c.body;
         const QPointer<frmOnlineUpdate> form = &Open();
         // The check ends either way: the window closed, or "&OK" shown.
-        QTRY_VERIFY_WITH_TIMEOUT(!Forms::IsLoaded<frmOnlineUpdate>() || form->cmdOK->isVisible(), 10000);
+        ASSERT_EVENTUALLY(!Forms::IsLoaded<frmOnlineUpdate>() || form->cmdOK->isVisible(), 10000);
         EXPECT_FALSE(Forms::IsLoaded<frmNews>());
         if (c.failed) {
             EXPECT_FALSE(Forms::IsLoaded<frmOnlineUpdate>());
@@ -339,7 +340,7 @@ TEST_F(OnlineUpdateTest, CancelDuringAHangingFetchClosesTheWindowAtOnceAndOpensN
             closedAtOnce = !form.isVisible() && !Forms::IsLoaded<frmOnlineUpdate>();
         });
     };
-    QTRY_VERIFY(!http().cancelledFetches.empty());
+    ASSERT_EVENTUALLY(!http().cancelledFetches.empty(), 5000);
     EXPECT_TRUE(closedAtOnce);
     EXPECT_GE(progress, 2);
     EXPECT_TRUE(http().cancelledFetches[0]);
