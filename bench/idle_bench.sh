@@ -28,6 +28,7 @@
 #   bench/idle_bench.sh [BUILD_DIR]     (default: build beside this folder)
 #   RUNS=3 WAKE_SECONDS=20 IDLE_SECONDS=60 SETTLE_SECONDS=12 bench/idle_bench.sh
 #   THREADS=1 bench/idle_bench.sh       also each thread's wake-ups, on stderr
+#   LOCKERS="d secondtick" bench/idle_bench.sh   only these (d n i3lock secondtick)
 #
 # Runs in a sandbox (HOME and the XDG folders in a temporary folder) with the
 # empty password, so Enter at the Normal lock's empty box unlocks it.
@@ -52,11 +53,15 @@ SETTLE_SECONDS=${SETTLE_SECONDS:-12}
 SCREEN=1280x720
 SAVER_SETTLE=2
 
-LOCKERS=(d n)
-if command -v i3lock >/dev/null; then LOCKERS+=(i3lock); else echo "i3lock: not installed" >&2; fi
-# The floor for a clock that shows seconds: a client that clears a corner of
-# its window once a second and does nothing else (no lock).
-LOCKERS+=(secondtick)
+if [ -n "${LOCKERS:-}" ]; then
+  read -r -a LOCKERS <<<"$LOCKERS"
+else
+  LOCKERS=(d n)
+  if command -v i3lock >/dev/null; then LOCKERS+=(i3lock); else echo "i3lock: not installed" >&2; fi
+  # The floor for a clock that shows seconds: a client that clears a corner of
+  # its window once a second and does nothing else (no lock).
+  LOCKERS+=(secondtick)
+fi
 
 start_desktop "$SCREEN" || exit 1
 XVFB_PID=${E2E_PIDS[0]}

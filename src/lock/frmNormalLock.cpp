@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <array>
 #include <utility>
 
 namespace {
@@ -217,7 +218,8 @@ void frmNormalLock::onClockTimer()
     const QString &text = m_clock.Text();
     const QRect black = lblClockBlack->SetTextUnpainted(text).translated(lblClockBlack->pos());
     const QRect white = lblClockWhite->SetTextUnpainted(text).translated(lblClockWhite->pos());
-    repaint(black | white);
+    const std::array<ClockLabel *, 2> shadowFirst{lblClockBlack, lblClockWhite};
+    ClockLabel::RepaintStack(shadowFirst, black | white);
 }
 
 void frmNormalLock::onShellTimer()

@@ -6,14 +6,22 @@
 // that needs shaping (a character outside Latin-1, or one the font lacks) is
 // drawn as a plain label draws it. The colour is the palette's window text,
 // the text left-aligned and centred in height, as in a label.
+//
+// Labels drawn one over another (a text and its shadow) can be repainted
+// straight into the window's pixels, with no pass through the window's
+// widgets: each label keeps the pixels it was last painted over.
 
 #include <QRawFont>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
+#include <QImage>
+#include <QRegion>
+
 #include <array>
 #include <optional>
+#include <span>
 #include <vector>
 
 class ClockLabel : public QWidget {
@@ -28,10 +36,20 @@ public:
     // else changed.
     QRect SetTextUnpainted(const QString &text);
 
+    // Repaints an area (in the parent's coordinates) of labels that share a
+    // parent, listed bottom first. Where the labels are their window's own
+    // children, nothing else of the window's is over them and each knows
+    // what it was last painted over, they are drawn straight into the
+    // window's pixels over what they keep; otherwise the parent repaints
+    // the area as usual.
+    static void RepaintStack(std::span<ClockLabel *const> bottomFirst, const QRegion &area);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     struct Glyph {
@@ -43,20 +61,34 @@ private:
         char16_t character;
         quint32 glyph;
         qreal x;
+        qreal advance;
         QRect area; // what the glyph may paint, in the label's coordinates
     };
     using Cells = std::vector<Cell>;
 
+    static bool PaintInPlace(std::span<ClockLabel *const> bottomFirst, const QRegion &area);
+    void DrawText(QPainter &painter, const QRegion &area);
+    void KeepWhatIsUnder(QPainter &painter, const QRegion &area);
     void FollowFont();
     void PlaceText();
     const Glyph *GlyphOf(char16_t character);
-    // Nothing when the text needs a text layout.
-    std::optional<Cells> LayOut(const QString &text);
+    // Lays out the text's characters after those the cells hold already;
+    // false when the text needs a text layout.
+    bool LayOutFrom(const QString &text, Cells &cells);
 
     QString m_text;
     std::optional<Cells> m_cells;
+    // The next text's cells, kept to be reused.
+    Cells m_spareCells;
     QRawFont m_font;
     qreal m_baseline = 0;
     // Latin-1 only, looked up as first used.
     std::array<std::optional<Glyph>, 256> m_glyphs;
+    // The window's pixels under the label (in device pixels), as they were
+    // before the label last painted itself there, and the part of the label
+    // (in its own coordinates) they are known for.
+    QImage m_under;
+    QRegion m_underKept;
+    // Where the bottom label of a stack puts the stack's new pixels together.
+    QImage m_together;
 };

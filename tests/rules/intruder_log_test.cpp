@@ -28,6 +28,8 @@ TEST(GeneralDate, UsAndCLocalesUseTheFixedFormat)
                   "1/2/2026 11:59:59 PM");
         // Exactly midnight: the date alone.
         EXPECT_EQ(GeneralDate(QDateTime(QDate(2026, 12, 31), QTime(0, 0, 0)), locale), "12/31/2026");
+        // Numbers as they are, never padded but for the minutes and seconds.
+        EXPECT_EQ(GeneralDate(QDateTime(QDate(999, 3, 4), QTime(10, 0, 7)), locale), "3/4/999 10:00:07 AM");
     }
 }
 

@@ -2,6 +2,7 @@
 // colour looks, whatever text it is given and however it got there, and a
 // new second repaints only what changed.
 
+#include "support/Eventually.h"
 #include "support/Sandbox.h"
 #include "ui/ClockLabel.h"
 
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include <array>
 #include <memory>
 
 using testing_support::SandboxTest;
@@ -105,7 +107,7 @@ TEST_F(ClockLabelTest, ANewSecondRepaintsOnlyWhatChangedAndLeavesNoOldPixels)
     clock->installEventFilter(&area);
 
     clock->setText(QStringLiteral("12/10/2026 11:35:30 AM"));
-    QTRY_VERIFY(!area.painted.isEmpty());
+    ASSERT_EVENTUALLY(!area.painted.isEmpty(), 5000);
     const QFontMetrics metrics(SmallFont());
     const int tens = metrics.horizontalAdvance(QStringLiteral("12/10/2026 11:35:"));
     const int after = metrics.horizontalAdvance(QStringLiteral("12/10/2026 11:35:30"));
@@ -123,6 +125,80 @@ TEST_F(ClockLabelTest, ANewSecondRepaintsOnlyWhatChangedAndLeavesNoOldPixels)
         QTest::qWait(50);
         EXPECT_EQ(Shown(*clock), AsPlainLabel(text)) << text.toStdString();
     }
+}
+
+// A clock and its shadow over a picture, as the Normal lock draws them: the
+// shadow one pixel lower, under the clock.
+struct ShadowedClock {
+    std::unique_ptr<QWidget> back = std::make_unique<QWidget>();
+    ClockLabel *shadow;
+    ClockLabel *clock;
+    std::array<ClockLabel *, 2> Stack() const { return {shadow, clock}; }
+
+    explicit ShadowedClock(const QString &text)
+    {
+        back->resize(kSize + QSize(0, 1));
+        QImage picture(back->size(), QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x * 2, 255 - x * 2, y * 20));
+        auto *under = new QLabel(back.get());
+        under->setPixmap(QPixmap::fromImage(picture));
+        under->resize(back->size());
+        shadow = new ClockLabel(text, back.get());
+        clock = new ClockLabel(text, back.get());
+        for (auto [label, colour] : {std::pair{shadow, Qt::black}, std::pair{clock, Qt::white}}) {
+            label->setFont(SmallFont());
+            label->resize(kSize);
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, colour);
+            label->setPalette(palette);
+        }
+        shadow->move(0, 1);
+    }
+    void SetText(const QString &text)
+    {
+        const QRect below = shadow->SetTextUnpainted(text).translated(shadow->pos());
+        const QRect above = clock->SetTextUnpainted(text).translated(clock->pos());
+        ClockLabel::RepaintStack(Stack(), below | above);
+    }
+};
+
+TEST_F(ClockLabelTest, AClockAndItsShadowRepaintedInPlaceLookAsIfPaintedAfresh)
+{
+    ShadowedClock shown(QStringLiteral("12/10/2026 11:35:29 AM"));
+    shown.back->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(shown.back.get()));
+    ASSERT_EVENTUALLY(!Shown(*shown.clock).isNull(), 5000);
+    PaintedArea area;
+    for (QWidget *widget : shown.back->findChildren<QWidget *>())
+        widget->installEventFilter(&area);
+
+    // Drawn straight into the window over what each label keeps: no widget
+    // paints, and the picture shows through between the glyphs.
+    for (const QString &text : {QStringLiteral("12/10/2026 11:35:30 AM"), QStringLiteral("12/10/2026 11:35:31 AM"),
+                                QStringLiteral("1/1/2027"), QStringLiteral("12/31/2026 11:59:59 PM")}) {
+        shown.SetText(text);
+        const ShadowedClock fresh(text);
+        EXPECT_EQ(Shown(*shown.clock), Drawn(*fresh.clock)) << text.toStdString();
+    }
+    EXPECT_TRUE(area.painted.isEmpty()) << "painted through the widgets";
+
+    // A widget over the clock is not painted over: the window repaints.
+    auto *over = new QLabel(QStringLiteral("X"), shown.back.get());
+    over->setAutoFillBackground(true);
+    over->setGeometry(kSize.width() - 40, 0, 40, kSize.height());
+    over->installEventFilter(&area);
+    over->show();
+    ASSERT_EVENTUALLY(!area.painted.isEmpty(), 5000);
+    area.painted = {};
+    shown.SetText(QStringLiteral("12/31/2026 11:59:58 PM"));
+    EXPECT_FALSE(area.painted.isEmpty());
+    ShadowedClock fresh(QStringLiteral("12/31/2026 11:59:58 PM"));
+    auto *freshOver = new QLabel(QStringLiteral("X"), fresh.back.get());
+    freshOver->setAutoFillBackground(true);
+    freshOver->setGeometry(over->geometry());
+    EXPECT_EQ(Shown(*shown.clock), Drawn(*fresh.clock));
 }
 
 } // namespace clock_label_test
