@@ -19,6 +19,12 @@
 
 namespace {
 
+// A part of a label or window, in the pixels of an image of that scale.
+QRectF InDevicePixels(const QRect &part, qreal ratio)
+{
+    return QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio);
+}
+
 // How a plain label aligns its text.
 constexpr int kLabelAlignment = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextExpandTabs;
 
@@ -168,8 +174,7 @@ void ClockLabel::KeepWhatIsUnder(QPainter &painter, const QRegion &area)
     QPainter keep(&m_under);
     keep.setCompositionMode(QPainter::CompositionMode_Source);
     for (const QRect &part : area & rect())
-        keep.drawImage(QRectF(part), pixels, QRectF(QRectF(part.translated(pos())).topLeft() * ratio,
-                                                    QSizeF(part.size()) * ratio));
+        keep.drawImage(QRectF(part), pixels, InDevicePixels(part.translated(pos()), ratio));
     m_underKept |= area & rect();
 }
 
@@ -235,8 +240,7 @@ bool ClockLabel::PaintInPlace(std::span<ClockLabel *const> bottomFirst, const QR
         for (const ClockLabel *label : bottomFirst) {
             for (const QRect &part : (area & label->geometry()) - below)
                 painter.drawImage(QRectF(part.translated(-stackArea.topLeft())), label->m_under,
-                                  QRectF(QPointF(part.translated(-label->pos()).topLeft()) * ratio,
-                                         QSizeF(part.size()) * ratio));
+                                  InDevicePixels(part.translated(-label->pos()), ratio));
             below |= label->geometry();
         }
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -257,9 +261,7 @@ bool ClockLabel::PaintInPlace(std::span<ClockLabel *const> bottomFirst, const QR
         QPainter painter(store->paintDevice());
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         for (const QRect &part : shown)
-            painter.drawImage(QRectF(part), together,
-                              QRectF(QPointF(part.translated(-stackArea.topLeft()).topLeft()) * ratio,
-                                     QSizeF(part.size()) * ratio));
+            painter.drawImage(QRectF(part), together, InDevicePixels(part.translated(-stackArea.topLeft()), ratio));
     }
     store->endPaint();
     store->flush(shown, window->windowHandle());
