@@ -78,11 +78,13 @@ NotificationEnd ShowNotificationAndWait(const DesktopNotification &notification,
     }
     QEventLoop loop;
     NotificationWatch watch(loop);
-    // Before Notify, so that nothing it says about the new one is missed;
-    // Qt takes only the signals of the name's owner.
-    bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), &watch,
+    // Before Notify, so that nothing it says about the new one is missed.
+    // From any sender: Qt would look the name's owner up on its own, and drop
+    // a signal that comes before its answer (a notice closed at once); the
+    // watch believes only the connection that answers Notify.
+    bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), &watch,
                 SLOT(actionInvoked(uint, QString)));
-    bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), &watch,
+    bus.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), &watch,
                 SLOT(notificationClosed(uint, uint)));
 
     QDBusMessage notify = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
